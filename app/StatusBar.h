@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+// The main window's status bar: two sunken text panels, the first 500 pixels wide and
+// left-aligned, the second taking the rest and centred. No size grip: the window is fixed.
+class StatusBar : public QWidget
+{
+    Q_OBJECT
+public:
+    static constexpr int FirstPanelWidth = 500;
+
+    explicit StatusBar(QWidget *parent = nullptr);
+
+    QString panelText(int panel) const;
+    void setPanelText(int panel, const QString &text);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QRect panelRect(int panel) const;
+    QString m_texts[2];
+};

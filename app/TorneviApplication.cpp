@@ -1,0 +1,120 @@
+#include "TorneviApplication.h"
+
+#include "DatabaseError.h"
+#include "Tahoma.h"
+
+#include <QFileInfo>
+#include <QLibraryInfo>
+#include <QMessageBox>
+#include <QTranslator>
+
+#include <exception>
+
+namespace {
+const QEvent::Type EndEvent = QEvent::Type(QEvent::registerEventType());
+}
+
+TorneviApplication::TorneviApplication(int &argc, char **argv) : QApplication(argc, argv)
+{
+    m_title = titleFromPath(QCoreApplication::applicationFilePath());
+    setApplicationName(m_title);
+    setApplicationDisplayName(QString());
+    loadTranslations();
+    Tahoma::ensureLoaded();
+}
+
+TorneviApplication *TorneviApplication::instance()
+{
+    return qobject_cast<TorneviApplication *>(QCoreApplication::instance());
+}
+
+QString TorneviApplication::titleFromPath(const QString &executablePath)
+{
+    QString name = executablePath;
+    const qsizetype slash = std::max(name.lastIndexOf(QLatin1Char('\\')), name.lastIndexOf(QLatin1Char('/')));
+    name = name.mid(slash + 1);
+    const qsizetype dot = name.indexOf(QLatin1Char('.'));
+    if (dot >= 0)
+        name.truncate(dot);
+    if (name.size() > 1)
+        name = name.left(1) + name.mid(1).toLower();
+    return name;
+}
+
+void TorneviApplication::loadTranslations()
+{
+    auto *qt = new QTranslator(this);
+    if (qt->load(QLocale(QLocale::Hungarian, QLocale::Hungary), QStringLiteral("qtbase"), QStringLiteral("_"),
+                 QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        installTranslator(qt);
+}
+
+void TorneviApplication::showStartupMessage(const QString &text)
+{
+    QMessageBox box(QMessageBox::NoIcon, m_title, text, QMessageBox::Ok);
+    box.setDefaultButton(QMessageBox::Ok);
+    box.exec();
+}
+
+QString TorneviApplication::withFullStop(const QString &message)
+{
+    if (!message.isEmpty() && message.back() > QLatin1Char('.'))
+        return message + QLatin1Char('.');
+    return message;
+}
+
+void TorneviApplication::showError(const QString &message)
+{
+    QMessageBox box(QMessageBox::Critical, m_title, withFullStop(message), QMessageBox::Ok, activeWindow());
+    box.setDefaultButton(QMessageBox::Ok);
+    box.exec();
+}
+
+void TorneviApplication::requestEnd()
+{
+    m_endRequested = true;
+    if (m_inMainLoop)
+        postEnd();
+}
+
+void TorneviApplication::postEnd()
+{
+    // Several requests act as one.
+    if (m_endPosted)
+        return;
+    m_endPosted = true;
+    postEvent(this, new QEvent(EndEvent));
+}
+
+int TorneviApplication::run()
+{
+    m_inMainLoop = true;
+    // A request made before the loop ran (a failed start-up) is taken as soon as it runs.
+    if (m_endRequested)
+        postEnd();
+    const int rc = exec();
+    m_inMainLoop = false;
+    return rc;
+}
+
+bool TorneviApplication::event(QEvent *event)
+{
+    if (event->type() == EndEvent) {
+        // exit(), not quit(): quitting would close the windows and run their close handlers.
+        exit(0);
+        return true;
+    }
+    return QApplication::event(event);
+}
+
+bool TorneviApplication::notify(QObject *receiver, QEvent *event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const DatabaseError &error) {
+        showError(error.message());
+    } catch (const std::exception &error) {
+        showError(QString::fromUtf8(error.what()));
+    }
+    return false;
+}

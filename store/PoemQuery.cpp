@@ -1,0 +1,296 @@
+#include "PoemQuery.h"
+
+#include "DatabaseError.h"
+#include "DbActivity.h"
+#include "SqliteConnection.h"
+#include "SqliteStatement.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <climits>
+
+namespace {
+enum FieldKind { Dynamic, Integer, Text, Blob };
+
+FieldKind kindOf(const char *declaredType)
+{
+    if (!declaredType)
+        return Dynamic;
+    const QByteArray type = QByteArray(declaredType).toUpper();
+    if (type.contains("INT"))
+        return Integer;
+    if (type.contains("BLOB"))
+        return Blob;
+    return Text;
+}
+
+// Fetched texts lose their trailing blanks and control characters; an empty text stays empty.
+QString trimmedRight(QString text)
+{
+    qsizetype end = text.size();
+    while (end > 0 && text.at(end - 1).unicode() < 0x21)
+        --end;
+    text.truncate(end);
+    return text;
+}
+
+QVariant readText(sqlite3_stmt *stmt, int column)
+{
+    const void *data = sqlite3_column_text16(stmt, column);
+    const int bytes = sqlite3_column_bytes16(stmt, column);
+    if (!data)
+        return QString(QLatin1String(""));
+    return trimmedRight(QString::fromUtf16(static_cast<const char16_t *>(data), bytes / 2));
+}
+} // namespace
+
+PoemQuery::PoemQuery(SqliteConnection &connection, QObject *parent)
+    : QObject(parent), m_connection(connection)
+{
+}
+
+PoemQuery::~PoemQuery() = default;
+
+QString PoemQuery::statementText() const
+{
+    return m_sql.join(QStringLiteral("\r\n"));
+}
+
+void PoemQuery::clearSql()
+{
+    m_sql.clear();
+}
+
+void PoemQuery::addSql(const QString &line)
+{
+    m_sql.append(line);
+}
+
+void PoemQuery::open()
+{
+    if (m_open)
+        return;
+    m_connection.open();
+    try {
+        DbActivity::Scope busy;
+        m_statement = std::make_unique<SqliteStatement>(m_connection.handle(), statementText());
+        sqlite3_stmt *stmt = m_statement->handle();
+        const int columns = m_statement->columnCount();
+        for (int c = 0; c < columns; ++c) {
+            m_fieldNames.append(QString::fromUtf8(sqlite3_column_name(stmt, c)));
+            m_fieldKinds.push_back(kindOf(sqlite3_column_decltype(stmt, c)));
+        }
+        m_exhausted = false;
+        fetchBatch();
+        m_recordCount = countRows();
+    } catch (...) {
+        m_statement.reset();
+        m_fieldNames.clear();
+        m_fieldKinds.clear();
+        m_rows.clear();
+        m_recordCount = 0;
+        throw;
+    }
+    m_open = true;
+    m_current = m_rows.empty() ? -1 : 0;
+    m_bof = true;
+    m_eof = m_rows.empty();
+    emit stateChanged(true);
+}
+
+void PoemQuery::close() noexcept
+{
+    if (!m_open)
+        return;
+    m_statement.reset();
+    m_rows.clear();
+    m_fieldNames.clear();
+    m_fieldKinds.clear();
+    m_recordCount = 0;
+    m_current = -1;
+    m_bof = true;
+    m_eof = true;
+    m_open = false;
+    emit stateChanged(false);
+}
+
+int PoemQuery::countRows()
+{
+    const QString text = QStringLiteral("SELECT COUNT(*) FROM (\r\n") + statementText() + QStringLiteral("\r\n) A");
+    SqliteStatement count(m_connection.handle(), text);
+    if (!count.step())
+        return 0;
+    return int(sqlite3_column_int64(count.handle(), 0));
+}
+
+PoemQuery::Row PoemQuery::readRow() const
+{
+    sqlite3_stmt *stmt = m_statement->handle();
+    Row row;
+    row.reserve(m_fieldKinds.size());
+    for (int c = 0; c < int(m_fieldKinds.size()); ++c) {
+        const int type = sqlite3_column_type(stmt, c);
+        if (type == SQLITE_NULL) {
+            row.emplace_back();
+            continue;
+        }
+        switch (m_fieldKinds[c]) {
+        case Integer:
+            row.emplace_back(int(sqlite3_column_int64(stmt, c)));
+            break;
+        case Text:
+            row.push_back(readText(stmt, c));
+            break;
+        case Blob:
+            row.emplace_back(QByteArray(static_cast<const char *>(sqlite3_column_blob(stmt, c)),
+                                        sqlite3_column_bytes(stmt, c)));
+            break;
+        case Dynamic:
+            if (type == SQLITE_INTEGER)
+                row.emplace_back(qlonglong(sqlite3_column_int64(stmt, c)));
+            else if (type == SQLITE_FLOAT)
+                row.emplace_back(sqlite3_column_double(stmt, c));
+            else if (type == SQLITE_BLOB)
+                row.emplace_back(QByteArray(static_cast<const char *>(sqlite3_column_blob(stmt, c)),
+                                            sqlite3_column_bytes(stmt, c)));
+            else
+                row.push_back(readText(stmt, c));
+            break;
+        }
+    }
+    return row;
+}
+
+void PoemQuery::fetchBatch()
+{
+    if (m_exhausted || !m_statement)
+        return;
+    DbActivity::Scope busy;
+    for (int i = 0; i < BatchSize; ++i) {
+        if (!m_statement->step()) {
+            m_exhausted = true;
+            m_statement->finish();
+            return;
+        }
+        m_rows.push_back(readRow());
+    }
+}
+
+void PoemQuery::fetchAll()
+{
+    while (!m_exhausted && m_statement)
+        fetchBatch();
+}
+
+void PoemQuery::fetchUpTo(int rowCount)
+{
+    while (int(m_rows.size()) < rowCount && !m_exhausted && m_statement)
+        fetchBatch();
+}
+
+int PoemQuery::recordCount() const
+{
+    return m_open ? m_recordCount : 0;
+}
+
+int PoemQuery::recNo() const
+{
+    return m_open && m_current >= 0 ? m_current + 1 : 0;
+}
+
+void PoemQuery::moveTo(int index, bool bof, bool eof)
+{
+    if (index == m_current && bof == m_bof && eof == m_eof)
+        return;
+    m_current = index;
+    m_bof = bof;
+    m_eof = eof;
+    emit currentChanged();
+}
+
+void PoemQuery::first()
+{
+    if (!m_open || m_rows.empty())
+        return;
+    moveTo(0, true, false);
+}
+
+void PoemQuery::last()
+{
+    if (!m_open || m_rows.empty())
+        return;
+    fetchAll();
+    moveTo(int(m_rows.size()) - 1, false, true);
+}
+
+int PoemQuery::moveBy(int distance)
+{
+    if (!m_open || m_rows.empty() || distance == 0)
+        return 0;
+    if ((distance > 0 && m_eof) || (distance < 0 && m_bof))
+        return 0;
+    const int from = m_current;
+    if (distance > 0) {
+        const qint64 wanted = qint64(from) + distance;
+        fetchUpTo(int(std::min<qint64>(wanted + 1, INT_MAX)));
+        const int lastIndex = int(m_rows.size()) - 1;
+        if (wanted > lastIndex)
+            moveTo(lastIndex, false, true);
+        else
+            moveTo(int(wanted), false, false);
+    } else {
+        const qint64 wanted = qint64(from) + distance;
+        if (wanted < 0)
+            moveTo(0, true, false);
+        else
+            moveTo(int(wanted), false, false);
+    }
+    return m_current - from;
+}
+
+void PoemQuery::setRecNo(int position)
+{
+    if (!m_open || m_rows.empty())
+        return;
+    const int target = std::clamp(position, 1, std::max(1, m_recordCount)) - 1;
+    if (target == m_current) {
+        if (m_current == 0 && m_bof)
+            moveTo(0, false, m_eof);
+        return;
+    }
+    fetchUpTo(target + 1);
+    moveTo(std::min(target, int(m_rows.size()) - 1), false, false);
+}
+
+int PoemQuery::fieldIndex(const QString &name) const
+{
+    for (int i = 0; i < m_fieldNames.size(); ++i)
+        if (m_fieldNames.at(i).compare(name, Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
+QVariant PoemQuery::fieldValue(const QString &name) const
+{
+    const int field = fieldIndex(name);
+    if (!m_open || m_current < 0 || field < 0)
+        return {};
+    return m_rows[m_current][field];
+}
+
+QString PoemQuery::fieldText(const QString &name) const
+{
+    return fieldValue(name).toString();
+}
+
+QVariant PoemQuery::value(int position, const QString &name)
+{
+    const int field = fieldIndex(name);
+    if (!m_open || field < 0 || position < 1 || position > m_recordCount)
+        return {};
+    fetchUpTo(position);
+    if (position > int(m_rows.size()))
+        return {};
+    return m_rows[position - 1][field];
+}

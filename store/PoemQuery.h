@@ -1,0 +1,84 @@
+#pragma once
+
+#include <QObject>
+#include <QStringList>
+#include <QVariant>
+#include <memory>
+#include <vector>
+
+class SqliteConnection;
+class SqliteStatement;
+
+// The one result set every view shows. It owns the rows fetched so far (in batches of 50),
+// the record count from its count statement, and the current record with BOF and EOF.
+// Views never keep rows of their own: they read from here on every change notice.
+class PoemQuery : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr int BatchSize = 50;
+    static inline const QString BaseStatement = QStringLiteral("Select * from tbl_Data");
+
+    explicit PoemQuery(SqliteConnection &connection, QObject *parent = nullptr);
+    ~PoemQuery() override;
+
+    // Statement text, one entry per line; it reaches SQLite verbatim (lines joined by CR LF).
+    QStringList sql() const { return m_sql; }
+    QString statementText() const;
+    void clearSql();
+    void addSql(const QString &line);
+
+    bool isOpen() const { return m_open; }
+    void open();            // throws DatabaseError; opens the connection first if it is closed
+    void close() noexcept;  // drops the result; the views go blank
+
+    int recordCount() const;   // 0 while closed
+    int recNo() const;         // 1-based position of the current record, 0 when there is none
+    bool bof() const { return m_bof; }
+    bool eof() const { return m_eof; }
+    bool isEmpty() const { return recordCount() == 0; }
+
+    void first();
+    void prior() { moveBy(-1); }
+    void next() { moveBy(1); }
+    void last();
+    int moveBy(int distance);          // returns the number of rows actually moved (signed)
+    void setRecNo(int position);       // scroll-bar style positioning
+
+    QStringList fieldNames() const { return m_fieldNames; }
+    int fieldIndex(const QString &name) const;   // -1 when unknown
+
+    // Values of the current record; a null QVariant for NULL or when there is no record.
+    QVariant fieldValue(const QString &name) const;
+    QString fieldText(const QString &name) const;  // NULL and "no record" read as ""
+
+    // Value of any row (1-based position), fetching further batches as needed.
+    QVariant value(int position, const QString &name);
+
+signals:
+    void stateChanged(bool open);   // after every open and every close
+    void currentChanged();          // the current record moved (not sent for blocked moves)
+
+private:
+    using Row = std::vector<QVariant>;
+
+    void fetchUpTo(int rowCount);   // rows are fetched in batches; -1 fetches everything
+    void fetchBatch();
+    void fetchAll();
+    Row readRow() const;
+    int countRows();
+    void moveTo(int index, bool bof, bool eof);
+
+    SqliteConnection &m_connection;
+    QStringList m_sql;
+    bool m_open = false;
+    std::unique_ptr<SqliteStatement> m_statement;
+    bool m_exhausted = false;
+    QStringList m_fieldNames;
+    std::vector<int> m_fieldKinds;
+    std::vector<Row> m_rows;
+    int m_recordCount = 0;
+    int m_current = -1;   // 0-based index into the result, -1 for none
+    bool m_bof = true;
+    bool m_eof = true;
+};
