@@ -4,6 +4,7 @@
 
 #include <QFrame>
 #include <QIcon>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
@@ -15,12 +16,19 @@ namespace {
 // A 32 x 16 strip: the normal image on the left, the disabled one on the right.
 QIcon stripIcon(const QString &path)
 {
-    const QPixmap strip(path);
+    QImage strip(path);
     QIcon icon;
     if (strip.isNull())
         return icon;
-    icon.addPixmap(strip.copy(0, 0, 16, 16), QIcon::Normal);
-    icon.addPixmap(strip.copy(16, 0, 16, 16), QIcon::Disabled);
+    // The colour of the bottom-left pixel lets the button face show through.
+    strip = strip.convertToFormat(QImage::Format_ARGB32);
+    const QRgb clear = strip.pixel(0, strip.height() - 1);
+    for (int y = 0; y < strip.height(); ++y)
+        for (int x = 0; x < strip.width(); ++x)
+            if (strip.pixel(x, y) == clear)
+                strip.setPixel(x, y, qRgba(0, 0, 0, 0));
+    icon.addPixmap(QPixmap::fromImage(strip.copy(0, 0, 16, 16)), QIcon::Normal);
+    icon.addPixmap(QPixmap::fromImage(strip.copy(16, 0, 16, 16)), QIcon::Disabled);
     return icon;
 }
 } // namespace
