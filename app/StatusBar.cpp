@@ -1,6 +1,7 @@
 #include "StatusBar.h"
 
 #include <QPainter>
+#include <qdrawutil.h>
 #include <QStyleOptionFrame>
 
 StatusBar::StatusBar(QWidget *parent) : QWidget(parent)

@@ -20,11 +20,21 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+namespace {
+QIcon programIcon()
+{
+    QIcon icon;
+    for (int size : {16, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/mainicon_%1.png").arg(size), QSize(size, size));
+    return icon;
+}
+} // namespace
+
 TForm1::TForm1(QWidget *parent) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Tornevi Ubrel összes költeménye:"));
-    setWindowIcon(QIcon(QStringLiteral(":/icons/MAINICON.ico")));
+    setWindowIcon(programIcon());
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setFont(Tahoma::font(11));

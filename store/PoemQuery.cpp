@@ -168,7 +168,16 @@ void PoemQuery::fetchBatch()
         return;
     DbActivity::Scope busy;
     for (int i = 0; i < BatchSize; ++i) {
-        if (!m_statement->step()) {
+        bool row = false;
+        try {
+            row = m_statement->step();
+        } catch (...) {
+            // After an error SQLite would restart the statement from its first row.
+            m_exhausted = true;
+            m_statement->finish();
+            throw;
+        }
+        if (!row) {
             m_exhausted = true;
             m_statement->finish();
             return;

@@ -25,6 +25,7 @@ private slots:
     void openFailuresLeaveQueryClosed_data();
     void openFailuresLeaveQueryClosed();
     void opensConnectionWhenClosed();
+    void rowErrorEndsTheResult();
 
 private:
     QString database(int rows);
@@ -239,6 +240,28 @@ void tst_PoemQuery::opensConnectionWhenClosed()
     m_query->open();
     QVERIFY(m_connection->isOpen());
     QCOMPARE(m_query->recordCount(), 2);
+}
+
+// A row that fails to compute must not make SQLite start the result over behind our back.
+void tst_PoemQuery::rowErrorEndsTheResult()
+{
+    m_connection->setDatabase(database(89));
+    m_query->clearSql();
+    m_query->addSql(QStringLiteral(
+        "Select *, CASE WHEN AZ = 60 THEN abs(-9223372036854775807 - 1) END AS X from tbl_Data"));
+    m_query->open();
+    QCOMPARE(m_query->recordCount(), 89);
+    try {
+        m_query->last();
+        QFAIL("fetching past the failing row succeeded");
+    } catch (const DatabaseError &error) {
+        QCOMPARE(error.message(), QStringLiteral("integer overflow"));
+    }
+    QCOMPARE(m_query->recNo(), 1);
+    m_query->last(); // nothing more to read: the rows before the failure stay as they were
+    QCOMPARE(m_query->recNo(), 59);
+    QCOMPARE(m_query->fieldValue(QStringLiteral("AZ")).toInt(), 59);
+    QVERIFY(m_query->value(60, QStringLiteral("AZ")).isNull());
 }
 
 QTEST_GUILESS_MAIN(tst_PoemQuery)

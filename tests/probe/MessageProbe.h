@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QFile>
+#include <QObject>
+#include <QPointer>
+#include <QWidget>
+
+// Loaded into a real Tornevi process as a Qt generic plugin (QT_QPA_GENERIC_PLUGINS=messageprobe),
+// so the tests can watch the unchanged program: it writes every message box to the log named by
+// TORNEVI_PROBE_LOG and answers it with its default button, and it can end a run that started well.
+class MessageProbe : public QObject
+{
+    Q_OBJECT
+public:
+    explicit MessageProbe(QObject *parent = nullptr);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void log(const QString &line);
+    void mainWindowShown(QWidget *window);
+    QString state() const;
+    QFile m_log;
+    QPointer<QWidget> m_main;
+    bool m_seenMain = false;
+};

@@ -1,0 +1,854 @@
+#include "DbGrid.h"
+#include "ErrorReport.h"
+#include "FixtureDb.h"
+#include "PoemQuery.h"
+#include "SqliteConnection.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QKeySequence>
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QStyle>
+#include <QStyleOptionSlider>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWheelEvent>
+
+#include <memory>
+
+// The list page's grid over a real poem query: which record is current and which records are on
+// screen after every key, click, wheel notch and scroll-bar command, and what it draws.
+class tst_DbGrid : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void settings();
+    void states_data();
+    void states();
+    void reopenShowsFirstRecordOnTop();
+    void keyboard_data();
+    void keyboard();
+    void tabNeverLeavesTheGrid();
+    void scrollBar_data();
+    void scrollBar();
+    void thumbDragMovesOnlyOnRelease();
+    void scrollBarByMouse();
+    void press_data();
+    void press();
+    void pressGivesFocus();
+    void titleCellHotAndPressed();
+    void doubleClick_data();
+    void doubleClick();
+    void doubleClickOnScrollBarIsNotDelivered();
+    void wheel_data();
+    void wheel();
+    void currentCellHighlightedOnlyWithFocus();
+    void columnResizeSurvivesReopen();
+    void wideColumnScrollsSideways();
+    void followsMovesWhileDisabled();
+    void screenshot();
+
+private:
+    void open(int rows);
+    void showPage(QWidget *page);
+    void setUp(const QString &steps);
+    QPoint point(const QString &target) const;
+    QImage grabViewport() const;
+    bool markIn(const QImage &image, int row) const;
+    bool blueIn(const QImage &image, const QRect &rect) const;
+    void doubleClickAt(const QPoint &pos);
+    void sendWheel(QWidget *target, int delta);
+    void hoverAt(const QPoint &pos);
+
+    QTemporaryDir m_dir;
+    QHash<int, QString> m_databases;
+    std::unique_ptr<SqliteConnection> m_connection;
+    std::unique_ptr<PoemQuery> m_query;
+    std::unique_ptr<QWidget> m_page;
+    DbGrid *m_grid = nullptr;
+    QLineEdit *m_edit = nullptr;
+    QStringList m_reports;
+};
+
+void tst_DbGrid::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    for (int rows : {0, 1, 2, 89})
+        m_databases[rows] = FixtureDb::create(m_dir.filePath(QStringLiteral("rows%1.db").arg(rows)), rows);
+}
+
+// A stand-in for the list page: the grid where the main window puts it, and one other control
+// that can take the focus.
+void tst_DbGrid::init()
+{
+    m_reports.clear();
+    ErrorReport::setHandler([this](const QString &message) { m_reports << message; });
+    m_connection = std::make_unique<SqliteConnection>();
+    m_query = std::make_unique<PoemQuery>(*m_connection);
+    m_query->addSql(PoemQuery::BaseStatement);
+
+    m_page = std::make_unique<QWidget>();
+    m_page->resize(673, 506);
+    m_grid = new DbGrid(m_page.get());
+    m_grid->setObjectName(QStringLiteral("DBGrid1"));
+    m_grid->setGeometry(3, 3, 667, 470);
+    m_grid->setQuery(m_query.get());
+    m_edit = new QLineEdit(m_page.get());
+    m_edit->setGeometry(3, 479, 200, 22);
+    showPage(m_page.get());
+    m_grid->setFocus();
+}
+
+void tst_DbGrid::cleanup()
+{
+    m_page.reset();
+    m_query.reset();
+    m_connection.reset();
+    ErrorReport::setHandler({});
+    QVERIFY2(m_reports.isEmpty(), qPrintable(m_reports.join(QLatin1Char('\n'))));
+}
+
+void tst_DbGrid::showPage(QWidget *page)
+{
+    page->show();
+    page->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(page));
+}
+
+// rows < 0 leaves the query closed. The scroll area shows or hides its bars from the event loop.
+void tst_DbGrid::open(int rows)
+{
+    if (rows < 0)
+        return;
+    m_connection->setDatabase(m_databases.value(rows));
+    m_query->open();
+    QCoreApplication::processEvents();
+}
+
+// Moves made elsewhere: L last, F first, =p move to position p, +d / -d move by d.
+void tst_DbGrid::setUp(const QString &steps)
+{
+    for (const QString &step : steps.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        if (step == QLatin1String("L"))
+            m_query->last();
+        else if (step == QLatin1String("F"))
+            m_query->first();
+        else if (step.startsWith(QLatin1Char('=')))
+            m_query->setRecNo(step.mid(1).toInt());
+        else
+            m_query->moveBy(step.toInt());
+    }
+}
+
+// Points in viewport coordinates: "row n", "indicator n", "title", "column border",
+// "right of column" (blank, beside row 5), "below rows" (blank, under the last row).
+QPoint tst_DbGrid::point(const QString &target) const
+{
+    const int number = target.section(QLatin1Char(' '), -1).toInt();
+    if (target.startsWith(QLatin1String("row ")))
+        return m_grid->cellRect(number).center();
+    if (target.startsWith(QLatin1String("indicator ")))
+        return m_grid->indicatorRect(number).center();
+    if (target == QLatin1String("title"))
+        return m_grid->cellRect(DbGrid::TitleRow).center();
+    if (target == QLatin1String("column border"))
+        return QPoint(m_grid->cellRect(DbGrid::TitleRow).right() + 1, 8);
+    if (target == QLatin1String("right of column"))
+        return QPoint(m_grid->viewport()->width() - 3, m_grid->cellRect(5).center().y());
+    if (target == QLatin1String("below rows"))
+        return QPoint(100, m_grid->viewport()->height() - 5);
+    qFatal("unknown target %s", qPrintable(target));
+    return {};
+}
+
+QImage tst_DbGrid::grabViewport() const
+{
+    return m_grid->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+// The middle line of the indicator mark of a row: six black pixels ending 2 pixels from the edge.
+bool tst_DbGrid::markIn(const QImage &image, int row) const
+{
+    const QRect cell = m_grid->indicatorRect(row);
+    const int middle = cell.top() + (cell.height() - 11) / 2 + 5;
+    for (int x = cell.right() - 7; x <= cell.right() - 2; ++x)
+        if (image.pixelColor(x, middle) != Qt::black)
+            return false;
+    return image.pixelColor(cell.right() - 8, middle) != Qt::black
+        && image.pixelColor(cell.right() - 1, middle) != Qt::black;
+}
+
+// Text in the data colour, pure blue, smoothed into its background at the edges of the strokes.
+bool tst_DbGrid::blueIn(const QImage &image, const QRect &rect) const
+{
+    const QRect area = rect & image.rect();
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            if (c.blue() == 255 && c.red() == c.green() && c.red() < 128)
+                return true;
+        }
+    }
+    return false;
+}
+
+// What the viewport receives from a double click: press, release, double click, release.
+void tst_DbGrid::doubleClickAt(const QPoint &pos)
+{
+    QWidget *viewport = m_grid->viewport();
+    QTest::mousePress(viewport, Qt::LeftButton, {}, pos);
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, pos);
+    QTest::mouseDClick(viewport, Qt::LeftButton, {}, pos);
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, pos);
+}
+
+void tst_DbGrid::sendWheel(QWidget *target, int delta)
+{
+    const QPointF pos = target->rect().center();
+    QWheelEvent event(pos, target->mapToGlobal(pos), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(target, &event);
+}
+
+void tst_DbGrid::hoverAt(const QPoint &pos)
+{
+    QWidget *viewport = m_grid->viewport();
+    QMouseEvent move(QEvent::MouseMove, pos, viewport->mapToGlobal(pos), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &move);
+}
+
+void tst_DbGrid::settings()
+{
+    QCOMPARE(m_grid->property("hint").toString(),
+             QStringLiteral("Dupla klikk: megtekintés.|Dupla klikk: aktuális tétel megtekintése."));
+    QVERIFY(m_grid->toolTip().isEmpty());
+    QCOMPARE(m_grid->frameWidth(), 2);
+    QCOMPARE(m_grid->frameShadow(), QFrame::Sunken);
+    QCOMPARE(m_grid->font().pixelSize(), 11);
+    QCOMPARE(m_grid->columnWidth(), 625);
+
+    // Rows 18 pixels apart below an 18-pixel title row: 24 whole rows in a 466-pixel client area.
+    QCOMPARE(m_grid->viewport()->height(), 466);
+    QCOMPARE(m_grid->titleRowHeight(), 18);
+    QCOMPARE(m_grid->rowHeight(), 18);
+    QCOMPARE(m_grid->visibleRowCount(), 24);
+    QCOMPARE(m_grid->cellRect(DbGrid::TitleRow), QRect(12, 0, 625, 17));
+    QCOMPARE(m_grid->indicatorRect(0), QRect(0, 18, 11, 17));
+    QCOMPARE(m_grid->cellRect(0), QRect(12, 18, 625, 17));
+    QCOMPARE(m_grid->cellRect(23).top(), 18 + 23 * 18);
+}
+
+void tst_DbGrid::states_data()
+{
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<int>("rowCount");
+    QTest::addColumn<int>("topRow");
+    QTest::addColumn<int>("currentRow");
+    QTest::addColumn<bool>("mark");
+    QTest::addColumn<bool>("scrollBar");
+
+    QTest::newRow("closed: one blank row, no mark") << -1 << 1 << 0 << -1 << false << false;
+    QTest::newRow("empty: one blank row with the mark") << 0 << 1 << 0 << 0 << true << false;
+    QTest::newRow("one record: no scroll bar") << 1 << 1 << 1 << 0 << true << false;
+    QTest::newRow("two records: scroll bar") << 2 << 2 << 1 << 0 << true << true;
+    QTest::newRow("89 records: 24 rows") << 89 << 24 << 1 << 0 << true << true;
+}
+
+void tst_DbGrid::states()
+{
+    QFETCH(int, rows);
+    QFETCH(int, rowCount);
+    QFETCH(int, topRow);
+    QFETCH(int, currentRow);
+    QFETCH(bool, mark);
+    QFETCH(bool, scrollBar);
+
+    m_edit->setFocus();   // no highlight, so the data text shows in its own colour
+    open(rows);
+    QCOMPARE(m_grid->visibleRowCount(), 24);
+    QCOMPARE(m_grid->rowCount(), rowCount);
+    QCOMPARE(m_grid->topRow(), topRow);
+    QCOMPARE(m_grid->currentRow(), currentRow);
+
+    const QImage image = grabViewport();
+    QCOMPARE(markIn(image, 0), mark);
+    for (int row = 1; row < rowCount; ++row)
+        QVERIFY(!markIn(image, row));
+    QCOMPARE(blueIn(image, m_grid->cellRect(0)), rows > 0);
+    QCOMPARE(blueIn(image, m_grid->cellRect(rowCount - 1)), rows > 0);
+    // Nothing is drawn below the last row.
+    QVERIFY(!blueIn(image, QRect(0, m_grid->cellRect(rowCount).top(), image.width(), image.height())));
+
+    QScrollBar *bar = m_grid->verticalScrollBar();
+    QCOMPARE(bar->isVisible(), scrollBar);
+    if (scrollBar) {
+        QCOMPARE(bar->minimum(), 1);
+        QCOMPARE(bar->maximum(), rows);   // with the page of 24: a track of rows + 23 positions
+        QCOMPARE(bar->pageStep(), 24);
+        QCOMPARE(bar->value(), 1);
+    }
+    QVERIFY(!m_grid->horizontalScrollBar()->isVisible());
+}
+
+void tst_DbGrid::reopenShowsFirstRecordOnTop()
+{
+    open(89);
+    setUp(QStringLiteral("=60"));
+    QCOMPARE(m_grid->topRow(), 37);
+    m_query->close();
+    QCoreApplication::processEvents();
+    QCOMPARE(m_grid->topRow(), 0);
+    QCOMPARE(m_grid->rowCount(), 1);
+    QVERIFY(!m_grid->verticalScrollBar()->isVisible());
+    QVERIFY(!markIn(grabViewport(), 0));
+
+    m_query->open();
+    QCoreApplication::processEvents();
+    QCOMPARE(m_query->recNo(), 1);
+    QCOMPARE(m_grid->topRow(), 1);
+    QCOMPARE(m_grid->currentRow(), 0);
+    QCOMPARE(m_grid->verticalScrollBar()->value(), 1);
+    QVERIFY(m_grid->verticalScrollBar()->isVisible());
+}
+
+void tst_DbGrid::keyboard_data()
+{
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<QKeySequence>("keys");
+    QTest::addColumn<int>("recNo");
+    QTest::addColumn<int>("top");
+    QTest::addColumn<bool>("bof");
+    QTest::addColumn<bool>("eof");
+
+    const auto keys = [](const char *text) { return QKeySequence(QString::fromLatin1(text)); };
+    // 89 records, 24 rows on screen.
+    QTest::newRow("Down from the first record") << 89 << "" << keys("Down") << 2 << 1 << false << false;
+    QTest::newRow("Tab moves down") << 89 << "" << keys("Tab") << 2 << 1 << false << false;
+    QTest::newRow("Down onto the last record keeps EOF off") << 89 << "=88" << keys("Down") << 89 << 66 << false << false;
+    QTest::newRow("Down on the last record only sets EOF") << 89 << "L" << keys("Down") << 89 << 66 << false << true;
+    QTest::newRow("Tab on the last record appends nothing") << 89 << "L" << keys("Tab, Tab") << 89 << 66 << false << true;
+    QTest::newRow("Down below the bottom row scrolls one row") << 89 << "=24" << keys("Down") << 25 << 2 << false << false;
+    QTest::newRow("Up onto the first record keeps BOF off") << 89 << "=2" << keys("Up") << 1 << 1 << false << false;
+    QTest::newRow("Up on the first record sets BOF") << 89 << "=2" << keys("Up, Up") << 1 << 1 << true << false;
+    QTest::newRow("Up above the top row scrolls one row") << 89 << "=50 -23" << keys("Up") << 26 << 26 << false << false;
+    QTest::newRow("Shift+Tab moves up") << 89 << "=5" << keys("Shift+Tab") << 4 << 1 << false << false;
+    QTest::newRow("Backtab moves up") << 89 << "=5" << keys("Shift+Backtab") << 4 << 1 << false << false;
+    QTest::newRow("Page Down from the top row") << 89 << "" << keys("PgDown") << 25 << 2 << false << false;
+    QTest::newRow("Page Down near the end stops on the last record") << 89 << "=80" << keys("PgDown") << 89 << 66 << false << true;
+    QTest::newRow("Page Up from the last record") << 89 << "L" << keys("PgUp") << 65 << 65 << false << false;
+    QTest::newRow("Page Up near the start runs past the first record") << 89 << "=10" << keys("PgUp") << 1 << 1 << true << false;
+    QTest::newRow("Home") << 89 << "=50" << keys("Home") << 1 << 1 << true << false;
+    QTest::newRow("Ctrl+Home") << 89 << "=50" << keys("Ctrl+Home") << 1 << 1 << true << false;
+    QTest::newRow("End") << 89 << "" << keys("End") << 89 << 66 << false << true;
+    QTest::newRow("Ctrl+End") << 89 << "=5" << keys("Ctrl+End") << 89 << 66 << false << true;
+    QTest::newRow("Ctrl+Up goes to the top row") << 89 << "=50" << keys("Ctrl+Up") << 27 << 27 << false << false;
+    QTest::newRow("Ctrl+Page Up goes to the top row") << 89 << "=50" << keys("Ctrl+PgUp") << 27 << 27 << false << false;
+    QTest::newRow("Ctrl+Down goes to the bottom row") << 89 << "" << keys("Ctrl+Down") << 24 << 1 << false << false;
+    QTest::newRow("Ctrl+Page Down goes to the bottom row") << 89 << "=50 -10" << keys("Ctrl+PgDown") << 50 << 27 << false << false;
+    QTest::newRow("Left and Right do nothing") << 89 << "=5" << keys("Left, Right, Ctrl+Left, Ctrl+Right") << 5 << 1 << false << false;
+    QTest::newRow("editing keys do nothing") << 89 << "=5" << keys("Ins, Ctrl+Del, Del, F2") << 5 << 1 << false << false;
+    QTest::newRow("Enter and Escape do nothing") << 89 << "=5" << keys("Return, Enter, Esc") << 5 << 1 << false << false;
+    QTest::newRow("typing does nothing") << 89 << "=5" << keys("A, Space, 1, Shift+B") << 5 << 1 << false << false;
+    // Small and empty results.
+    QTest::newRow("two records: Ctrl+Down") << 2 << "" << keys("Ctrl+Down") << 2 << 1 << false << false;
+    QTest::newRow("one record: Down sets EOF") << 1 << "" << keys("Down") << 1 << 1 << false << true;
+    QTest::newRow("one record: Up does nothing") << 1 << "" << keys("Up, PgUp") << 1 << 1 << true << false;
+    QTest::newRow("empty: nothing moves") << 0 << "" << keys("Down, PgDown, End, Home") << 0 << 0 << true << true;
+    QTest::newRow("closed: nothing moves") << -1 << "" << keys("Down, Tab, End, Ctrl+Up") << 0 << 0 << true << true;
+}
+
+void tst_DbGrid::keyboard()
+{
+    QFETCH(int, rows);
+    QFETCH(QString, setup);
+    QFETCH(QKeySequence, keys);
+    QFETCH(int, recNo);
+    QFETCH(int, top);
+    QFETCH(bool, bof);
+    QFETCH(bool, eof);
+
+    open(rows);
+    setUp(setup);
+    QSignalSpy doubleClicks(m_grid, &DbGrid::doubleClicked);
+    QCOMPARE(QApplication::focusWidget(), m_grid);
+    for (int i = 0; i < keys.count(); ++i)
+        QTest::keyClick(m_grid, keys[i].key(), keys[i].keyboardModifiers());
+
+    QCOMPARE(m_query->recNo(), recNo);
+    QCOMPARE(m_grid->topRow(), top);
+    QCOMPARE(m_query->bof(), bof);
+    QCOMPARE(m_query->eof(), eof);
+    QCOMPARE(m_query->recordCount(), std::max(rows, 0));
+    QCOMPARE(QApplication::focusWidget(), m_grid);
+    QCOMPARE(doubleClicks.count(), 0);
+    if (rows >= 2)
+        QCOMPARE(m_grid->verticalScrollBar()->value(), recNo);
+}
+
+// Through the window, as the keyboard delivers them: the focus stays while the record moves.
+void tst_DbGrid::tabNeverLeavesTheGrid()
+{
+    QWindow *window = m_page->windowHandle();
+    QTest::keyClick(window, Qt::Key_Tab);   // closed: nothing to move, focus stays all the same
+    QCOMPARE(QApplication::focusWidget(), m_grid);
+
+    open(89);
+    QTest::keyClick(window, Qt::Key_Tab);
+    QTest::keyClick(window, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), m_grid);
+    QCOMPARE(m_query->recNo(), 3);
+    QTest::keyClick(window, Qt::Key_Backtab, Qt::ShiftModifier);
+    QCOMPARE(QApplication::focusWidget(), m_grid);
+    QCOMPARE(m_query->recNo(), 2);
+}
+
+void tst_DbGrid::scrollBar_data()
+{
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<int>("recNo");
+    QTest::addColumn<int>("top");
+    QTest::addColumn<bool>("bof");
+    QTest::addColumn<bool>("eof");
+
+    QTest::newRow("arrow down, current in the top row") << 89 << "" << "line down" << 25 << 2 << false << false;
+    QTest::newRow("arrow down, current inside the window") << 89 << "=10" << "line down" << 25 << 2 << false << false;
+    QTest::newRow("arrow down at the end only sets EOF") << 89 << "L" << "line down" << 89 << 66 << false << true;
+    QTest::newRow("arrow up, current in the bottom row") << 89 << "=50" << "line up" << 26 << 26 << false << false;
+    QTest::newRow("arrow up, current in the top row") << 89 << "=50 -23" << "line up" << 26 << 26 << false << false;
+    QTest::newRow("arrow up at the start sets BOF") << 89 << "=5" << "line up" << 1 << 1 << true << false;
+    QTest::newRow("track below the thumb") << 89 << "" << "page down" << 25 << 2 << false << false;
+    QTest::newRow("track above the thumb") << 89 << "L" << "page up" << 65 << 65 << false << false;
+    QTest::newRow("scroll to top") << 89 << "=50" << "top" << 1 << 1 << true << false;
+    QTest::newRow("scroll to bottom") << 89 << "" << "bottom" << 89 << 66 << false << true;
+    QTest::newRow("thumb released at 1") << 89 << "=50" << "release 1" << 1 << 1 << true << false;
+    QTest::newRow("thumb released on the first record sets BOF") << 89 << "=2 -1" << "release 1" << 1 << 1 << true << false;
+    QTest::newRow("thumb released inside") << 89 << "" << "release 40" << 40 << 17 << false << false;
+    QTest::newRow("thumb released at the record count") << 89 << "" << "release 89" << 89 << 66 << false << true;
+    QTest::newRow("scroll here") << 89 << "" << "set 30" << 30 << 7 << false << false;
+    QTest::newRow("two records: arrow down") << 2 << "" << "line down" << 2 << 1 << false << true;
+    QTest::newRow("two records: thumb released at 2") << 2 << "" << "release 2" << 2 << 1 << false << true;
+}
+
+void tst_DbGrid::scrollBar()
+{
+    QFETCH(int, rows);
+    QFETCH(QString, setup);
+    QFETCH(QString, action);
+    QFETCH(int, recNo);
+    QFETCH(int, top);
+    QFETCH(bool, bof);
+    QFETCH(bool, eof);
+
+    open(rows);
+    setUp(setup);
+    QScrollBar *bar = m_grid->verticalScrollBar();
+    const int position = action.section(QLatin1Char(' '), -1).toInt();
+    if (action.startsWith(QLatin1String("release "))) {
+        bar->setSliderDown(true);
+        bar->setSliderPosition(position);
+        bar->setSliderDown(false);
+    } else if (action.startsWith(QLatin1String("set "))) {
+        bar->setValue(position);
+    } else {
+        const QHash<QString, QAbstractSlider::SliderAction> actions{
+            {QStringLiteral("line up"), QAbstractSlider::SliderSingleStepSub},
+            {QStringLiteral("line down"), QAbstractSlider::SliderSingleStepAdd},
+            {QStringLiteral("page up"), QAbstractSlider::SliderPageStepSub},
+            {QStringLiteral("page down"), QAbstractSlider::SliderPageStepAdd},
+            {QStringLiteral("top"), QAbstractSlider::SliderToMinimum},
+            {QStringLiteral("bottom"), QAbstractSlider::SliderToMaximum},
+        };
+        bar->triggerAction(actions.value(action));
+    }
+
+    QCOMPARE(m_query->recNo(), recNo);
+    QCOMPARE(m_grid->topRow(), top);
+    QCOMPARE(m_query->bof(), bof);
+    QCOMPARE(m_query->eof(), eof);
+    QCOMPARE(bar->value(), recNo);
+    QCOMPARE(bar->sliderPosition(), recNo);
+}
+
+void tst_DbGrid::thumbDragMovesOnlyOnRelease()
+{
+    open(89);
+    QScrollBar *bar = m_grid->verticalScrollBar();
+    QSignalSpy moves(m_query.get(), &PoemQuery::currentChanged);
+    bar->setSliderDown(true);
+    bar->setSliderPosition(30);
+    bar->setSliderPosition(60);
+    QCOMPARE(moves.count(), 0);
+    QCOMPARE(m_grid->topRow(), 1);
+    bar->setSliderDown(false);
+    QCOMPARE(m_query->recNo(), 60);
+    QCOMPARE(m_grid->topRow(), 37);
+    QCOMPARE(bar->value(), 60);
+}
+
+// The same commands from real clicks on the bar's arrow, track and thumb.
+void tst_DbGrid::scrollBarByMouse()
+{
+    open(89);
+    QScrollBar *bar = m_grid->verticalScrollBar();
+    const auto rectOf = [bar](QStyle::SubControl part) {
+        QStyleOptionSlider option;
+        option.initFrom(bar);
+        option.orientation = bar->orientation();
+        option.minimum = bar->minimum();
+        option.maximum = bar->maximum();
+        option.sliderPosition = bar->sliderPosition();
+        option.sliderValue = bar->value();
+        option.singleStep = bar->singleStep();
+        option.pageStep = bar->pageStep();
+        return bar->style()->subControlRect(QStyle::CC_ScrollBar, &option, part, bar);
+    };
+
+    QTest::mouseClick(bar, Qt::LeftButton, {}, rectOf(QStyle::SC_ScrollBarAddLine).center());
+    QCOMPARE(m_query->recNo(), 25);
+    QCOMPARE(m_grid->topRow(), 2);
+
+    QTest::mouseClick(bar, Qt::LeftButton, {}, rectOf(QStyle::SC_ScrollBarAddPage).center());
+    QCOMPARE(m_query->recNo(), 49);
+    QCOMPARE(m_grid->topRow(), 26);
+
+    QTest::mouseClick(bar, Qt::LeftButton, {}, rectOf(QStyle::SC_ScrollBarSubLine).center());
+    QCOMPARE(m_query->recNo(), 25);
+    QCOMPARE(m_grid->topRow(), 25);
+
+    const QPoint thumb = rectOf(QStyle::SC_ScrollBarSlider).center();
+    QTest::mousePress(bar, Qt::LeftButton, {}, thumb);
+    QTest::mouseMove(bar, thumb + QPoint(0, 60));
+    QCOMPARE(m_query->recNo(), 25);
+    QVERIFY(bar->sliderPosition() > 25);
+    const int released = bar->sliderPosition();
+    QTest::mouseRelease(bar, Qt::LeftButton, {}, thumb + QPoint(0, 60));
+    QCOMPARE(m_query->recNo(), released);
+    QCOMPARE(bar->value(), released);
+}
+
+void tst_DbGrid::press_data()
+{
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<Qt::MouseButton>("button");
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<int>("recNo");
+
+    QTest::newRow("left button on a row") << 89 << "" << Qt::LeftButton << "row 5" << 6;
+    QTest::newRow("right button on a row") << 89 << "" << Qt::RightButton << "row 5" << 6;
+    QTest::newRow("middle button on a row") << 89 << "" << Qt::MiddleButton << "row 5" << 6;
+    QTest::newRow("indicator cell") << 89 << "" << Qt::LeftButton << "indicator 7" << 8;
+    QTest::newRow("row above the current one") << 89 << "=60" << Qt::LeftButton << "row 0" << 37;
+    QTest::newRow("bottom row") << 89 << "=60 -23" << Qt::LeftButton << "row 23" << 60;
+    QTest::newRow("title row") << 89 << "=4" << Qt::LeftButton << "title" << 4;
+    QTest::newRow("right of the column") << 89 << "=4" << Qt::LeftButton << "right of column" << 4;
+    QTest::newRow("below the last row") << 2 << "" << Qt::LeftButton << "below rows" << 1;
+    QTest::newRow("closed") << -1 << "" << Qt::LeftButton << "row 0" << 0;
+    QTest::newRow("empty") << 0 << "" << Qt::LeftButton << "row 0" << 0;
+}
+
+void tst_DbGrid::press()
+{
+    QFETCH(int, rows);
+    QFETCH(QString, setup);
+    QFETCH(Qt::MouseButton, button);
+    QFETCH(QString, target);
+    QFETCH(int, recNo);
+
+    open(rows);
+    setUp(setup);
+    const int top = m_grid->topRow();
+    QTest::mouseClick(m_grid->viewport(), button, {}, point(target));
+    QCOMPARE(m_query->recNo(), recNo);
+    QCOMPARE(m_grid->topRow(), top);   // the clicked row is on screen: nothing scrolls
+}
+
+void tst_DbGrid::pressGivesFocus()
+{
+    open(89);
+    for (const char *target : {"row 3", "title", "below rows"}) {
+        m_edit->setFocus();
+        QCOMPARE(QApplication::focusWidget(), m_edit);
+        QTest::mousePress(m_grid->viewport(), Qt::LeftButton, {}, point(QString::fromLatin1(target)));
+        QCOMPARE(QApplication::focusWidget(), m_grid);
+        QTest::mouseRelease(m_grid->viewport(), Qt::LeftButton, {}, point(QString::fromLatin1(target)));
+    }
+}
+
+void tst_DbGrid::titleCellHotAndPressed()
+{
+    open(89);
+    const QPoint title = point(QStringLiteral("title"));
+    hoverAt(title);
+    QVERIFY(m_grid->isTitleHot());
+    hoverAt(point(QStringLiteral("row 2")));
+    QVERIFY(!m_grid->isTitleHot());
+
+    QTest::mousePress(m_grid->viewport(), Qt::LeftButton, {}, title);
+    QVERIFY(m_grid->isTitlePressed());
+    QTest::mouseMove(m_grid->viewport(), title + QPoint(80, 0));   // a column drag: the one column stays
+    QTest::mouseRelease(m_grid->viewport(), Qt::LeftButton, {}, title + QPoint(80, 0));
+    QVERIFY(!m_grid->isTitlePressed());
+    QCOMPARE(m_grid->cellRect(DbGrid::TitleRow), QRect(12, 0, 625, 17));
+    QCOMPARE(m_query->recNo(), 1);
+    QVERIFY(m_query->bof());
+}
+
+void tst_DbGrid::doubleClick_data()
+{
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<int>("recNoWhenDelivered");
+
+    QTest::newRow("data row: the clicked record") << 89 << "=3" << "row 10" << 11;
+    QTest::newRow("indicator cell: the clicked record") << 89 << "=3" << "indicator 10" << 11;
+    QTest::newRow("title row: the current record") << 89 << "=3" << "title" << 3;
+    QTest::newRow("column border: the current record") << 89 << "=3" << "column border" << 3;
+    QTest::newRow("blank beside the rows: the current record") << 89 << "=3" << "right of column" << 3;
+    QTest::newRow("blank below the rows: the current record") << 2 << "=2" << "below rows" << 2;
+    QTest::newRow("empty result") << 0 << "" << "row 0" << 0;
+    QTest::newRow("closed query") << -1 << "" << "row 0" << 0;
+}
+
+void tst_DbGrid::doubleClick()
+{
+    QFETCH(int, rows);
+    QFETCH(QString, setup);
+    QFETCH(QString, target);
+    QFETCH(int, recNoWhenDelivered);
+
+    open(rows);
+    setUp(setup);
+    QList<int> delivered;
+    connect(m_grid, &DbGrid::doubleClicked, this, [&] { delivered << m_query->recNo(); });
+    doubleClickAt(point(target));
+    QCOMPARE(delivered, QList<int>{recNoWhenDelivered});
+    QCOMPARE(m_grid->columnWidth(), 625);
+}
+
+void tst_DbGrid::doubleClickOnScrollBarIsNotDelivered()
+{
+    open(89);
+    QSignalSpy doubleClicks(m_grid, &DbGrid::doubleClicked);
+    QScrollBar *bar = m_grid->verticalScrollBar();
+    const QPoint middle = bar->rect().center();
+    QTest::mouseDClick(bar, Qt::LeftButton, {}, middle);
+    QTest::mouseRelease(bar, Qt::LeftButton, {}, middle);
+    QCOMPARE(doubleClicks.count(), 0);
+
+    // The right button's double click is two presses: it moves, and opens nothing.
+    doubleClicks.clear();
+    const int top = m_grid->topRow();
+    QTest::mouseDClick(m_grid->viewport(), Qt::RightButton, {}, point(QStringLiteral("row 4")));
+    QCOMPARE(doubleClicks.count(), 0);
+    QCOMPARE(m_query->recNo(), top + 4);
+}
+
+void tst_DbGrid::wheel_data()
+{
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<QList<int>>("deltas");
+    QTest::addColumn<bool>("overScrollBar");
+    QTest::addColumn<int>("recNo");
+    QTest::addColumn<int>("top");
+    QTest::addColumn<bool>("bof");
+
+    QTest::newRow("one notch down") << "" << QList<int>{-120} << false << 2 << 1 << false;
+    QTest::newRow("one notch up") << "=10" << QList<int>{120} << false << 9 << 1 << false;
+    QTest::newRow("three notches at once") << "" << QList<int>{-360} << false << 4 << 1 << false;
+    QTest::newRow("half notches add up") << "" << QList<int>{-60, -60} << false << 2 << 1 << false;
+    QTest::newRow("half a notch does nothing yet") << "" << QList<int>{-60} << false << 1 << 1 << true;
+    QTest::newRow("notch up on the first record sets BOF") << "=2 -1" << QList<int>{120} << false << 1 << 1 << true;
+    QTest::newRow("down past the bottom row scrolls") << "=24" << QList<int>{-120} << false << 25 << 2 << false;
+    QTest::newRow("over the scroll bar: one record per notch") << "" << QList<int>{-120} << true << 2 << 1 << false;
+}
+
+void tst_DbGrid::wheel()
+{
+    QFETCH(QString, setup);
+    QFETCH(QList<int>, deltas);
+    QFETCH(bool, overScrollBar);
+    QFETCH(int, recNo);
+    QFETCH(int, top);
+    QFETCH(bool, bof);
+
+    open(89);
+    setUp(setup);
+    QWidget *target = overScrollBar ? static_cast<QWidget *>(m_grid->verticalScrollBar()) : m_grid->viewport();
+    for (int delta : deltas)
+        sendWheel(target, delta);
+    QCOMPARE(m_query->recNo(), recNo);
+    QCOMPARE(m_grid->topRow(), top);
+    QCOMPARE(m_query->bof(), bof);
+    QCOMPARE(m_grid->verticalScrollBar()->value(), recNo);
+}
+
+void tst_DbGrid::currentCellHighlightedOnlyWithFocus()
+{
+    open(89);
+    setUp(QStringLiteral("=3"));
+    const QRect cell = m_grid->cellRect(2);
+    const QPoint inside(cell.right() - 4, cell.top() + 4);
+    const QColor highlight = m_grid->palette().color(QPalette::Highlight);
+    const QColor base = m_grid->palette().color(QPalette::Base);
+
+    QImage image = grabViewport();
+    QCOMPARE(image.pixelColor(inside), highlight);
+    QCOMPARE(image.pixelColor(m_grid->cellRect(1).right() - 4, m_grid->cellRect(1).top() + 4), base);
+    // The dotted focus rectangle: one pixel inside the cell, every other pixel.
+    const QColor dot(255 - highlight.red(), 255 - highlight.green(), 255 - highlight.blue());
+    const int y = cell.top() + 1;
+    const int x = cell.right() - 10 + ((cell.right() - 10 + y) % 2);
+    QCOMPARE(image.pixelColor(x, y), dot);
+    QCOMPARE(image.pixelColor(x + 1, y), highlight);
+    QCOMPARE(image.pixelColor(cell.right(), y), highlight);
+    QVERIFY(markIn(image, 2));
+
+    m_edit->setFocus();
+    image = grabViewport();
+    QCOMPARE(image.pixelColor(inside), base);
+    QCOMPARE(image.pixelColor(x, y), base);
+    QVERIFY(blueIn(image, cell));
+    QVERIFY(markIn(image, 2));
+}
+
+void tst_DbGrid::columnResizeSurvivesReopen()
+{
+    open(89);
+    QWidget *viewport = m_grid->viewport();
+    const QPoint edge = point(QStringLiteral("column border"));
+
+    hoverAt(edge - QPoint(2, 0));
+    QCOMPARE(viewport->cursor().shape(), Qt::SplitHCursor);
+    hoverAt(point(QStringLiteral("title")));
+    QCOMPARE(viewport->cursor().shape(), Qt::ArrowCursor);
+
+    QTest::mousePress(viewport, Qt::LeftButton, {}, edge - QPoint(2, 0));
+    QTest::mouseMove(viewport, edge - QPoint(607, 0));
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, edge - QPoint(607, 0));
+    QCOMPARE(m_grid->columnWidth(), 20);
+    QVERIFY(!m_grid->isTitlePressed());
+    QCOMPARE(m_query->recNo(), 1);
+
+    // A narrowed column cuts the titles off at its edge.
+    m_edit->setFocus();
+    const QRect cell = m_grid->cellRect(1);
+    QImage image = grabViewport();
+    QVERIFY(blueIn(image, cell));
+    QVERIFY(!blueIn(image, QRect(cell.right() + 1, cell.top(), 100, cell.height())));
+
+    m_query->close();
+    m_query->open();
+    QCOMPARE(m_grid->columnWidth(), 20);
+    QCOMPARE(m_grid->cellRect(0).width(), 20);
+
+    // Never narrower than a grip's worth.
+    QTest::mousePress(viewport, Qt::LeftButton, {}, QPoint(m_grid->cellRect(DbGrid::TitleRow).right() + 1, 8));
+    QTest::mouseMove(viewport, QPoint(0, 8));
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, QPoint(0, 8));
+    QCOMPARE(m_grid->columnWidth(), DbGrid::MinColumnWidth);
+}
+
+void tst_DbGrid::wideColumnScrollsSideways()
+{
+    open(89);
+    QScrollBar *horizontal = m_grid->horizontalScrollBar();
+    QVERIFY(!horizontal->isVisible());
+    const QPoint edge = point(QStringLiteral("column border"));
+    QTest::mousePress(m_grid->viewport(), Qt::LeftButton, {}, edge);
+    QTest::mouseMove(m_grid->viewport(), edge + QPoint(200, 0));
+    QTest::mouseRelease(m_grid->viewport(), Qt::LeftButton, {}, edge + QPoint(200, 0));
+    QCOMPARE(m_grid->columnWidth(), 825);
+    QTRY_VERIFY(horizontal->isVisible());
+    const int room = m_grid->viewport()->width() - 12;
+    QCOMPARE(horizontal->maximum(), 826 - room);
+
+    setUp(QStringLiteral("=5"));
+    horizontal->setValue(100);
+    QCOMPARE(m_grid->cellRect(0).left(), 12 - 100);
+    QCOMPARE(m_query->recNo(), 5);
+    QVERIFY(markIn(grabViewport(), 4));   // the indicator column stays put
+    // The shorter client area holds as many whole rows as fit.
+    QCOMPARE(m_grid->visibleRowCount(), (m_grid->viewport()->height() - 18) / 18);
+}
+
+void tst_DbGrid::followsMovesWhileDisabled()
+{
+    open(89);
+    m_page->setEnabled(false);
+    m_query->setRecNo(60);
+    QCOMPARE(m_grid->topRow(), 37);
+    QCOMPARE(m_grid->currentRow(), 23);
+    QCOMPARE(m_grid->verticalScrollBar()->value(), 60);
+    m_query->moveBy(-30);
+    QCOMPARE(m_grid->topRow(), 30);
+    QCOMPARE(m_grid->currentRow(), 0);
+    QVERIFY(markIn(grabViewport(), 0));
+    m_query->last();
+    QCOMPARE(m_grid->topRow(), 66);
+    QCOMPARE(m_grid->currentRow(), 23);
+    m_query->first();
+    QCOMPARE(m_grid->topRow(), 1);
+    QCOMPARE(m_grid->verticalScrollBar()->value(), 1);
+}
+
+// Pictures of the grid at 96 dpi on a real X server, for a person to look at.
+void tst_DbGrid::screenshot()
+{
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        QSKIP("needs a real X server");
+    QCOMPARE(m_page->logicalDpiY(), 96);
+
+    const QStringList titles{
+        QStringLiteral("Őszi reggel a kertben"),
+        QStringLiteral("Hajnali ének"),
+        QStringLiteral("Levél egy távoli baráthoz, aki nem válaszolt soha, de mindig várta a tavaszt és a fecskék visszatérését a "
+                       "falusi ház eresze alá, ahol gyermekkorában nyaranta élt"),
+        QStringLiteral("Tűnődés"),
+        QStringLiteral("A folyó partján"),
+        QStringLiteral("Ünnepi vers"),
+        QStringLiteral("Éjszaka"),
+        QStringLiteral("Szülőföldem"),
+    };
+    QStringList all;
+    for (int i = 0; i < 89; ++i)
+        all << (i < titles.size() ? titles.at(i) : QStringLiteral("Vers %1 – cím nélkül").arg(i + 1));
+    m_connection->setDatabase(FixtureDb::createWithTitles(m_dir.filePath(QStringLiteral("shot.db")), all));
+    m_query->open();
+    setUp(QStringLiteral("=3"));
+    m_page->setWindowTitle(QStringLiteral("Lexikon"));
+    QTest::qWait(50);
+
+    const QString folder = QStringLiteral(TORNEVI_TEST_OUTPUT_DIR);
+    QDir().mkpath(folder);
+    QVERIFY(m_page->grab().save(folder + QStringLiteral("/tst_DbGrid_focused.png")));
+
+    // Narrowed, without the focus, its title held down.
+    m_edit->setFocus();
+    m_grid->setColumnWidth(150);
+    QTest::mousePress(m_grid->viewport(), Qt::LeftButton, {}, point(QStringLiteral("title")));
+    m_edit->setFocus();
+    QTest::qWait(50);
+    QVERIFY(m_page->grab().save(folder + QStringLiteral("/tst_DbGrid_narrow.png")));
+    QTest::mouseRelease(m_grid->viewport(), Qt::LeftButton, {}, point(QStringLiteral("title")));
+
+    m_grid->setColumnWidth(900);
+    m_grid->horizontalScrollBar()->setValue(40);
+    m_query->last();
+    QTest::qWait(50);
+    QVERIFY(m_page->grab().save(folder + QStringLiteral("/tst_DbGrid_wide.png")));
+}
+
+QTEST_MAIN(tst_DbGrid)
+#include "tst_DbGrid.moc"

@@ -1,0 +1,236 @@
+#include "FixtureDb.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sqlite3.h>
+
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <sys/resource.h>
+#include <unistd.h>
+#endif
+
+// Start-up of the real program, one process per case, watched through the message probe plugin.
+class tst_Startup : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void faults_data();
+    void faults();
+    void normalStartWritesIntoWorkingDirectory();
+    void workingCopyRemovedBeforeExit();
+    void renamedExecutableNamesItsMessages();
+
+private:
+    struct Run
+    {
+        QStringList messages;   // "caption|text|icon=..|buttons=..|default=.."
+        QString end;            // the state the probe saw as the program ended
+        int exitCode = -1;
+        bool finished = false;
+    };
+    Run start(const QString &executable, const QString &directory, const QString &action = {},
+              std::function<void()> childSetup = {}, bool unprivileged = false);
+};
+
+namespace {
+const QString Err1 = QStringLiteral("Hiba történt - 1 !");
+const QString Err2 = QStringLiteral("Hiba történt - 2 !");
+const QString NoFile = QStringLiteral("Nem található az adatállomány !");
+const QString NoOpen = QStringLiteral("Adatállomány nem nyitható meg !");
+const QString NoQuery = QStringLiteral("Lekérdezés nem hajtható végre !");
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+} // namespace
+
+tst_Startup::Run tst_Startup::start(const QString &executable, const QString &directory, const QString &action,
+                                    std::function<void()> childSetup, bool unprivileged)
+{
+    QTemporaryDir logDir;
+    QFile::setPermissions(logDir.path(), QFileDevice::Permissions(0x7777));
+    const QString log = logDir.filePath(QStringLiteral("probe.log"));
+
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("QT_PLUGIN_PATH"), QStringLiteral(PROBE_PLUGIN_DIR));
+    env.insert(QStringLiteral("QT_QPA_GENERIC_PLUGINS"), QStringLiteral("messageprobe"));
+    env.insert(QStringLiteral("TORNEVI_PROBE_LOG"), log);
+    env.insert(QStringLiteral("TORNEVI_PROBE_ACTION"), action.section(QLatin1Char(':'), 0, 0));
+    env.insert(QStringLiteral("TORNEVI_PROBE_REMOVE"), action.section(QLatin1Char(':'), 1));
+    process.setProcessEnvironment(env);
+    process.setWorkingDirectory(directory);
+    if (childSetup)
+        process.setChildProcessModifier(childSetup);
+    if (unprivileged && ::geteuid() == 0) {
+        // Root ignores permission bits: run the program as nobody.
+        process.setProgram(QStringLiteral("setpriv"));
+        process.setArguments({QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                              QStringLiteral("--clear-groups"), executable});
+    } else {
+        process.setProgram(executable);
+    }
+    process.start();
+    Run run;
+    run.finished = process.waitForFinished(60000);
+    if (!run.finished) {
+        qWarning().noquote() << "still running; the probe saw:\n" << readAll(log);
+        process.kill();
+        process.waitForFinished();
+    }
+    run.exitCode = process.exitCode();
+    if (process.exitStatus() != QProcess::NormalExit)
+        qWarning() << "crashed:" << process.readAllStandardError().right(4000);
+    for (const QString &line : QString::fromUtf8(readAll(log)).split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        if (line.startsWith(QLatin1String("message|")))
+            run.messages << line.mid(8);
+        else if (line.startsWith(QLatin1String("end|")))
+            run.end = line.mid(4);
+    }
+    return run;
+}
+
+void tst_Startup::faults_data()
+{
+    QTest::addColumn<bool>("withItem");
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<QStringList>("expected");
+    QTest::addColumn<QString>("copyAfterwards"); // absent, image, unchanged
+
+    QTest::newRow("unwritable working directory")
+        << true << "readonly" << QStringList{Err2, NoFile, NoOpen, NoQuery} << "absent";
+    QTest::newRow("short write (file-size limit)")
+        << true << "fsize" << QStringList{Err2, NoOpen, NoQuery} << "partial";
+    QTest::newRow("full disk") << true << "devfull" << QStringList{Err2, NoQuery} << "link";
+    QTest::newRow("executable without the item")
+        << false << "" << QStringList{Err1, Err2, NoFile, NoOpen, NoQuery} << "absent";
+    QTest::newRow("working copy that is no database")
+        << false << "junk" << QStringList{Err1, Err2, NoOpen, NoQuery} << "unchanged";
+    QTest::newRow("copy locked by another SQLite process")
+        << true << "locked" << QStringList{Err2, NoOpen, NoQuery} << "unchanged";
+}
+
+void tst_Startup::faults()
+{
+    QFETCH(bool, withItem);
+    QFETCH(QString, setup);
+    QFETCH(QStringList, expected);
+    QFETCH(QString, copyAfterwards);
+
+    QTemporaryDir dir;
+    const QString copy = dir.filePath(QStringLiteral("Tornevi.db"));
+    std::function<void()> childSetup;
+    sqlite3 *holder = nullptr;
+    QByteArray before;
+
+    if (setup == QLatin1String("readonly")) {
+        QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadOther
+                                              | QFileDevice::ExeOther | QFileDevice::ReadGroup
+                                              | QFileDevice::ExeGroup);
+    } else if (setup == QLatin1String("fsize")) {
+        childSetup = [] {
+            ::signal(SIGXFSZ, SIG_IGN); // the write returns short instead of killing the process
+            struct rlimit limit = {8192, 8192};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+        };
+    } else if (setup == QLatin1String("devfull")) {
+        QVERIFY(QFile::link(QStringLiteral("/dev/full"), copy));
+    } else if (setup == QLatin1String("junk")) {
+        QFile f(copy);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(10000, 'j'));
+    } else if (setup == QLatin1String("locked")) {
+        FixtureDb::create(copy, 3);
+        // Read before locking: closing any descriptor of the file would drop this process's locks.
+        before = readAll(copy);
+        QCOMPARE(sqlite3_open_v2(copy.toUtf8().constData(), &holder, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(holder, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    }
+    if (copyAfterwards == QLatin1String("unchanged") && !holder)
+        before = readAll(copy);
+
+    const Run run = start(QString::fromUtf8(withItem ? TORNEVI_EXE : TORNEVI_NOITEM_EXE), dir.path(), {}, childSetup,
+                          setup == QLatin1String("readonly"));
+    if (holder)
+        sqlite3_close(holder);
+    QFile::setPermissions(dir.path(), QFileDevice::Permissions(0x7700));
+
+    QVERIFY2(run.finished, "the program did not end by itself after a failed start-up");
+    QCOMPARE(run.exitCode, 0);
+    QStringList texts;
+    for (const QString &m : run.messages) {
+        const QStringList parts = m.split(QLatin1Char('|'));
+        texts << parts.value(1);
+        QCOMPARE(parts.value(2), QStringLiteral("icon=0"));
+        QCOMPARE(parts.value(3), QStringLiteral("buttons=OK"));
+        QCOMPARE(parts.value(4), QStringLiteral("default=OK"));
+    }
+    QCOMPARE(texts, expected);
+    QVERIFY2(run.end.contains(QLatin1String("Label12=0|")), qPrintable(run.end));
+
+    const QFileInfo info(copy);
+    if (copyAfterwards == QLatin1String("absent"))
+        QVERIFY(!info.exists());
+    else if (copyAfterwards == QLatin1String("unchanged"))
+        QCOMPARE(readAll(copy), before);
+    else if (copyAfterwards == QLatin1String("partial"))
+        QCOMPARE(info.size(), 8192);
+    else if (copyAfterwards == QLatin1String("link"))
+        QVERIFY(info.isSymLink());
+}
+
+void tst_Startup::normalStartWritesIntoWorkingDirectory()
+{
+    QTemporaryDir dir;
+    const QString besideExecutable = QFileInfo(QStringLiteral(TORNEVI_EXE)).dir().filePath(QStringLiteral("Tornevi.db"));
+    QFile::remove(besideExecutable);
+    // An older, longer file of the same name is replaced completely.
+    {
+        QFile old(dir.filePath(QStringLiteral("Tornevi.db")));
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write(QByteArray(400000, 'o'));
+    }
+    const Run run = start(QStringLiteral(TORNEVI_EXE), dir.path(), QStringLiteral("exit"));
+    QVERIFY(run.finished);
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.messages, QStringList());
+    QCOMPARE(run.end, QStringLiteral("caption=Tornevi Ubrel összes költeménye:|Label12=89|Edit1=|page=0"));
+    QCOMPARE(readAll(dir.filePath(QStringLiteral("Tornevi.db"))), readAll(FixtureDb::shippedDatabase()));
+    QVERIFY(!QFile::exists(besideExecutable));
+}
+
+void tst_Startup::workingCopyRemovedBeforeExit()
+{
+    QTemporaryDir dir;
+    const QString copy = dir.filePath(QStringLiteral("Tornevi.db"));
+    const Run run = start(QStringLiteral(TORNEVI_EXE), dir.path(), QStringLiteral("remove-and-close:") + copy);
+    QVERIFY(run.finished);
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.messages, QStringList());
+    QVERIFY(!QFile::exists(copy));
+}
+
+void tst_Startup::renamedExecutableNamesItsMessages()
+{
+    QTemporaryDir dir;
+    const QString renamed = dir.filePath(QStringLiteral("ReNaMed.Program.bin"));
+    QVERIFY(QFile::copy(QStringLiteral(TORNEVI_NOITEM_EXE), renamed));
+    const Run run = start(renamed, dir.path());
+    QVERIFY(run.finished);
+    QVERIFY(!run.messages.isEmpty());
+    for (const QString &m : run.messages)
+        QCOMPARE(m.section(QLatin1Char('|'), 0, 0), QStringLiteral("Renamed"));
+    QVERIFY(run.end.startsWith(QStringLiteral("caption=Tornevi Ubrel összes költeménye:|")));
+}
+
+QTEST_GUILESS_MAIN(tst_Startup)
+#include "tst_Startup.moc"

@@ -1,0 +1,220 @@
+#include "DatabaseError.h"
+#include "DbActivity.h"
+#include "DbWaitCursor.h"
+#include "ErrorReport.h"
+#include "FixtureDb.h"
+#include "PoemQuery.h"
+#include "StatusBar.h"
+#include "TorneviApplication.h"
+#include "Unit1.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+// The main window as the user first meets it, the default error report and the wait pointer.
+class tst_TForm1 : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void windowSettings();
+    void pagesAndStatusBar_data();
+    void pagesAndStatusBar();
+    void startupShowsTheListWithEveryPoem();
+    void errorsAHandlerLetsThroughAreReported_data();
+    void errorsAHandlerLetsThroughAreReported();
+    void waitPointerDuringDatabaseWork();
+
+private:
+    // Answers the next message box and returns its text, icon and caption.
+    void answerNextMessage();
+    QString m_lastMessage;
+    QString m_lastCaption;
+    QMessageBox::Icon m_lastIcon = QMessageBox::NoIcon;
+    QTemporaryDir m_dir;
+    QString m_savedCwd;
+    std::unique_ptr<TForm1> m_form;
+};
+
+void tst_TForm1::initTestCase()
+{
+    m_savedCwd = QDir::currentPath();
+    QDir::setCurrent(m_dir.path());
+    ErrorReport::setHandler([](const QString &m) { TorneviApplication::instance()->showError(m); });
+    m_form = std::make_unique<TForm1>();
+}
+
+void tst_TForm1::cleanupTestCase()
+{
+    m_form.reset();
+    QDir::setCurrent(m_savedCwd);
+}
+
+void tst_TForm1::answerNextMessage()
+{
+    QTimer::singleShot(0, this, [this] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box)
+            return answerNextMessage();
+        m_lastMessage = box->text();
+        m_lastCaption = box->windowTitle();
+        m_lastIcon = box->icon();
+        box->defaultButton()->click();
+    });
+}
+
+void tst_TForm1::windowSettings()
+{
+    TForm1 &f = *m_form;
+    QCOMPARE(f.objectName(), QStringLiteral("Form1"));
+    QCOMPARE(f.windowTitle(), QStringLiteral("Tornevi Ubrel összes költeménye:"));
+    QCOMPARE(f.centralWidget()->size(), QSize(702, 549));
+    f.show(); // runs the start-up sequence once
+    QVERIFY(QTest::qWaitForWindowExposed(&f));
+    QCOMPARE(f.minimumSize(), f.maximumSize()); // fixed border
+    QVERIFY(!(f.windowFlags() & Qt::WindowMaximizeButtonHint));
+    QVERIFY(f.windowFlags() & Qt::WindowMinimizeButtonHint);
+    QVERIFY(f.windowFlags() & Qt::WindowCloseButtonHint);
+    QCOMPARE(f.font().family(), QStringLiteral("Tahoma"));
+    QCOMPARE(f.font().pixelSize(), 11);
+    QVERIFY(!f.windowIcon().isNull());
+    QCOMPARE(f.windowIcon().availableSizes().size(), 6);
+
+    const QRect area = f.screen()->availableGeometry();
+    const QRect frame = f.frameGeometry();
+    QVERIFY(frame.left() >= area.left() && frame.top() >= area.top());
+    QVERIFY(qAbs((frame.center() - area.center()).x()) <= 1);
+}
+
+void tst_TForm1::pagesAndStatusBar_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QRect>("geometry");
+    QTest::newRow("page control") << "PageControl1" << QRect(8, 8, 681, 514);
+    QTest::newRow("status bar") << "StatusBar1" << QRect(0, 530, 702, 19);
+    QTest::newRow("phrase box") << "Edit1" << QRect(48, 99, 569, 21);
+    QTest::newRow("search button") << "BitBtn1" << QRect(48, 144, 569, 25);
+    QTest::newRow("reset button") << "BitBtn2" << QRect(48, 400, 569, 25);
+}
+
+void tst_TForm1::pagesAndStatusBar()
+{
+    QFETCH(QString, name);
+    QFETCH(QRect, geometry);
+    auto *w = m_form->findChild<QWidget *>(name);
+    QVERIFY(w);
+    QCOMPARE(w->geometry(), geometry);
+
+    auto *pages = m_form->findChild<QTabWidget *>(QStringLiteral("PageControl1"));
+    QCOMPARE(pages->count(), 3);
+    const QStringList captions = {QStringLiteral("Lexikon"), QStringLiteral("Keresés"), QStringLiteral("Bemutatkozás")};
+    for (int i = 0; i < 3; ++i) {
+        QCOMPARE(pages->tabText(i), captions.at(i));
+        QCOMPARE(pages->widget(i)->objectName(), QStringLiteral("TabSheet%1").arg(i + 1));
+        QVERIFY(pages->tabIcon(i).isNull());
+    }
+    auto *status = m_form->findChild<StatusBar *>(QStringLiteral("StatusBar1"));
+    QCOMPARE(status->panelText(0), QString());
+}
+
+void tst_TForm1::startupShowsTheListWithEveryPoem()
+{
+    TForm1 &f = *m_form;
+    QVERIFY(f.isVisible());
+    QCOMPARE(f.workingDirectory(), QDir::toNativeSeparators(m_dir.path()));
+    QVERIFY(QFile::exists(m_dir.filePath(QStringLiteral("Tornevi.db"))));
+    QCOMPARE(f.findChild<QTabWidget *>(QStringLiteral("PageControl1"))->currentIndex(), 0);
+    QCOMPARE(f.findChild<QLineEdit *>(QStringLiteral("Edit1"))->text(), QString());
+    QCOMPARE(f.findChild<QLabel *>(QStringLiteral("Label12"))->text(), QStringLiteral("89"));
+    QVERIFY(f.query()->isOpen());
+    QCOMPARE(f.query()->fieldValue(QStringLiteral("AZ")).toInt(), 782);
+    QVERIFY(f.query()->bof());
+    QVERIFY(!f.query()->eof());
+    QVERIFY(!TorneviApplication::instance()->isEndRequested());
+}
+
+namespace {
+class Thrower : public QObject
+{
+public:
+    QString message;
+    bool event(QEvent *e) override
+    {
+        if (e->type() == QEvent::User)
+            throw DatabaseError(message);
+        return QObject::event(e);
+    }
+};
+} // namespace
+
+void tst_TForm1::errorsAHandlerLetsThroughAreReported_data()
+{
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("event handler") << "no such table: tbl_Data" << "no such table: tbl_Data.";
+    QTest::newRow("message ending in a stop") << "LIKE or GLOB pattern too complex."
+                                              << "LIKE or GLOB pattern too complex.";
+}
+
+void tst_TForm1::errorsAHandlerLetsThroughAreReported()
+{
+    QFETCH(QString, message);
+    QFETCH(QString, shown);
+    m_lastMessage.clear();
+    Thrower thrower;
+    thrower.message = message;
+    answerNextMessage();
+    QCoreApplication::postEvent(&thrower, new QEvent(QEvent::User));
+    QTRY_COMPARE(m_lastMessage, shown);
+    QCOMPARE(m_lastCaption, TorneviApplication::instance()->title());
+    QCOMPARE(m_lastIcon, QMessageBox::Critical);
+
+    // Handlers that guard their own work report the same way and carry on.
+    m_lastMessage.clear();
+    answerNextMessage();
+    QVERIFY(!ErrorReport::guard([&] { throw DatabaseError(message); }));
+    QCOMPARE(m_lastMessage, shown);
+}
+
+void tst_TForm1::waitPointerDuringDatabaseWork()
+{
+    DbWaitCursor waitCursor;
+    PoemQuery *query = m_form->query();
+    QTRY_VERIFY(!QGuiApplication::overrideCursor());
+
+    query->close();
+    query->open();
+    // Still set when the work is over: it goes only once the event loop has run 50 ms later.
+    const QCursor *cursor = QGuiApplication::overrideCursor();
+    QVERIFY(cursor);
+    QCOMPARE(cursor->pixmap().size(), QSize(32, 32));
+    QCOMPARE(cursor->hotSpot(), QPoint(0, 0));
+    QTRY_VERIFY_WITH_TIMEOUT(!QGuiApplication::overrideCursor(), 2000);
+
+    // A pointer that is already set is left alone, and the reset clears it.
+    QGuiApplication::setOverrideCursor(QCursor(Qt::BusyCursor));
+    query->last();
+    query->close();
+    query->open();
+    QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::BusyCursor);
+    QTRY_VERIFY_WITH_TIMEOUT(!QGuiApplication::overrideCursor(), 2000);
+}
+
+int main(int argc, char *argv[])
+{
+    TorneviApplication app(argc, argv);
+    tst_TForm1 test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_TForm1.moc"

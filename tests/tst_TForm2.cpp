@@ -1,0 +1,441 @@
+#include "DbNavigator.h"
+#include "FixtureDb.h"
+#include "PoemQuery.h"
+#include "SqliteConnection.h"
+#include "Unit2.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextLayout>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+namespace {
+const QChar Nbsp(0x00A0);
+
+QString longPoem(const QString &name, int lines)
+{
+    QStringList text;
+    for (int i = 1; i <= lines; ++i)
+        text << QStringLiteral("%1, %2. sor").arg(name).arg(i);
+    return text.join(QStringLiteral("\r\n"));
+}
+} // namespace
+
+// The poem detail window: its frame, its one-way bindings to the poem query, the read-only
+// text box, and how it is shown and closed.
+class tst_TForm2 : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void windowFrame();
+    void controlsSitWhereTheyBelong_data();
+    void controlsSitWhereTheyBelong();
+    void bindingsFollowTheQuery_data();
+    void bindingsFollowTheQuery();
+    void textLayout();
+    void textBoxIgnoresEditing_data();
+    void textBoxIgnoresEditing();
+    void newTextStartsAtTheTop_data();
+    void newTextStartsAtTheTop();
+    void dialogKeysDoNotClose_data();
+    void dialogKeysDoNotClose();
+    void showsCentredEveryTime();
+    void opensModallyAsTheListDoes();
+    void inertButtonsShowTheirGreyGlyphs_data();
+    void inertButtonsShowTheirGreyGlyphs();
+
+private:
+    void useDatabase(const QStringList &titles, const QStringList &texts = {});
+    template<typename T> T *child(const char *name) const;
+    void whileModal(const std::function<void()> &check);
+
+    QTemporaryDir m_dir;
+    int m_databases = 0;
+    std::unique_ptr<SqliteConnection> m_connection;
+    std::unique_ptr<PoemQuery> m_query;
+    std::unique_ptr<TForm2> m_form;
+};
+
+void tst_TForm2::init()
+{
+    m_form.reset();
+    m_query.reset();
+    m_connection = std::make_unique<SqliteConnection>();
+    m_query = std::make_unique<PoemQuery>(*m_connection);
+    m_query->addSql(PoemQuery::BaseStatement);
+    // Made while the query is closed, as at start-up.
+    m_form = std::make_unique<TForm2>(m_query.get());
+}
+
+void tst_TForm2::cleanup()
+{
+    m_form.reset();
+    m_query.reset();
+    m_connection.reset();
+}
+
+void tst_TForm2::useDatabase(const QStringList &titles, const QStringList &texts)
+{
+    const QString path = m_dir.filePath(QStringLiteral("poems%1.db").arg(++m_databases));
+    FixtureDb::createWithTitles(path, titles, texts);
+    m_connection->setDatabase(path);
+}
+
+template<typename T> T *tst_TForm2::child(const char *name) const
+{
+    T *widget = m_form->findChild<T *>(QLatin1String(name));
+    if (!widget)
+        qWarning("no %s", name);
+    return widget;
+}
+
+// Runs the check inside exec(), then closes the window the way its close button does.
+void tst_TForm2::whileModal(const std::function<void()> &check)
+{
+    bool ran = false;
+    QTimer::singleShot(0, m_form.get(), [&] {
+        if (QTest::qWaitForWindowExposed(m_form.get()))
+            check();
+        ran = true;
+        m_form->close();
+    });
+    m_form->exec();
+    QVERIFY(ran);
+}
+
+void tst_TForm2::windowFrame()
+{
+    QCOMPARE(m_form->objectName(), QStringLiteral("Form2"));
+    QCOMPARE(m_form->windowTitle(), QStringLiteral(" Találat:"));
+    QCOMPARE(m_form->minimumSize(), QSize(410, 490));
+    QCOMPARE(m_form->maximumSize(), QSize(410, 490));
+    const Qt::WindowFlags flags = m_form->windowFlags();
+    QVERIFY(flags & Qt::WindowCloseButtonHint);
+    QVERIFY(flags & Qt::WindowSystemMenuHint);
+    QVERIFY(!(flags & Qt::WindowMinimizeButtonHint));
+    QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
+    QVERIFY(!(flags & Qt::WindowContextHelpButtonHint));
+    QVERIFY(m_form->isModal());
+    QVERIFY(m_form->isHidden());
+    QCOMPARE(m_form->font().pixelSize(), 11);
+
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+    QCOMPARE(m_form->size(), QSize(410, 490));
+}
+
+void tst_TForm2::controlsSitWhereTheyBelong_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("parent");
+    QTest::addColumn<QRect>("bounds");
+
+    QTest::newRow("Panel1") << "Panel1" << "Form2" << QRect(0, 0, 410, 73);
+    QTest::newRow("Label1") << "Label1" << "Panel1" << QRect(7, 16, 385, 51);
+    QTest::newRow("Panel2") << "Panel2" << "Form2" << QRect(0, 73, 410, 417);
+    QTest::newRow("Memo1") << "Memo1" << "Panel2" << QRect(7, 7, 396, 292);
+    QTest::newRow("BitBtn1") << "BitBtn1" << "Panel2" << QRect(24, 320, 177, 25);
+    QTest::newRow("BitBtn2") << "BitBtn2" << "Panel2" << QRect(215, 320, 178, 25);
+    QTest::newRow("DBNavigator1") << "DBNavigator1" << "Panel2" << QRect(24, 360, 368, 33);
+}
+
+void tst_TForm2::controlsSitWhereTheyBelong()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, parent);
+    QFETCH(QRect, bounds);
+
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+    auto *widget = m_form->findChild<QWidget *>(name);
+    QVERIFY(widget);
+    QCOMPARE(widget->parentWidget()->objectName(), parent);
+    QCOMPARE(widget->geometry(), bounds);
+    QVERIFY(widget->isVisible());
+}
+
+void tst_TForm2::bindingsFollowTheQuery_data()
+{
+    QTest::addColumn<QString>("steps");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("text");
+
+    // Steps: open, close, empty (reopen on a statement without hits), F, L, N, P.
+    QTest::newRow("closed before start-up") << "" << "" << "";
+    QTest::newRow("opened") << "open" << "Első" << "Első vers\r\n második sora";
+    QTest::newRow("Next") << "open N" << "Második" << "Második vers";
+    QTest::newRow("Last") << "open L" << "Harmadik" << "\r\nHarmadik vers";
+    QTest::newRow("Next at the last record") << "open L N" << "Harmadik" << "\r\nHarmadik vers";
+    QTest::newRow("Last, Prior") << "open L P" << "Második" << "Második vers";
+    QTest::newRow("Last, First") << "open L F" << "Első" << "Első vers\r\n második sora";
+    QTest::newRow("closed after use") << "open N close" << "" << "";
+    QTest::newRow("reopened after a move") << "open L close open" << "Első" << "Első vers\r\n második sora";
+    QTest::newRow("reopened without hits") << "open N close empty" << "" << "";
+}
+
+// The window stays hidden throughout: the bindings follow the query all the same.
+void tst_TForm2::bindingsFollowTheQuery()
+{
+    QFETCH(QString, steps);
+    QFETCH(QString, title);
+    QFETCH(QString, text);
+
+    useDatabase({QStringLiteral("Első"), QStringLiteral("Második"), QStringLiteral("Harmadik")},
+                {QStringLiteral("Első vers\r\n második sora"), QStringLiteral("Második vers"),
+                 QStringLiteral("\r\nHarmadik vers")});
+    for (const QString &step : steps.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        if (step == QLatin1String("open"))
+            m_query->open();
+        else if (step == QLatin1String("close"))
+            m_query->close();
+        else if (step == QLatin1String("empty")) {
+            m_query->clearSql();
+            m_query->addSql(QStringLiteral("Select * from tbl_Data where CIM = 'nincs ilyen'"));
+            m_query->open();
+        } else if (step == QLatin1String("F"))
+            m_query->first();
+        else if (step == QLatin1String("L"))
+            m_query->last();
+        else if (step == QLatin1String("N"))
+            m_query->next();
+        else if (step == QLatin1String("P"))
+            m_query->prior();
+    }
+
+    QVERIFY(m_form->isHidden());
+    QCOMPARE(child<QLabel>("Label1")->text(), title);
+    QCOMPARE(child<QPlainTextEdit>("Memo1")->toPlainText(), QString(text).replace(QLatin1String("\r\n"), QLatin1String("\n")));
+}
+
+void tst_TForm2::textLayout()
+{
+    const QString wide = QStringLiteral("Hosszú sor, ").repeated(20).trimmed();
+    const QString poem = QString(Nbsp).repeated(4) + QStringLiteral("Behúzott\r\n") + QStringLiteral("    Szóközös\r\n")
+                         + wide + QStringLiteral("\r\nVége");
+    useDatabase({QStringLiteral("Cím")}, {poem});
+    m_query->open();
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+    auto *memo = child<QPlainTextEdit>("Memo1");
+
+    // CR LF breaks lines and nothing else; no-break spaces are kept, not turned into blanks.
+    QCOMPARE(memo->document()->blockCount(), 4);
+    QCOMPARE(memo->document()->firstBlock().text(), QString(Nbsp).repeated(4) + QStringLiteral("Behúzott"));
+
+    // The indentation by no-break spaces is as wide as the same number of blanks.
+    QTextCursor nbspIndented(memo->document()->findBlockByNumber(0));
+    QTextCursor blankIndented(memo->document()->findBlockByNumber(1));
+    QTextCursor lineStart = nbspIndented;
+    nbspIndented.setPosition(nbspIndented.position() + 4);
+    blankIndented.setPosition(blankIndented.position() + 4);
+    QVERIFY(memo->cursorRect(nbspIndented).left() > memo->cursorRect(lineStart).left());
+    QCOMPARE(memo->cursorRect(nbspIndented).left(), memo->cursorRect(blankIndented).left());
+
+    // Long lines wrap within the box; the vertical bar is there even when nothing needs scrolling.
+    QVERIFY(memo->document()->findBlockByNumber(2).layout()->lineCount() > 1);
+    QVERIFY(!memo->horizontalScrollBar()->isVisible());
+    QVERIFY(memo->verticalScrollBar()->isVisible());
+    QCOMPARE(memo->verticalScrollBar()->maximum(), 0);
+}
+
+void tst_TForm2::textBoxIgnoresEditing_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QKeySequence>("keys");
+
+    QTest::newRow("letters") << "abc ÁÉ" << QKeySequence();
+    QTest::newRow("Delete") << "" << QKeySequence(Qt::Key_Delete);
+    QTest::newRow("Backspace") << "" << QKeySequence(Qt::Key_Backspace);
+    QTest::newRow("Enter") << "" << QKeySequence(Qt::Key_Return);
+    QTest::newRow("paste") << "" << QKeySequence(QKeySequence::Paste);
+    QTest::newRow("Shift+Insert") << "" << QKeySequence(Qt::SHIFT | Qt::Key_Insert);
+    QTest::newRow("cut") << "" << QKeySequence(QKeySequence::Cut);
+    QTest::newRow("undo") << "" << QKeySequence(QKeySequence::Undo);
+}
+
+void tst_TForm2::textBoxIgnoresEditing()
+{
+    QFETCH(QString, typed);
+    QFETCH(QKeySequence, keys);
+
+    useDatabase({QStringLiteral("Egy"), QStringLiteral("Kettő")});
+    m_query->open();
+    m_query->next();
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+    auto *memo = child<QPlainTextEdit>("Memo1");
+    const QString before = memo->toPlainText();
+    QApplication::clipboard()->setText(QStringLiteral("beillesztett szöveg"));
+    QSignalSpy moves(m_query.get(), &PoemQuery::currentChanged);
+    QSignalSpy states(m_query.get(), &PoemQuery::stateChanged);
+
+    QTest::keyClick(memo, Qt::Key_A, Qt::ControlModifier); // select all, so Delete or cut would bite
+    if (!typed.isEmpty())
+        QTest::keyClicks(memo, typed);
+    if (!keys.isEmpty())
+        QTest::keySequence(memo, keys);
+
+    QCOMPARE(memo->toPlainText(), before);
+    QVERIFY(!memo->document()->isModified());
+    QCOMPARE(m_query->recNo(), 2);
+    QCOMPARE(moves.count(), 0);
+    QCOMPARE(states.count(), 0);
+    QVERIFY(m_form->isVisible());
+}
+
+void tst_TForm2::newTextStartsAtTheTop_data()
+{
+    QTest::addColumn<QString>("button"); // a navigator button, or "reopen" for a new search result
+
+    QTest::newRow("Next") << "Next";
+    QTest::newRow("Prior") << "Prior";
+    QTest::newRow("Last") << "Last";
+    QTest::newRow("reopened") << "reopen";
+}
+
+void tst_TForm2::newTextStartsAtTheTop()
+{
+    QFETCH(QString, button);
+
+    useDatabase({QStringLiteral("Első"), QStringLiteral("Második"), QStringLiteral("Harmadik")},
+                {longPoem(QStringLiteral("Első"), 300), longPoem(QStringLiteral("Második"), 300),
+                 longPoem(QStringLiteral("Harmadik"), 300)});
+    m_query->open();
+    m_query->next();
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+    auto *memo = child<QPlainTextEdit>("Memo1");
+    QScrollBar *bar = memo->verticalScrollBar();
+    QVERIFY(bar->maximum() > 0);
+    memo->moveCursor(QTextCursor::End);
+    bar->setValue(bar->maximum());
+    QVERIFY(bar->value() > 0);
+
+    if (button == QLatin1String("reopen")) {
+        m_query->close();
+        m_query->open();
+    } else {
+        QTest::mouseClick(m_form->findChild<QPushButton *>(button), Qt::LeftButton);
+    }
+    QVERIFY(memo->toPlainText().startsWith(m_query->fieldText(QStringLiteral("CIM"))));
+    QCOMPARE(bar->value(), 0);
+    QCOMPARE(memo->textCursor().position(), 0);
+    QVERIFY(!memo->textCursor().hasSelection());
+}
+
+void tst_TForm2::dialogKeysDoNotClose_data()
+{
+    QTest::addColumn<int>("key");
+
+    QTest::newRow("Escape") << int(Qt::Key_Escape);
+    QTest::newRow("Return") << int(Qt::Key_Return);
+    QTest::newRow("Enter") << int(Qt::Key_Enter);
+}
+
+void tst_TForm2::dialogKeysDoNotClose()
+{
+    QFETCH(int, key);
+
+    useDatabase({QStringLiteral("Egy")});
+    m_query->open();
+    QPointer<TForm2> form = m_form.get();
+    QSignalSpy finished(m_form.get(), &QDialog::finished);
+    whileModal([&] {
+        QWidget *focus = m_form->focusWidget();
+        QCOMPARE(focus, child<QWidget>("Memo1"));
+        QTest::keyClick(focus, Qt::Key(key));
+        QTest::keyClick(m_form.get(), Qt::Key(key));
+        QVERIFY(m_form->isVisible());
+        QCOMPARE(finished.count(), 0);
+    });
+    // Closing hides the window; it lives on for the next showing.
+    QCOMPARE(finished.count(), 1);
+    QVERIFY(form);
+    QVERIFY(m_form->isHidden());
+}
+
+void tst_TForm2::showsCentredEveryTime()
+{
+    const QRect area = m_form->screen()->availableGeometry();
+    for (int showing = 1; showing <= 2; ++showing) {
+        whileModal([&] {
+            QVERIFY((m_form->frameGeometry().center() - area.center()).manhattanLength() <= 2);
+            m_form->move(area.topLeft() + QPoint(5, 5)); // the user drags it aside
+        });
+    }
+}
+
+// As the list page's double click does: both buttons disabled, then a modal showing.
+void tst_TForm2::opensModallyAsTheListDoes()
+{
+    useDatabase({QStringLiteral("Egy"), QStringLiteral("Kettő"), QStringLiteral("Három")});
+    m_query->open();
+    auto *foto = child<QPushButton>("BitBtn1");
+    auto *felolvas = child<QPushButton>("BitBtn2");
+    QCOMPARE(foto->text(), QStringLiteral("Fotó"));
+    QCOMPARE(felolvas->text(), QStringLiteral("Felolvas"));
+    QSignalSpy moves(m_query.get(), &PoemQuery::currentChanged);
+
+    for (int showing = 1; showing <= 2; ++showing) {
+        foto->setEnabled(false);
+        felolvas->setEnabled(false);
+        whileModal([&] {
+            QCOMPARE(QApplication::activeModalWidget(), m_form.get());
+            QVERIFY(!foto->isEnabled());
+            QVERIFY(!felolvas->isEnabled());
+            QCOMPARE(m_form->focusWidget(), child<QWidget>("Memo1"));
+            QTest::mouseClick(m_form->findChild<QPushButton *>(QStringLiteral("Next")), Qt::LeftButton);
+            QCOMPARE(m_form->focusWidget(), child<QWidget>("Memo1"));
+        });
+    }
+    // The window moved the shared record and left it there; showing moved nothing by itself.
+    QCOMPARE(moves.count(), 2);
+    QCOMPARE(m_query->recNo(), 3);
+    QCOMPARE(child<QLabel>("Label1")->text(), QStringLiteral("Három"));
+}
+
+void tst_TForm2::inertButtonsShowTheirGreyGlyphs_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("glyph");
+
+    QTest::newRow("Fotó") << "BitBtn1" << "foto";
+    QTest::newRow("Felolvas") << "BitBtn2" << "felolvas";
+}
+
+void tst_TForm2::inertButtonsShowTheirGreyGlyphs()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, glyph);
+
+    auto *button = m_form->findChild<QPushButton *>(name);
+    QVERIFY(button);
+    button->setEnabled(false);
+    const QSize size(16, 16);
+    const auto image = [](const QPixmap &pixmap) { return pixmap.toImage().convertToFormat(QImage::Format_ARGB32); };
+    const QPixmap normal(QStringLiteral(":/glyphs/%1.png").arg(glyph));
+    const QPixmap disabled(QStringLiteral(":/glyphs/%1_disabled.png").arg(glyph));
+    QCOMPARE(normal.size(), size);
+    QCOMPARE(button->iconSize(), size);
+    QCOMPARE(image(button->icon().pixmap(size, QIcon::Normal)), image(normal));
+    QCOMPARE(image(button->icon().pixmap(size, QIcon::Disabled)), image(disabled));
+    QVERIFY(image(normal) != image(disabled));
+}
+
+QTEST_MAIN(tst_TForm2)
+#include "tst_TForm2.moc"

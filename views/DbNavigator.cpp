@@ -1,0 +1,210 @@
+#include "DbNavigator.h"
+
+#include "ErrorReport.h"
+#include "PoemQuery.h"
+
+#include <QEvent>
+#include <QIcon>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPixmap>
+#include <QPolygon>
+#include <QPushButton>
+#include <QScopedValueRollback>
+
+namespace {
+const char *const GlyphNames[] = {"nav_first", "nav_prior", "nav_next", "nav_last"};
+const QColor EnabledGlyphColour(0, 0, 160);
+const QColor DisabledGlyphColour(128, 128, 128);
+} // namespace
+
+DbNavigator::DbNavigator(PoemQuery *query, QWidget *parent) : QWidget(parent), m_query(query)
+{
+    setFocusPolicy(Qt::NoFocus);
+    resize(368, 33);
+    createButtons();
+    createRepeatTimer();
+    connectQuery();
+    updateButtons();
+}
+
+PoemQuery *DbNavigator::query() const
+{
+    return m_query.data();
+}
+
+void DbNavigator::createButtons()
+{
+    m_first = createButton(QStringLiteral("First"), FirstGlyph, QStringLiteral("Első rekord|Első rekord !"));
+    m_prior = createButton(QStringLiteral("Prior"), PriorGlyph, QStringLiteral("Előző rekord|Előző rekord !"));
+    m_next = createButton(QStringLiteral("Next"), NextGlyph,
+                          QStringLiteral("Következő rekord|Következő rekord !"));
+    m_last = createButton(QStringLiteral("Last"), LastGlyph, QStringLiteral("Utolsó rekord|Utolsó rekord !"));
+    layoutButtons();
+}
+
+QPushButton *DbNavigator::createButton(const QString &name, Glyph glyph, const QString &hint)
+{
+    auto *button = new QPushButton(this);
+    button->setObjectName(name);
+    button->setFocusPolicy(Qt::NoFocus);
+    button->setAutoDefault(false);
+    button->setIcon(glyphIcon(glyph));
+    button->setIconSize(GlyphSize);
+    button->setProperty("hint", hint);
+    button->setToolTip(hint.section(QLatin1Char('|'), 0, 0));
+    connect(button, &QPushButton::clicked, this, [this, button] { perform(button); });
+    if (glyph == PriorGlyph || glyph == NextGlyph)
+        button->installEventFilter(this);
+    return button;
+}
+
+void DbNavigator::createRepeatTimer()
+{
+    // A precise timer never fires early, so a hold shorter than the delay never steps.
+    m_repeatTimer = new QTimer(this);
+    m_repeatTimer->setTimerType(Qt::PreciseTimer);
+    connect(m_repeatTimer, &QTimer::timeout, this, &DbNavigator::repeatTick);
+}
+
+QIcon DbNavigator::glyphIcon(Glyph glyph)
+{
+    const QString name = QLatin1String(GlyphNames[glyph]);
+    QPixmap normal(QStringLiteral(":/glyphs/%1.png").arg(name));
+    QPixmap disabled(QStringLiteral(":/glyphs/%1_disabled.png").arg(name));
+    if (normal.isNull())
+        normal = drawnGlyph(glyph, EnabledGlyphColour);
+    if (disabled.isNull())
+        disabled = drawnGlyph(glyph, DisabledGlyphColour);
+    QIcon icon;
+    icon.addPixmap(normal, QIcon::Normal);
+    icon.addPixmap(disabled, QIcon::Disabled);
+    return icon;
+}
+
+// Stand-in artwork for builds without the glyph images: the same triangles and bars.
+QPixmap DbNavigator::drawnGlyph(Glyph glyph, const QColor &colour)
+{
+    QPixmap pixmap(GlyphSize);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(colour);
+    const bool left = glyph == FirstGlyph || glyph == PriorGlyph;
+    const bool bar = glyph == FirstGlyph || glyph == LastGlyph;
+    const int tip = bar ? (left ? 4 : 9) : (left ? 3 : 10);
+    const int base = left ? tip + 6 : tip - 6;
+    painter.drawPolygon(QPolygon({QPoint(tip, 6), QPoint(base, 0), QPoint(base, 12)}));
+    if (bar)
+        painter.drawRect(left ? 1 : 11, 0, 2, 13);
+    return pixmap;
+}
+
+void DbNavigator::connectQuery()
+{
+    if (!m_query)
+        return;
+    connect(m_query, &PoemQuery::stateChanged, this, &DbNavigator::updateButtons);
+    connect(m_query, &PoemQuery::currentChanged, this, &DbNavigator::updateButtons);
+}
+
+void DbNavigator::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    layoutButtons();
+}
+
+// The width is shared evenly; any remainder goes to the buttons on the right.
+void DbNavigator::layoutButtons()
+{
+    QPushButton *const buttons[] = {m_first, m_prior, m_next, m_last};
+    const int count = 4;
+    for (int i = 0; i < count; ++i) {
+        const int left = i * width() / count;
+        const int right = (i + 1) * width() / count;
+        buttons[i]->setGeometry(left, 0, right - left, height());
+    }
+}
+
+void DbNavigator::updateButtons()
+{
+    const bool open = m_query && m_query->isOpen();
+    const bool backward = open && !m_query->bof();
+    const bool forward = open && !m_query->eof();
+    m_first->setEnabled(backward);
+    m_prior->setEnabled(backward);
+    m_next->setEnabled(forward);
+    m_last->setEnabled(forward);
+    if (m_repeatButton && !m_repeatButton->isEnabled())
+        stopRepeat();
+}
+
+bool DbNavigator::perform(QPushButton *button)
+{
+    if (!m_query || !m_query->isOpen())
+        return true;
+    const QScopedValueRollback<bool> busy(m_performing, true);
+    return ErrorReport::guard([this, button] {
+        if (button == m_first)
+            m_query->first();
+        else if (button == m_prior)
+            m_query->prior();
+        else if (button == m_next)
+            m_query->next();
+        else if (button == m_last)
+            m_query->last();
+    });
+}
+
+bool DbNavigator::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_prior || watched == m_next) {
+        auto *button = static_cast<QPushButton *>(watched);
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+            if (static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton && button->isEnabled())
+                startRepeat(button);
+            break;
+        case QEvent::MouseButtonRelease:
+            // Seen before the button's own release, which then performs the ordinary click.
+            if (static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton)
+                stopRepeat();
+            break;
+        default:
+            break;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void DbNavigator::startRepeat(QPushButton *button)
+{
+    m_repeatButton = button;
+    m_repeatTimer->start(RepeatDelayMs);
+}
+
+void DbNavigator::stopRepeat()
+{
+    m_repeatTimer->stop();
+    m_repeatButton = nullptr;
+}
+
+// Unlike a plain auto-repeat button, the timer keeps its pace while the pointer strays off the
+// button, so stepping resumes within one interval once it is back.
+void DbNavigator::repeatTick()
+{
+    if (m_repeatTimer->interval() != RepeatIntervalMs)
+        m_repeatTimer->setInterval(RepeatIntervalMs);
+    if (!m_repeatButton || !m_repeatButton->isEnabled()) {
+        stopRepeat();
+        return;
+    }
+    if (m_performing || !m_repeatButton->isDown())
+        return;
+    if (!perform(m_repeatButton)) {
+        // One error report per hold: no further steps, and no extra step on the release.
+        m_repeatButton->setDown(false);
+        stopRepeat();
+    }
+}

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "PoemQuery.h"
+
+#include <QIcon>
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+
+class QPushButton;
+
+// Record navigator over the poem query: First, Prior, Next and Last side by side.
+// Its buttons follow the query's BOF and EOF on every notice; Prior and Next repeat while held.
+// Neither the navigator nor its buttons ever take the keyboard focus.
+class DbNavigator : public QWidget
+{
+    Q_OBJECT
+public:
+    static constexpr int RepeatDelayMs = 400;
+    static constexpr int RepeatIntervalMs = 100;
+    static constexpr QSize GlyphSize{14, 13};
+
+    explicit DbNavigator(PoemQuery *query, QWidget *parent = nullptr);
+
+    PoemQuery *query() const;
+
+    QPushButton *firstButton() const { return m_first; }
+    QPushButton *priorButton() const { return m_prior; }
+    QPushButton *nextButton() const { return m_next; }
+    QPushButton *lastButton() const { return m_last; }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    enum Glyph { FirstGlyph, PriorGlyph, NextGlyph, LastGlyph };
+
+    void createButtons();
+    QPushButton *createButton(const QString &name, Glyph glyph, const QString &hint);
+    void createRepeatTimer();
+    static QIcon glyphIcon(Glyph glyph);
+    static QPixmap drawnGlyph(Glyph glyph, const QColor &colour);
+    void connectQuery();
+    void layoutButtons();
+    void updateButtons();
+
+    bool perform(QPushButton *button);
+    void startRepeat(QPushButton *button);
+    void stopRepeat();
+    void repeatTick();
+
+    QPointer<PoemQuery> m_query;
+    QPushButton *m_first = nullptr;
+    QPushButton *m_prior = nullptr;
+    QPushButton *m_next = nullptr;
+    QPushButton *m_last = nullptr;
+    QTimer *m_repeatTimer = nullptr;
+    QPointer<QPushButton> m_repeatButton;
+    bool m_performing = false;
+};
