@@ -10,6 +10,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl1-mesa-dev
     libsqlite3-dev fonts-wine libbenchmark-dev
     xvfb xauth
+    hyperfine
 )
 
 install_missing() {
