@@ -20,6 +20,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QTextDocument>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -155,6 +156,12 @@ void tst_TForm1::startupShowsTheListWithEveryPoem()
     QVERIFY(f.query()->bof());
     QVERIFY(!f.query()->eof());
     QVERIFY(!TorneviApplication::instance()->isEndRequested());
+
+    // The user meets the row of tabs first, so no grid cell is highlighted yet.
+    f.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&f));
+    QVERIFY2(qobject_cast<QTabBar *>(QApplication::focusWidget()),
+             QApplication::focusWidget() ? QApplication::focusWidget()->metaObject()->className() : "none");
 }
 
 namespace {
@@ -304,7 +311,10 @@ void tst_TForm1::listFollowsTheNavigator()
     bool mainBlocked = false;
     whileDetailWindowIsOpen(m_form2.get(), [&] {
         auto *nav = m_form2->findChild<DbNavigator *>(QStringLiteral("DBNavigator1"));
-        mainBlocked = QApplication::activeModalWidget() == m_form2.get() && !m_form->isActiveWindow();
+        // Application-modal: every other window of the program, the main one included, takes no input.
+        mainBlocked = QApplication::activeModalWidget() == m_form2.get()
+                      && QGuiApplication::modalWindow() == m_form2->windowHandle()
+                      && m_form2->windowModality() == Qt::ApplicationModal;
         for (QPushButton *button : {nav->nextButton(), nav->nextButton(), nav->lastButton(), nav->priorButton(),
                                     nav->firstButton()}) {
             QTest::mouseClick(button, Qt::LeftButton);
