@@ -15,6 +15,10 @@
 
 QString WorkingCopy::pathIn(const QString &directory)
 {
+    // A working directory that could not be read (it was removed under us) must not turn into
+    // the root directory: no path at all makes every later step fail with its own message.
+    if (directory.isEmpty())
+        return QString();
     return directory + QDir::separator() + FileName;
 }
 

@@ -9,7 +9,8 @@ class WorkingCopy
 public:
     static inline const QString FileName = QStringLiteral("Tornevi.db");
 
-    // The directory and the name are joined as plain text, exactly as the directory was captured.
+    // The directory and the name are joined as plain text, exactly as the directory was captured;
+    // an empty directory gives an empty path, which every operation here refuses.
     static QString pathIn(const QString &directory);
 
     // Creates or truncates the file, held exclusively, and stores all bytes with one write.

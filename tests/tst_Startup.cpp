@@ -25,6 +25,7 @@ private slots:
     void normalStartWritesIntoWorkingDirectory();
     void workingCopyRemovedBeforeExit();
     void renamedExecutableNamesItsMessages();
+    void removedWorkingDirectoryWritesNothingElsewhere();
 
 private:
     struct Run
@@ -230,6 +231,22 @@ void tst_Startup::renamedExecutableNamesItsMessages()
     for (const QString &m : run.messages)
         QCOMPARE(m.section(QLatin1Char('|'), 0, 0), QStringLiteral("Renamed"));
     QVERIFY(run.end.startsWith(QStringLiteral("caption=Tornevi Ubrel összes költeménye:|")));
+}
+
+// A working directory deleted before the start cannot be read: nothing is written anywhere.
+void tst_Startup::removedWorkingDirectoryWritesNothingElsewhere()
+{
+    QTemporaryDir dir;
+    const QString gone = dir.filePath(QStringLiteral("gone"));
+    QVERIFY(QDir().mkdir(gone));
+    const QByteArray goneNative = QFile::encodeName(gone);
+    // The child removes its own working directory after entering it.
+    const Run run = start(QStringLiteral(TORNEVI_EXE), gone, {}, [goneNative] { ::rmdir(goneNative.constData()); });
+    QVERIFY(run.finished);
+    QCOMPARE(run.messages.size(), 4);
+    QCOMPARE(run.messages.at(0).section(QLatin1Char('|'), 1, 1), Err2);
+    QCOMPARE(run.messages.at(1).section(QLatin1Char('|'), 1, 1), NoFile);
+    QVERIFY(!QFile::exists(QStringLiteral("/Tornevi.db")));
 }
 
 QTEST_GUILESS_MAIN(tst_Startup)

@@ -62,6 +62,7 @@ void tst_WorkingCopy::pathJoinsDirectoryAsCaptured_data()
     QTest::addColumn<QString>("path");
     QTest::newRow("plain directory") << sep + "home" << sep + "home" + sep + "Tornevi.db";
     QTest::newRow("root keeps its doubled separator") << sep << sep + sep + "Tornevi.db";
+    QTest::newRow("unreadable directory gives no path") << QString() << QString();
     QTest::newRow("no normalisation") << sep + "a" + sep + ".." + sep + "b"
                                       << sep + "a" + sep + ".." + sep + "b" + sep + "Tornevi.db";
 }
@@ -123,6 +124,7 @@ void tst_WorkingCopy::failures_data()
     QTest::addColumn<QString>("setup");
     QTest::newRow("a directory of that name") << "directory";
     QTest::newRow("missing parent directory") << "missing";
+    QTest::newRow("no path") << "nopath";
 #ifdef Q_OS_LINUX
     QTest::newRow("full disk") << "full";
 #endif
@@ -136,6 +138,8 @@ void tst_WorkingCopy::failures()
         QVERIFY(QDir().mkdir(m_path));
     else if (setup == QLatin1String("missing"))
         path = WorkingCopy::pathIn(m_dir->filePath(QStringLiteral("nincs")));
+    else if (setup == QLatin1String("nopath"))
+        path = WorkingCopy::pathIn(QString());
     else if (setup == QLatin1String("full"))
         QVERIFY(QFile::link(QStringLiteral("/dev/full"), m_path));
     QVERIFY(!WorkingCopy::write(path, m_image));
