@@ -46,7 +46,12 @@ TForm1::TForm1(QWidget *parent) : QMainWindow(parent)
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1()
+{
+    // The query's statement goes before the connection that it runs on.
+    FDQuery1->close();
+    FDConnection1->close();
+}
 
 void TForm1::createStore()
 {

@@ -59,8 +59,9 @@ void SqliteConnection::open()
 void SqliteConnection::close() noexcept
 {
     if (m_db) {
-        // Every statement is finalised by its owner before this, so close cannot be busy.
-        sqlite3_close(m_db);
+        // close_v2: should a statement still be alive, SQLite frees the handle once that one is
+        // finalised, instead of refusing and leaving it to nobody.
+        sqlite3_close_v2(m_db);
         m_db = nullptr;
     }
 }

@@ -39,6 +39,7 @@ private slots:
     void openFailures_data();
     void openFailures();
     void exclusiveLockKeepsOthersFromWriting();
+    void closeWhileAStatementIsAlive();
 
 private:
     QTemporaryDir m_dir;
@@ -144,6 +145,26 @@ void tst_SqliteConnection::exclusiveLockKeepsOthersFromWriting()
 
     query.close();
     connection.close();
+    QCOMPARE(sqlite3_open_v2(path.toUtf8().constData(), &other, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+    QCOMPARE(sqlite3_exec(other, "DELETE FROM tbl_Data", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(other);
+}
+
+// Closing the connection under a query that is still reading must free everything once the
+// query goes (the sanitizer run reports the handle otherwise) and release the file at the end.
+void tst_SqliteConnection::closeWhileAStatementIsAlive()
+{
+    const QString path = FixtureDb::create(m_dir.filePath(QStringLiteral("alive.db")), 60);
+    {
+        SqliteConnection connection;
+        connection.setDatabase(path);
+        PoemQuery query(connection);
+        query.addSql(PoemQuery::BaseStatement);
+        query.open(); // 50 of 60 rows read: the statement is still running
+        connection.close();
+        QVERIFY(!connection.isOpen());
+    }
+    sqlite3 *other = nullptr;
     QCOMPARE(sqlite3_open_v2(path.toUtf8().constData(), &other, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
     QCOMPARE(sqlite3_exec(other, "DELETE FROM tbl_Data", nullptr, nullptr, nullptr), SQLITE_OK);
     sqlite3_close(other);

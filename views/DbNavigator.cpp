@@ -6,16 +6,12 @@
 #include <QEvent>
 #include <QIcon>
 #include <QMouseEvent>
-#include <QPainter>
 #include <QPixmap>
-#include <QPolygon>
 #include <QPushButton>
 #include <QScopedValueRollback>
 
 namespace {
 const char *const GlyphNames[] = {"nav_first", "nav_prior", "nav_next", "nav_last"};
-const QColor EnabledGlyphColour(0, 0, 160);
-const QColor DisabledGlyphColour(128, 128, 128);
 } // namespace
 
 DbNavigator::DbNavigator(PoemQuery *query, QWidget *parent) : QWidget(parent), m_query(query)
@@ -70,34 +66,12 @@ void DbNavigator::createRepeatTimer()
 QIcon DbNavigator::glyphIcon(Glyph glyph)
 {
     const QString name = QLatin1String(GlyphNames[glyph]);
-    QPixmap normal(QStringLiteral(":/glyphs/%1.png").arg(name));
-    QPixmap disabled(QStringLiteral(":/glyphs/%1_disabled.png").arg(name));
-    if (normal.isNull())
-        normal = drawnGlyph(glyph, EnabledGlyphColour);
-    if (disabled.isNull())
-        disabled = drawnGlyph(glyph, DisabledGlyphColour);
+    const QPixmap normal(QStringLiteral(":/glyphs/%1.png").arg(name));
+    const QPixmap disabled(QStringLiteral(":/glyphs/%1_disabled.png").arg(name));
     QIcon icon;
     icon.addPixmap(normal, QIcon::Normal);
     icon.addPixmap(disabled, QIcon::Disabled);
     return icon;
-}
-
-// Stand-in artwork for builds without the glyph images: the same triangles and bars.
-QPixmap DbNavigator::drawnGlyph(Glyph glyph, const QColor &colour)
-{
-    QPixmap pixmap(GlyphSize);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(colour);
-    const bool left = glyph == FirstGlyph || glyph == PriorGlyph;
-    const bool bar = glyph == FirstGlyph || glyph == LastGlyph;
-    const int tip = bar ? (left ? 4 : 9) : (left ? 3 : 10);
-    const int base = left ? tip + 6 : tip - 6;
-    painter.drawPolygon(QPolygon({QPoint(tip, 6), QPoint(base, 0), QPoint(base, 12)}));
-    if (bar)
-        painter.drawRect(left ? 1 : 11, 0, 2, 13);
-    return pixmap;
 }
 
 void DbNavigator::connectQuery()

@@ -40,7 +40,6 @@ private:
     QPushButton *createButton(const QString &name, Glyph glyph, const QString &hint);
     void createRepeatTimer();
     static QIcon glyphIcon(Glyph glyph);
-    static QPixmap drawnGlyph(Glyph glyph, const QColor &colour);
     void connectQuery();
     void layoutButtons();
     void updateButtons();
