@@ -20,6 +20,17 @@ int traceCallback(unsigned type, void *, void *, void *text)
     return 0;
 }
 
+// Runs one statement on a connection of its own, as another program would; returns SQLite's code.
+int execElsewhere(const QString &path, const char *sql)
+{
+    sqlite3 *other = nullptr;
+    int rc = sqlite3_open_v2(path.toUtf8().constData(), &other, SQLITE_OPEN_READWRITE, nullptr);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_exec(other, sql, nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+    return rc;
+}
+
 int installTrace(sqlite3 *db, const char **, const struct sqlite3_api_routines *)
 {
     sqlite3_trace_v2(db, SQLITE_TRACE_STMT, traceCallback, nullptr);
@@ -137,17 +148,12 @@ void tst_SqliteConnection::exclusiveLockKeepsOthersFromWriting()
     query.addSql(PoemQuery::BaseStatement);
     query.open();
 
-    sqlite3 *other = nullptr;
-    QCOMPARE(sqlite3_open_v2(path.toUtf8().constData(), &other, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
-    QCOMPARE(sqlite3_exec(other, "SELECT count(*) FROM tbl_Data", nullptr, nullptr, nullptr), SQLITE_OK);
-    QCOMPARE(sqlite3_exec(other, "DELETE FROM tbl_Data", nullptr, nullptr, nullptr), SQLITE_BUSY);
-    sqlite3_close(other);
+    QCOMPARE(execElsewhere(path, "SELECT count(*) FROM tbl_Data"), SQLITE_OK);
+    QCOMPARE(execElsewhere(path, "DELETE FROM tbl_Data"), SQLITE_BUSY);
 
     query.close();
     connection.close();
-    QCOMPARE(sqlite3_open_v2(path.toUtf8().constData(), &other, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
-    QCOMPARE(sqlite3_exec(other, "DELETE FROM tbl_Data", nullptr, nullptr, nullptr), SQLITE_OK);
-    sqlite3_close(other);
+    QCOMPARE(execElsewhere(path, "DELETE FROM tbl_Data"), SQLITE_OK);
 }
 
 // Closing the connection under a query that is still reading must free everything once the
@@ -164,10 +170,7 @@ void tst_SqliteConnection::closeWhileAStatementIsAlive()
         connection.close();
         QVERIFY(!connection.isOpen());
     }
-    sqlite3 *other = nullptr;
-    QCOMPARE(sqlite3_open_v2(path.toUtf8().constData(), &other, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
-    QCOMPARE(sqlite3_exec(other, "DELETE FROM tbl_Data", nullptr, nullptr, nullptr), SQLITE_OK);
-    sqlite3_close(other);
+    QCOMPARE(execElsewhere(path, "DELETE FROM tbl_Data"), SQLITE_OK);
 }
 
 QTEST_GUILESS_MAIN(tst_SqliteConnection)
