@@ -1,6 +1,6 @@
 #include "TorneviApplication.h"
 
-#include "DatabaseError.h"
+#include "ErrorReport.h"
 #include "Tahoma.h"
 
 #include <QFileInfo>
@@ -21,6 +21,19 @@ TorneviApplication::TorneviApplication(int &argc, char **argv) : QApplication(ar
     setApplicationDisplayName(QString());
     loadTranslations();
     Tahoma::ensureLoaded();
+    // Handlers that guard their own work report through the same box as notify() below.
+    ErrorReport::setHandler([this](const QString &message) { showError(message); });
+}
+
+TorneviApplication::~TorneviApplication()
+{
+    ErrorReport::setHandler({});
+}
+
+void TorneviApplication::prepare()
+{
+    // Windows scale by the monitor's DPI divided by 96 exactly, fractions included.
+    QApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
 }
 
 TorneviApplication *TorneviApplication::instance()
@@ -111,8 +124,6 @@ bool TorneviApplication::notify(QObject *receiver, QEvent *event)
 {
     try {
         return QApplication::notify(receiver, event);
-    } catch (const DatabaseError &error) {
-        showError(error.message());
     } catch (const std::exception &error) {
         showError(QString::fromUtf8(error.what()));
     }

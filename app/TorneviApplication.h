@@ -9,6 +9,10 @@ class TorneviApplication : public QApplication
     Q_OBJECT
 public:
     TorneviApplication(int &argc, char **argv);
+    ~TorneviApplication() override;
+
+    // Settings that must be made before the application object exists.
+    static void prepare();
 
     static TorneviApplication *instance();
 
@@ -18,7 +22,8 @@ public:
 
     // Modal box: the title as caption, no icon, one OK button.
     void showStartupMessage(const QString &text);
-    // The default error report: the message (with the full-stop rule), error icon, OK.
+    // The default error report, for every error a handler lets through: the message (with the
+    // full-stop rule), error icon, OK.
     void showError(const QString &message);
     static QString withFullStop(const QString &message);
 

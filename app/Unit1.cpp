@@ -1,24 +1,16 @@
 #include "Unit1.h"
 
-#include "DbGrid.h"
-#include "EmbeddedResource.h"
 #include "PoemQuery.h"
-#include "SearchPage.h"
-#include "SqliteConnection.h"
-#include "StatusBar.h"
 #include "Tahoma.h"
 #include "TorneviApplication.h"
-#include "WorkingCopy.h"
+#include "Unit2.h"
+#include "WindowCentring.h"
+#include "ui_Unit1.h"
 
-#include <QDialog>
 #include <QDir>
 #include <QIcon>
-#include <QLabel>
-#include <QLineEdit>
+#include <QLayout>
 #include <QPushButton>
-#include <QScreen>
-#include <QTabWidget>
-#include <QVBoxLayout>
 
 namespace {
 QIcon programIcon()
@@ -28,87 +20,72 @@ QIcon programIcon()
         icon.addFile(QStringLiteral(":/icons/mainicon_%1.png").arg(size), QSize(size, size));
     return icon;
 }
+
+// What the user reads when a start-up step fails; the store's own message is not shown.
+QString startupMessage(PoemStore::Step step)
+{
+    switch (step) {
+    case PoemStore::Step::TakeItem:
+        return QStringLiteral("Hiba történt - 1 !");
+    case PoemStore::Step::WriteCopy:
+        return QStringLiteral("Hiba történt - 2 !");
+    case PoemStore::Step::FindCopy:
+        return QStringLiteral("Nem található az adatállomány !");
+    case PoemStore::Step::OpenConnection:
+        return QStringLiteral("Adatállomány nem nyitható meg !");
+    case PoemStore::Step::OpenQuery:
+        return QStringLiteral("Lekérdezés nem hajtható végre !");
+    }
+    return {};
+}
 } // namespace
 
-TForm1::TForm1(QWidget *parent) : QMainWindow(parent)
+TForm1::TForm1(QWidget *parent)
+    : QMainWindow(parent), ui(std::make_unique<Ui::TForm1>()), m_store(new PoemStore(this))
 {
-    setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QStringLiteral("Tornevi Ubrel összes költeménye:"));
+    setupWindow();
+    applyFonts();
+    bindViews();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::setupWindow()
+{
+    ui->setupUi(this);
     setWindowIcon(programIcon());
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-    setFont(Tahoma::font(11));
     setBackgroundRole(QPalette::Button);
-
-    createStore();
-    createPages();
-    createStatusBar();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
+    new WindowCentring(this);
 }
 
-TForm1::~TForm1()
+// Tahoma is registered when the program starts, so its pixel sizes are set here, not in the form.
+void TForm1::applyFonts()
 {
-    // The query's statement goes before the connection that it runs on.
-    FDQuery1->close();
-    FDConnection1->close();
+    setFont(Tahoma::font(11));
 }
 
-void TForm1::createStore()
+void TForm1::bindViews()
 {
-    FDConnection1 = new SqliteConnection(this);
-    FDConnection1->setObjectName(QStringLiteral("FDConnection1"));
-    FDQuery1 = new PoemQuery(*FDConnection1, this);
-    FDQuery1->setObjectName(QStringLiteral("FDQuery1"));
-    FDQuery1->addSql(PoemQuery::BaseStatement);
+    ui->DBGrid1->setQuery(m_store->query());
+    connect(ui->DBGrid1, &DbGrid::doubleClicked, this, &TForm1::DBGrid1DblClick);
 }
 
-void TForm1::createPages()
+PoemQuery *TForm1::query() const
 {
-    m_client = new QWidget(this);
-    m_client->setFixedSize(ClientWidth, ClientHeight);
-    setCentralWidget(m_client);
-
-    PageControl1 = new QTabWidget(m_client);
-    PageControl1->setObjectName(QStringLiteral("PageControl1"));
-    PageControl1->setGeometry(8, 8, 681, 514);
-
-    TabSheet1 = new QWidget;
-    TabSheet1->setObjectName(QStringLiteral("TabSheet1"));
-    PageControl1->addTab(TabSheet1, QStringLiteral("Lexikon"));
-    createListPage();
-
-    TabSheet2 = new SearchPage;
-    TabSheet2->setObjectName(QStringLiteral("TabSheet2"));
-    PageControl1->addTab(TabSheet2, QStringLiteral("Keresés"));
-
-    TabSheet3 = new QWidget;
-    TabSheet3->setObjectName(QStringLiteral("TabSheet3"));
-    PageControl1->addTab(TabSheet3, QStringLiteral("Bemutatkozás"));
-
-    // As designed, the about page is in front until the start-up sequence picks the list.
-    PageControl1->setCurrentIndex(2);
+    return m_store->query();
 }
 
-void TForm1::createListPage()
+SqliteConnection *TForm1::connection() const
 {
-    auto *grid = new DbGrid(TabSheet1);
-    grid->setObjectName(QStringLiteral("DBGrid1"));
-    grid->setGeometry(3, 3, 667, 470);
-    grid->setQuery(FDQuery1);
-    connect(grid, &DbGrid::doubleClicked, this, &TForm1::DBGrid1DblClick);
-    DBGrid1 = grid;
-}
-
-void TForm1::createStatusBar()
-{
-    StatusBar1 = new StatusBar(m_client);
-    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
-    StatusBar1->setGeometry(0, 530, ClientWidth, 19);
+    return m_store->connection();
 }
 
 QString TForm1::workingCopyPath() const
 {
-    return WorkingCopy::pathIn(v_prdir);
+    return m_store->workingCopyPath();
 }
 
 void TForm1::showEvent(QShowEvent *event)
@@ -116,21 +93,8 @@ void TForm1::showEvent(QShowEvent *event)
     if (!m_shownOnce) {
         m_shownOnce = true;
         FormShow();
-        centreOnWorkArea();
     }
     QMainWindow::showEvent(event);
-}
-
-void TForm1::centreOnWorkArea()
-{
-    const QScreen *screen = this->screen();
-    if (!screen)
-        return;
-    const QRect area = screen->availableGeometry();
-    const QSize frame = frameGeometry().size().expandedTo(size());
-    const int left = std::max(area.left(), area.left() + (area.width() - frame.width()) / 2);
-    const int top = std::max(area.top(), area.top() + (area.height() - frame.height()) / 2);
-    move(left, top);
 }
 
 void TForm1::startupFailure(const QString &message)
@@ -142,49 +106,37 @@ void TForm1::startupFailure(const QString &message)
     app->requestEnd();
 }
 
+// A failed step shows its message and asks the program to end; the sequence always goes on.
+void TForm1::startupStep(PoemStore::Step step)
+{
+    if (!m_store->perform(step))
+        startupFailure(startupMessage(step));
+}
+
 void TForm1::FormShow()
 {
     v_prdir = QDir::toNativeSeparators(QDir::currentPath());
+    m_store->setWorkingDirectory(v_prdir);
 
-    EmbeddedResource item = EmbeddedResource::find(QStringLiteral("Resource_1"));
-    if (!item.isValid())
-        startupFailure(QStringLiteral("Hiba történt - 1 !"));
-    if (!item.isValid() || !WorkingCopy::write(workingCopyPath(), item.bytes()))
-        startupFailure(QStringLiteral("Hiba történt - 2 !"));
-    item.release();
+    startupStep(PoemStore::Step::TakeItem);
+    startupStep(PoemStore::Step::WriteCopy);
+    m_store->releaseItem();
+    startupStep(PoemStore::Step::FindCopy);
+    startupStep(PoemStore::Step::OpenConnection);
+    startupStep(PoemStore::Step::OpenQuery);
 
-    if (WorkingCopy::exists(workingCopyPath()))
-        FDConnection1->setDatabase(workingCopyPath());
-    else
-        startupFailure(QStringLiteral("Nem található az adatállomány !"));
+    ui->TabSheet2->clearPhrase();
+    ui->TabSheet2->showHitCount(0);
+    ui->TabSheet2->showHitCount(m_store->query()->recordCount());
 
-    try {
-        FDConnection1->open();
-    } catch (const std::exception &) {
-        startupFailure(QStringLiteral("Adatállomány nem nyitható meg !"));
-    }
-    try {
-        FDQuery1->open();
-    } catch (const std::exception &) {
-        startupFailure(QStringLiteral("Lekérdezés nem hajtható végre !"));
-    }
-
-    TabSheet2->phraseBox()->clear();
-    QLabel *counter = TabSheet2->hitCounter();
-    counter->setText(QStringLiteral("0"));
-    counter->setText(QString::number(FDQuery1->recordCount()));
-    counter->adjustSize();
-
-    PageControl1->setCurrentIndex(0);
+    ui->PageControl1->setCurrentIndex(0);
 }
 
 void TForm1::DBGrid1DblClick()
 {
     if (!Form2)
         return;
-    if (auto *photo = Form2->findChild<QPushButton *>(QStringLiteral("BitBtn1")))
-        photo->setEnabled(false);
-    if (auto *reader = Form2->findChild<QPushButton *>(QStringLiteral("BitBtn2")))
-        reader->setEnabled(false);
+    Form2->photoButton()->setEnabled(false);
+    Form2->readAloudButton()->setEnabled(false);
     Form2->exec();
 }

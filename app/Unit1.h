@@ -1,35 +1,35 @@
 #pragma once
 
+#include "PoemStore.h"
+
 #include <QMainWindow>
 
-class PoemQuery;
-class QLabel;
-class QLineEdit;
-class QTabWidget;
-class SearchPage;
-class SqliteConnection;
-class StatusBar;
-class QDialog;
+#include <memory>
 
-// The main window: the page control with its three pages and the status bar. It owns the
-// connection and the poem query; the first time it is shown it prepares the poem store.
+class PoemQuery;
+class SqliteConnection;
+class TForm2;
+
+namespace Ui {
+class TForm1;
+}
+
+// The main window: the page control with its three pages and the status bar. It owns the poem
+// store; the first time it is shown it prepares the store, step by step.
 class TForm1 : public QMainWindow
 {
     Q_OBJECT
 public:
-    static constexpr int ClientWidth = 702;
-    static constexpr int ClientHeight = 549;
-
     explicit TForm1(QWidget *parent = nullptr);
     ~TForm1() override;
 
-    PoemQuery *query() const { return FDQuery1; }
-    SqliteConnection *connection() const { return FDConnection1; }
+    PoemQuery *query() const;
+    SqliteConnection *connection() const;
     QString workingDirectory() const { return v_prdir; }
     QString workingCopyPath() const;
 
     // The detail window is created after this one; it is handed over once it exists.
-    void setDetailWindow(QDialog *form2) { Form2 = form2; }
+    void setDetailWindow(TForm2 *form2) { Form2 = form2; }
 
     void FormShow();
     void DBGrid1DblClick();
@@ -38,23 +38,15 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
-    void createStore();
-    void createPages();
-    void createListPage();
-    void createStatusBar();
-    void centreOnWorkArea();
+    void setupWindow();
+    void applyFonts();
+    void bindViews();
+    void startupStep(PoemStore::Step step);
     void startupFailure(const QString &message);
 
-    SqliteConnection *FDConnection1 = nullptr;
-    PoemQuery *FDQuery1 = nullptr;
-    QWidget *m_client = nullptr;
-    QTabWidget *PageControl1 = nullptr;
-    QWidget *TabSheet1 = nullptr;
-    SearchPage *TabSheet2 = nullptr;
-    QWidget *TabSheet3 = nullptr;
-    QWidget *DBGrid1 = nullptr;
-    StatusBar *StatusBar1 = nullptr;
-    QDialog *Form2 = nullptr;
+    std::unique_ptr<Ui::TForm1> ui;
+    PoemStore *m_store = nullptr;
+    TForm2 *Form2 = nullptr;
     QString v_prdir;
     bool m_shownOnce = false;
 };

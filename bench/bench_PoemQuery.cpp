@@ -1,6 +1,8 @@
 // Opening the poem list and walking it, against a floor of bare SQLite calls doing the same reads.
+#include "EmbeddedResource.h"
 #include "PoemQuery.h"
 #include "SqliteConnection.h"
+#include "WorkingCopy.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -16,7 +18,7 @@ QString workingCopy()
     static QString path;
     if (path.isEmpty()) {
         path = dir.filePath(QStringLiteral("Tornevi.db"));
-        QFile::copy(QStringLiteral(TORNEVI_POEMDB), path);
+        WorkingCopy::write(path, EmbeddedResource::find(QStringLiteral("Resource_1")).bytes());
     }
     return path;
 }

@@ -1,36 +1,23 @@
 #include "EmbeddedResource.h"
 
-#include <vector>
+#include <QDirIterator>
+#include <QResource>
 
 #ifdef Q_OS_WIN
 #include <windows.h>
 #endif
 
 namespace {
-struct Item
-{
-    const char *name;
-    const char *data;
-    qsizetype size;
-};
-
-std::vector<Item> &registry()
-{
-    static std::vector<Item> items;
-    return items;
-}
-} // namespace
-
-bool EmbeddedResource::registerItem(const char *name, const char *data, qsizetype size)
-{
-    registry().push_back({name, data, size});
-    return true;
+const QString ItemFolder = QStringLiteral(":/RCDATA");
 }
 
 EmbeddedResource EmbeddedResource::find(const QString &name)
 {
     EmbeddedResource resource;
+    if (name.isEmpty())
+        return resource;
 #ifdef Q_OS_WIN
+    // Windows compares resource names without regard to case itself.
     const auto wname = reinterpret_cast<LPCWSTR>(name.utf16());
     if (HRSRC info = FindResourceW(nullptr, wname, MAKEINTRESOURCEW(10))) {
         HGLOBAL handle = LoadResource(nullptr, info);
@@ -42,12 +29,17 @@ EmbeddedResource EmbeddedResource::find(const QString &name)
         return resource;
     }
 #endif
-    for (const Item &item : registry()) {
-        if (name.compare(QLatin1String(item.name), Qt::CaseInsensitive) == 0) {
-            resource.m_data = item.data;
-            resource.m_size = item.size;
-            break;
+    for (QDirIterator it(ItemFolder, QDir::Files); it.hasNext();) {
+        it.next();
+        if (it.fileName().compare(name, Qt::CaseInsensitive) != 0)
+            continue;
+        // A compressed entry would not be the file's bytes; the build stores the item as it is.
+        const QResource item(it.filePath());
+        if (item.isValid() && item.compressionAlgorithm() == QResource::NoCompression) {
+            resource.m_data = reinterpret_cast<const char *>(item.data());
+            resource.m_size = qsizetype(item.size());
         }
+        break;
     }
     return resource;
 }

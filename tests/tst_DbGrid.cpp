@@ -100,6 +100,8 @@ void tst_DbGrid::init()
     m_grid->setObjectName(QStringLiteral("DBGrid1"));
     m_grid->setGeometry(3, 3, 667, 470);
     m_grid->setQuery(m_query.get());
+    m_grid->setFieldName(QStringLiteral("CIM"));
+    m_grid->setTitleText(QStringLiteral("Cím"));
     m_edit = new QLineEdit(m_page.get());
     m_edit->setGeometry(3, 479, 200, 22);
     showPage(m_page.get());

@@ -4,6 +4,7 @@
 #include "ErrorReport.h"
 #include "FixtureDb.h"
 #include "PoemQuery.h"
+#include "ProgramWindows.h"
 #include "StatusBar.h"
 #include "TorneviApplication.h"
 #include "DbGrid.h"
@@ -44,6 +45,7 @@ private slots:
     void doubleClickOpensTheRowsPoem_data();
     void doubleClickOpensTheRowsPoem();
     void listFollowsTheNavigator();
+    void framesAreCentredInTheWorkArea();
     void screenshotOfTheListPage();
 
 private:
@@ -54,24 +56,23 @@ private:
     QMessageBox::Icon m_lastIcon = QMessageBox::NoIcon;
     QTemporaryDir m_dir;
     QString m_savedCwd;
-    std::unique_ptr<TForm1> m_form;
-    std::unique_ptr<TForm2> m_form2;
+    std::unique_ptr<ProgramWindows> m_windows;
+    TForm1 *m_form = nullptr;
+    TForm2 *m_form2 = nullptr;
 };
 
 void tst_TForm1::initTestCase()
 {
     m_savedCwd = QDir::currentPath();
     QDir::setCurrent(m_dir.path());
-    ErrorReport::setHandler([](const QString &m) { TorneviApplication::instance()->showError(m); });
-    m_form = std::make_unique<TForm1>();
-    m_form2 = std::make_unique<TForm2>(m_form->query(), m_form.get());
-    m_form->setDetailWindow(m_form2.get());
+    m_windows = std::make_unique<ProgramWindows>();
+    m_form = &m_windows->form1();
+    m_form2 = &m_windows->form2();
 }
 
 void tst_TForm1::cleanupTestCase()
 {
-    m_form2.reset();
-    m_form.reset();
+    m_windows.reset();
     QDir::setCurrent(m_savedCwd);
 }
 
@@ -109,6 +110,59 @@ void tst_TForm1::windowSettings()
     const QRect frame = f.frameGeometry();
     QVERIFY(frame.left() >= area.left() && frame.top() >= area.top());
     QVERIFY(qAbs((frame.center() - area.center()).x()) <= 1);
+}
+
+namespace {
+// Runs `inspect` once the modal detail window is up, then closes it.
+void whileDetailWindowIsOpen(TForm2 *form2, std::function<void()> inspect)
+{
+    QTimer::singleShot(0, form2, [form2, inspect] {
+        if (!form2->isVisible() || QApplication::activeModalWidget() != form2)
+            return whileDetailWindowIsOpen(form2, inspect);
+        inspect();
+        form2->close();
+    });
+}
+} // namespace
+
+namespace {
+// Largest distance, either way, between the frame's centre and the work area's centre.
+int offCentre(const QWidget *window)
+{
+    const QRect area = window->screen()->availableGeometry();
+    const QRect frame = window->frameGeometry();
+    // Twice the centres, so odd and even sizes compare exactly.
+    const int dx = (frame.left() + frame.right()) - (area.left() + area.right());
+    const int dy = (frame.top() + frame.bottom()) - (area.top() + area.bottom());
+    return (std::max(std::abs(dx), std::abs(dy)) + 1) / 2;
+}
+} // namespace
+
+// Under a window manager the frame, title bar included, is what must sit in the middle.
+void tst_TForm1::framesAreCentredInTheWorkArea()
+{
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_form));
+    for (int showing = 1; showing <= 2; ++showing) {
+        if (showing == 2) {
+            m_form->hide();
+            m_form->move(m_form->screen()->availableGeometry().topLeft());
+            m_form->show();
+            QVERIFY(QTest::qWaitForWindowExposed(m_form));
+        }
+        QTRY_VERIFY2_WITH_TIMEOUT(offCentre(m_form) <= 1, qPrintable(QStringLiteral("main window, showing %1: %2 px off")
+                                                                        .arg(showing).arg(offCentre(m_form))), 3000);
+    }
+    for (int showing = 1; showing <= 2; ++showing) {
+        int off = -1;
+        whileDetailWindowIsOpen(m_form2, [&] {
+            QTest::qWaitFor([&] { return offCentre(m_form2) <= 1; }, 3000);
+            off = offCentre(m_form2);
+            m_form2->move(m_form2->screen()->availableGeometry().topLeft()); // the user drags it aside
+        });
+        m_form->DBGrid1DblClick();
+        QVERIFY2(off >= 0 && off <= 1, qPrintable(QStringLiteral("detail window, showing %1: %2 px off").arg(showing).arg(off)));
+    }
 }
 
 void tst_TForm1::pagesAndStatusBar_data()
@@ -231,18 +285,6 @@ void tst_TForm1::waitPointerDuringDatabaseWork()
     QTRY_VERIFY_WITH_TIMEOUT(!QGuiApplication::overrideCursor(), 2000);
 }
 
-namespace {
-// Runs `inspect` once the modal detail window is up, then closes it.
-void whileDetailWindowIsOpen(TForm2 *form2, std::function<void()> inspect)
-{
-    QTimer::singleShot(0, form2, [form2, inspect] {
-        if (!form2->isVisible() || QApplication::activeModalWidget() != form2)
-            return whileDetailWindowIsOpen(form2, inspect);
-        inspect();
-        form2->close();
-    });
-}
-} // namespace
 
 void tst_TForm1::doubleClickOpensTheRowsPoem_data()
 {
@@ -271,7 +313,7 @@ void tst_TForm1::doubleClickOpensTheRowsPoem()
     int line = -1;
     bool photoEnabled = true, readerEnabled = true;
     QRect frame;
-    whileDetailWindowIsOpen(m_form2.get(), [&] {
+    whileDetailWindowIsOpen(m_form2, [&] {
         title = m_form2->findChild<QLabel *>(QStringLiteral("Label1"))->text();
         auto *memo = m_form2->findChild<QPlainTextEdit *>(QStringLiteral("Memo1"));
         // The raw text keeps the no-break spaces that plain-text export turns into blanks.
@@ -309,10 +351,10 @@ void tst_TForm1::listFollowsTheNavigator()
     query->first();
     QList<int> rows;
     bool mainBlocked = false;
-    whileDetailWindowIsOpen(m_form2.get(), [&] {
+    whileDetailWindowIsOpen(m_form2, [&] {
         auto *nav = m_form2->findChild<DbNavigator *>(QStringLiteral("DBNavigator1"));
         // Application-modal: every other window of the program, the main one included, takes no input.
-        mainBlocked = QApplication::activeModalWidget() == m_form2.get()
+        mainBlocked = QApplication::activeModalWidget() == m_form2
                       && QGuiApplication::modalWindow() == m_form2->windowHandle()
                       && m_form2->windowModality() == Qt::ApplicationModal;
         for (QPushButton *button : {nav->nextButton(), nav->nextButton(), nav->lastButton(), nav->priorButton(),
@@ -341,7 +383,7 @@ void tst_TForm1::screenshotOfTheListPage()
 
     m_form->query()->setRecNo(10);
     bool saved = false;
-    whileDetailWindowIsOpen(m_form2.get(), [&] {
+    whileDetailWindowIsOpen(m_form2, [&] {
         QTest::qWait(200);
         saved = m_form2->grab().save(QStringLiteral(TORNEVI_TEST_OUTPUT_DIR "/detail-window.png"));
     });

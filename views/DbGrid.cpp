@@ -17,8 +17,6 @@
 #include <algorithm>
 
 namespace {
-const QString TitleField = QStringLiteral("CIM");
-const QString TitleText = QStringLiteral("Cím");
 const QColor DataTextColor(0, 0, 255);
 constexpr int TextInset = 2;        // text starts this far right of and below a cell's corner
 constexpr int ResizeGrip = 3;       // pixels either side of the column's right edge
@@ -81,7 +79,7 @@ void DbGrid::createScrollBars()
 void DbGrid::createHint()
 {
     // Tooltips are off for the grid: only the long part reaches the status bar.
-    setProperty("hint", QStringLiteral("Dupla klikk: megtekintés.|Dupla klikk: aktuális tétel megtekintése."));
+
 }
 
 void DbGrid::setQuery(PoemQuery *query)
@@ -169,7 +167,7 @@ void DbGrid::fetchWindow()
     if (!hasRecords())
         return;
     const int last = m_top + rowCount() - 1;
-    ErrorReport::guard([this, last] { m_query->value(last, TitleField); });
+    ErrorReport::guard([this, last] { m_query->value(last, m_field); });
 }
 
 void DbGrid::refresh()
@@ -201,7 +199,7 @@ void DbGrid::queryDestroyed()
 QString DbGrid::titleAt(int position) const noexcept
 {
     try {
-        return m_query->value(position, TitleField).toString();
+        return m_query->value(position, m_field).toString();
     } catch (...) {
         return {};   // fetchWindow() has reported it
     }
@@ -591,7 +589,7 @@ void DbGrid::paintTitleRow(QPainter &painter, const QRect &dataArea)
     const int shift = m_titlePressed ? 1 : 0;
     painter.setFont(m_titleFont);
     painter.setPen(palette().color(QPalette::WindowText));
-    painter.drawText(cell.left() + TextInset + shift, cell.top() + m_titleBaseline + shift, TitleText);
+    painter.drawText(cell.left() + TextInset + shift, cell.top() + m_titleBaseline + shift, m_title);
     painter.restore();
 }
 

@@ -15,7 +15,13 @@ class QPainter;
 class DbGrid : public QAbstractScrollArea
 {
     Q_OBJECT
+    Q_PROPERTY(QString fieldName READ fieldName WRITE setFieldName)
+    Q_PROPERTY(QString titleText READ titleText WRITE setTitleText)
 public:
+    QString fieldName() const { return m_field; }
+    void setFieldName(const QString &f) { m_field = f; viewport()->update(); }
+    QString titleText() const { return m_title; }
+    void setTitleText(const QString &t) { m_title = t; viewport()->update(); }
     static constexpr int TitleRow = -1;     // rowAt(): the title row
     static constexpr int NoRow = -2;        // rowAt(): blank area, or outside the cells
     static constexpr int IndicatorWidth = 11;
@@ -104,6 +110,8 @@ private:
     void paintGridLines(QPainter &painter, const QRect &dataArea);
 
     QPointer<PoemQuery> m_query;
+    QString m_field;
+    QString m_title;
     QFont m_dataFont;
     QFont m_titleFont;
     int m_cellHeight = 17;

@@ -24,6 +24,17 @@ DbNavigator::DbNavigator(PoemQuery *query, QWidget *parent) : QWidget(parent), m
     updateButtons();
 }
 
+DbNavigator::DbNavigator(QWidget *parent) : DbNavigator(nullptr, parent) {}
+
+void DbNavigator::setQuery(PoemQuery *query)
+{
+    if (m_query)
+        disconnect(m_query, nullptr, this, nullptr);
+    m_query = query;
+    connectQuery();
+    updateButtons();
+}
+
 PoemQuery *DbNavigator::query() const
 {
     return m_query.data();

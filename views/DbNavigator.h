@@ -20,7 +20,9 @@ public:
     static constexpr int RepeatIntervalMs = 100;
     static constexpr QSize GlyphSize{14, 13};
 
+    explicit DbNavigator(QWidget *parent = nullptr);
     explicit DbNavigator(PoemQuery *query, QWidget *parent = nullptr);
+    void setQuery(PoemQuery *query);
 
     PoemQuery *query() const;
 

@@ -1,7 +1,5 @@
 #include "ErrorReport.h"
 
-#include "DatabaseError.h"
-
 #include <QtDebug>
 #include <exception>
 
@@ -31,10 +29,8 @@ bool ErrorReport::guard(const std::function<void()> &action)
     try {
         action();
         return true;
-    } catch (const DatabaseError &error) {
-        report(error.message());
     } catch (const std::exception &error) {
-        report(QString::fromUtf8(error.what()));
+        report(QString::fromUtf8(error.what()));   // the store's errors carry SQLite's message here
     }
     return false;
 }

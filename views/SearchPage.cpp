@@ -1,102 +1,44 @@
 #include "SearchPage.h"
 
+#include "GlyphStrip.h"
 #include "Tahoma.h"
+#include "ui_SearchPage.h"
 
-#include <QFrame>
-#include <QIcon>
-#include <QImage>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPixmap>
-#include <QPushButton>
-
-#include <limits>
-
-namespace {
-// A 32 x 16 strip: the normal image on the left, the disabled one on the right.
-QIcon stripIcon(const QString &path)
+SearchPage::SearchPage(QWidget *parent) : QWidget(parent), ui(std::make_unique<Ui::SearchPage>())
 {
-    QImage strip(path);
-    QIcon icon;
-    if (strip.isNull())
-        return icon;
-    // The colour of the bottom-left pixel lets the button face show through.
-    strip = strip.convertToFormat(QImage::Format_ARGB32);
-    const QRgb clear = strip.pixel(0, strip.height() - 1);
-    for (int y = 0; y < strip.height(); ++y)
-        for (int x = 0; x < strip.width(); ++x)
-            if (strip.pixel(x, y) == clear)
-                strip.setPixel(x, y, qRgba(0, 0, 0, 0));
-    icon.addPixmap(QPixmap::fromImage(strip.copy(0, 0, 16, 16)), QIcon::Normal);
-    icon.addPixmap(QPixmap::fromImage(strip.copy(16, 0, 16, 16)), QIcon::Disabled);
-    return icon;
-}
-} // namespace
-
-SearchPage::SearchPage(QWidget *parent) : QWidget(parent)
-{
-    createLabels();
-    createPhraseBox();
-    createButtons();
-    createSeparators();
-    setTabOrder(m_edit1, m_bitBtn1);
-    setTabOrder(m_bitBtn1, m_bitBtn2);
+    ui->setupUi(this);
+    applyFonts();
+    applyGlyphs();
 }
 
-QLabel *SearchPage::boldLabel(const char *name, const QString &text, int left, int top)
+SearchPage::~SearchPage() = default;
+
+// The labels and the phrase box are bold; the buttons keep the window's regular Tahoma.
+void SearchPage::applyFonts()
 {
-    auto *label = new QLabel(text, this);
-    label->setObjectName(QLatin1String(name));
-    label->setFont(Tahoma::font(11, true));
-    label->move(left, top);
-    label->adjustSize();
-    return label;
+    const QFont bold = Tahoma::font(11, true);
+    for (QWidget *w : {static_cast<QWidget *>(ui->Label10), static_cast<QWidget *>(ui->Label11),
+                       static_cast<QWidget *>(ui->Label12), static_cast<QWidget *>(ui->Edit1)})
+        w->setFont(bold);
+    // These labels take the size of their text.
+    ui->Label10->adjustSize();
+    ui->Label11->adjustSize();
+    ui->Label12->adjustSize();
 }
 
-void SearchPage::createLabels()
+void SearchPage::applyGlyphs()
 {
-    m_label10 = boldLabel("Label10", QStringLiteral("Keresendő kifejezés:"), 48, 80);
-    m_label11 = boldLabel("Label11", QStringLiteral("Keresés eredménye /találat/:"), 48, 256);
-    m_label12 = boldLabel("Label12", QStringLiteral("0"), 240, 256);
+    ui->BitBtn1->setIcon(GlyphStrip::icon(QStringLiteral(":/glyphs/search_hand.png")));
+    ui->BitBtn2->setIcon(GlyphStrip::icon(QStringLiteral(":/glyphs/reset_hand.png")));
 }
 
-void SearchPage::createPhraseBox()
+void SearchPage::clearPhrase()
 {
-    m_edit1 = new QLineEdit(QStringLiteral("Edit1"), this);
-    m_edit1->setObjectName(QStringLiteral("Edit1"));
-    m_edit1->setFont(Tahoma::font(11, true));
-    m_edit1->setGeometry(48, 99, 569, 21);
-    m_edit1->setMaxLength(std::numeric_limits<int>::max());
+    ui->Edit1->clear();
 }
 
-void SearchPage::createButtons()
+void SearchPage::showHitCount(int count)
 {
-    const QString hint = QStringLiteral("Keresés indítása !");
-    m_bitBtn1 = new QPushButton(stripIcon(QStringLiteral(":/glyphs/search_hand.png")),
-                                QStringLiteral("Keresés indítása"), this);
-    m_bitBtn1->setObjectName(QStringLiteral("BitBtn1"));
-    m_bitBtn1->setGeometry(48, 144, 569, 25);
-    m_bitBtn1->setProperty("hint", hint);
-    m_bitBtn1->setAutoDefault(false);
-
-    m_bitBtn2 = new QPushButton(stripIcon(QStringLiteral(":/glyphs/reset_hand.png")),
-                                QStringLiteral("Korábbi keresés törlése /alaphelyzet/"), this);
-    m_bitBtn2->setObjectName(QStringLiteral("BitBtn2"));
-    m_bitBtn2->setGeometry(48, 400, 569, 25);
-    m_bitBtn2->setProperty("hint", hint);
-    m_bitBtn2->setAutoDefault(false);
-}
-
-void SearchPage::createSeparators()
-{
-    const int tops[] = {192, 336};
-    const char *names[] = {"Panel1", "Panel2"};
-    for (int i = 0; i < 2; ++i) {
-        auto *line = new QFrame(this);
-        line->setObjectName(QLatin1String(names[i]));
-        line->setFrameStyle(QFrame::Panel | QFrame::Raised);
-        line->setLineWidth(1);
-        line->setGeometry(48, tops[i], 569, 3);
-        line->setFocusPolicy(Qt::NoFocus);
-    }
+    ui->Label12->setText(QString::number(count));
+    ui->Label12->adjustSize();
 }

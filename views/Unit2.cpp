@@ -1,168 +1,73 @@
 #include "Unit2.h"
 
 #include "DbNavigator.h"
-#include "PoemQuery.h"
+#include "GlyphStrip.h"
+#include "RecordBinding.h"
 #include "Tahoma.h"
+#include "WindowCentring.h"
+#include "ui_Unit2.h"
 
-#include <QFrame>
-#include <QIcon>
 #include <QKeyEvent>
-#include <QLabel>
-#include <QPixmap>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QScreen>
 #include <QShowEvent>
 
-namespace {
-constexpr QSize ClientSize(410, 490);
-constexpr QSize ButtonGlyphSize(16, 16);
-} // namespace
-
-TForm2::TForm2(PoemQuery *query, QWidget *parent) : QDialog(parent), m_query(query)
+TForm2::TForm2(PoemQuery *query, QWidget *parent) : QDialog(parent), ui(std::make_unique<Ui::TForm2>())
 {
-    createWindow();
-    createTitlePanel();
-    createTextPanel();
-    createMemo();
-    createButtons();
-    createNavigator();
-    connectQuery();
-    refreshRecord();
+    setupWindow();
+    applyFonts();
+    applyGlyphs();
+    bindQuery(query);
 }
 
-void TForm2::createWindow()
+TForm2::~TForm2() = default;
+
+void TForm2::setupWindow()
 {
-    setObjectName(QStringLiteral("Form2"));
-    setWindowTitle(QStringLiteral(" Találat:"));
+    ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowCloseButtonHint);
-    setFixedSize(ClientSize);
-    setModal(true);
+    new WindowCentring(this);
+}
+
+void TForm2::applyFonts()
+{
     setFont(Tahoma::font(11));
+    ui->Label1->setFont(Tahoma::font(16, true));
+    ui->Memo1->setFont(Tahoma::font(15));
 }
 
-void TForm2::createTitlePanel()
+void TForm2::applyGlyphs()
 {
-    Panel1 = new QFrame(this);
-    Panel1->setObjectName(QStringLiteral("Panel1"));
-    Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    Panel1->setLineWidth(1);
-    Panel1->setGeometry(0, 0, 410, 73);
-
-    // A fixed box: long titles wrap onto centred lines and whatever passes its foot is cut off.
-    Label1 = new QLabel(Panel1);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setTextFormat(Qt::PlainText);
-    Label1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    Label1->setWordWrap(true);
-    Label1->setFont(Tahoma::font(16, true));
-    Label1->setGeometry(7, 16, 385, 51);
+    ui->BitBtn1->setIcon(GlyphStrip::icon(QStringLiteral(":/glyphs/foto.png")));
+    ui->BitBtn2->setIcon(GlyphStrip::icon(QStringLiteral(":/glyphs/felolvas.png")));
 }
 
-void TForm2::createTextPanel()
+// The title and the text follow the current record; the navigator moves it.
+void TForm2::bindQuery(PoemQuery *query)
 {
-    Panel2 = new QFrame(this);
-    Panel2->setObjectName(QStringLiteral("Panel2"));
-    Panel2->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    Panel2->setLineWidth(1);
-    Panel2->setGeometry(0, 73, 410, 417);
-
-    // The lowered inner bevel, 5 pixels inside the raised outer one, behind the controls.
-    auto *innerBevel = new QFrame(Panel2);
-    innerBevel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    innerBevel->setLineWidth(1);
-    innerBevel->setGeometry(6, 6, 410 - 12, 417 - 12);
+    BindSourceDB1 = new RecordBinding(query, {
+        {QStringLiteral("CIM"), [this](const QString &text) { ui->Label1->setText(text); }},
+        // Replacing the whole text also brings the view back to its first line and the caret to the start.
+        {QStringLiteral("VERS"), [this](const QString &text) { ui->Memo1->setPlainText(text); }},
+    }, this);
+    BindSourceDB1->setObjectName(QStringLiteral("BindSourceDB1"));
+    ui->DBNavigator1->setQuery(query);
 }
 
-void TForm2::createMemo()
+QPushButton *TForm2::photoButton() const
 {
-    Memo1 = new QPlainTextEdit(Panel2);
-    Memo1->setObjectName(QStringLiteral("Memo1"));
-    Memo1->setReadOnly(true);
-    // Read-only still lets the reader move the caret, select and copy.
-    Memo1->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    Memo1->setUndoRedoEnabled(false);
-    Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    Memo1->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    Memo1->setFont(Tahoma::font(15));
-    Memo1->setGeometry(7, 7, 396, 292);
-    Memo1->setFocus();
+    return ui->BitBtn1;
 }
 
-QIcon TForm2::glyphIcon(const QString &name)
+QPushButton *TForm2::readAloudButton() const
 {
-    QIcon icon;
-    const QPixmap normal(QStringLiteral(":/glyphs/%1.png").arg(name));
-    const QPixmap disabled(QStringLiteral(":/glyphs/%1_disabled.png").arg(name));
-    if (!normal.isNull())
-        icon.addPixmap(normal, QIcon::Normal);
-    if (!disabled.isNull())
-        icon.addPixmap(disabled, QIcon::Disabled);
-    return icon;
-}
-
-void TForm2::createButtons()
-{
-    // Present but without an action; the main window disables them before every showing.
-    BitBtn1 = new QPushButton(glyphIcon(QStringLiteral("foto")), QStringLiteral("Fotó"), Panel2);
-    BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
-    BitBtn1->setAutoDefault(false);
-    BitBtn1->setIconSize(ButtonGlyphSize);
-    BitBtn1->setGeometry(24, 320, 177, 25);
-
-    BitBtn2 = new QPushButton(glyphIcon(QStringLiteral("felolvas")), QStringLiteral("Felolvas"), Panel2);
-    BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
-    BitBtn2->setAutoDefault(false);
-    BitBtn2->setIconSize(ButtonGlyphSize);
-    BitBtn2->setGeometry(215, 320, 178, 25);
-}
-
-void TForm2::createNavigator()
-{
-    DBNavigator1 = new DbNavigator(m_query, Panel2);
-    DBNavigator1->setObjectName(QStringLiteral("DBNavigator1"));
-    DBNavigator1->setGeometry(24, 360, 368, 33);
-}
-
-void TForm2::connectQuery()
-{
-    if (!m_query)
-        return;
-    connect(m_query, &PoemQuery::stateChanged, this, &TForm2::refreshRecord);
-    connect(m_query, &PoemQuery::currentChanged, this, &TForm2::refreshRecord);
-}
-
-void TForm2::refreshRecord()
-{
-    const bool hasRecord = m_query && m_query->isOpen() && m_query->recordCount() > 0;
-    Label1->setText(hasRecord ? m_query->fieldText(QStringLiteral("CIM")) : QString());
-    // Replacing the whole text also brings the view back to its first line and the caret to the start.
-    Memo1->setPlainText(hasRecord ? m_query->fieldText(QStringLiteral("VERS")) : QString());
+    return ui->BitBtn2;
 }
 
 void TForm2::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
-    if (event->spontaneous())
-        return;
-    centreOnWorkArea();
-    Memo1->setFocus();
-}
-
-void TForm2::centreOnWorkArea()
-{
-    const QWidget *anchor = parentWidget() ? parentWidget()->window() : this;
-    const QScreen *screen = anchor->screen();
-    if (!screen)
-        return;
-    const QRect area = screen->availableGeometry();
-    QRect frame(QPoint(), frameGeometry().size());
-    frame.moveCenter(area.center());
-    // On a screen too small for the window its title bar stays reachable.
-    move(qMax(frame.left(), area.left()), qMax(frame.top(), area.top()));
+    if (!event->spontaneous())
+        ui->Memo1->setFocus();
 }
 
 void TForm2::keyPressEvent(QKeyEvent *event)

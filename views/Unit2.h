@@ -1,16 +1,16 @@
 #pragma once
 
-#include "PoemQuery.h"
-
 #include <QDialog>
-#include <QPointer>
 
-class DbNavigator;
-class QFrame;
-class QIcon;
-class QLabel;
-class QPlainTextEdit;
+#include <memory>
+
+class PoemQuery;
 class QPushButton;
+class RecordBinding;
+
+namespace Ui {
+class TForm2;
+}
 
 // The poem detail window: the current record's title and text, and a navigator that steps
 // through the poem query. It follows the query whether shown or hidden and never writes to it.
@@ -20,30 +20,22 @@ class TForm2 : public QDialog
     Q_OBJECT
 public:
     explicit TForm2(PoemQuery *query, QWidget *parent = nullptr);
+    ~TForm2() override;
+
+    // The two inert buttons, which the main window disables before every showing.
+    QPushButton *photoButton() const;
+    QPushButton *readAloudButton() const;
 
 protected:
     void showEvent(QShowEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
-    void createWindow();
-    void createTitlePanel();
-    void createTextPanel();
-    void createMemo();
-    void createButtons();
-    void createNavigator();
-    void connectQuery();
-    static QIcon glyphIcon(const QString &name);
+    void setupWindow();
+    void applyFonts();
+    void applyGlyphs();
+    void bindQuery(PoemQuery *query);
 
-    void refreshRecord();
-    void centreOnWorkArea();
-
-    QPointer<PoemQuery> m_query;
-    QFrame *Panel1 = nullptr;
-    QLabel *Label1 = nullptr;
-    QFrame *Panel2 = nullptr;
-    QPlainTextEdit *Memo1 = nullptr;
-    QPushButton *BitBtn1 = nullptr;
-    QPushButton *BitBtn2 = nullptr;
-    DbNavigator *DBNavigator1 = nullptr;
+    std::unique_ptr<Ui::TForm2> ui;
+    RecordBinding *BindSourceDB1 = nullptr;
 };
