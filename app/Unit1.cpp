@@ -1,14 +1,13 @@
 #include "Unit1.h"
 
 #include "DbGrid.h"
-#include "EmbeddedResource.h"
 #include "PoemQuery.h"
+#include "PoemStore.h"
 #include "SearchPage.h"
 #include "SqliteConnection.h"
 #include "StatusBar.h"
 #include "Tahoma.h"
 #include "TorneviApplication.h"
-#include "WorkingCopy.h"
 
 #include <QDialog>
 #include <QDir>
@@ -55,11 +54,9 @@ TForm1::~TForm1()
 
 void TForm1::createStore()
 {
-    FDConnection1 = new SqliteConnection(this);
-    FDConnection1->setObjectName(QStringLiteral("FDConnection1"));
-    FDQuery1 = new PoemQuery(*FDConnection1, this);
-    FDQuery1->setObjectName(QStringLiteral("FDQuery1"));
-    FDQuery1->addSql(PoemQuery::BaseStatement);
+    m_store = new PoemStore(this);
+    FDConnection1 = m_store->connection();
+    FDQuery1 = m_store->query();
 }
 
 void TForm1::createPages()
@@ -108,7 +105,7 @@ void TForm1::createStatusBar()
 
 QString TForm1::workingCopyPath() const
 {
-    return WorkingCopy::pathIn(v_prdir);
+    return m_store->workingCopyPath();
 }
 
 void TForm1::showEvent(QShowEvent *event)
@@ -146,28 +143,20 @@ void TForm1::FormShow()
 {
     v_prdir = QDir::toNativeSeparators(QDir::currentPath());
 
-    EmbeddedResource item = EmbeddedResource::find(QStringLiteral("Resource_1"));
-    if (!item.isValid())
+    m_store->setWorkingDirectory(v_prdir);
+
+    using Step = PoemStore::Step;
+    if (!m_store->perform(Step::TakeItem))
         startupFailure(QStringLiteral("Hiba történt - 1 !"));
-    if (!item.isValid() || !WorkingCopy::write(workingCopyPath(), item.bytes()))
+    if (!m_store->perform(Step::WriteCopy))
         startupFailure(QStringLiteral("Hiba történt - 2 !"));
-    item.release();
-
-    if (WorkingCopy::exists(workingCopyPath()))
-        FDConnection1->setDatabase(workingCopyPath());
-    else
+    m_store->releaseItem();
+    if (!m_store->perform(Step::FindCopy))
         startupFailure(QStringLiteral("Nem található az adatállomány !"));
-
-    try {
-        FDConnection1->open();
-    } catch (const std::exception &) {
+    if (!m_store->perform(Step::OpenConnection))
         startupFailure(QStringLiteral("Adatállomány nem nyitható meg !"));
-    }
-    try {
-        FDQuery1->open();
-    } catch (const std::exception &) {
+    if (!m_store->perform(Step::OpenQuery))
         startupFailure(QStringLiteral("Lekérdezés nem hajtható végre !"));
-    }
 
     TabSheet2->phraseBox()->clear();
     QLabel *counter = TabSheet2->hitCounter();

@@ -3,6 +3,7 @@
 #include <QMainWindow>
 
 class PoemQuery;
+class PoemStore;
 class QLabel;
 class QLineEdit;
 class QTabWidget;
@@ -12,7 +13,7 @@ class StatusBar;
 class QDialog;
 
 // The main window: the page control with its three pages and the status bar. It owns the
-// connection and the poem query; the first time it is shown it prepares the poem store.
+// poem store; the first time it is shown it has the store prepared, step by step.
 class TForm1 : public QMainWindow
 {
     Q_OBJECT
@@ -25,6 +26,7 @@ public:
 
     PoemQuery *query() const { return FDQuery1; }
     SqliteConnection *connection() const { return FDConnection1; }
+    PoemStore *store() const { return m_store; }
     QString workingDirectory() const { return v_prdir; }
     QString workingCopyPath() const;
 
@@ -45,6 +47,7 @@ private:
     void centreOnWorkArea();
     void startupFailure(const QString &message);
 
+    PoemStore *m_store = nullptr;
     SqliteConnection *FDConnection1 = nullptr;
     PoemQuery *FDQuery1 = nullptr;
     QWidget *m_client = nullptr;
