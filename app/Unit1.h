@@ -23,6 +23,7 @@ public:
     explicit TForm1(QWidget *parent = nullptr);
     ~TForm1() override;
 
+    PoemStore *store() const { return m_store; }
     PoemQuery *query() const;
     SqliteConnection *connection() const;
     QString workingDirectory() const { return v_prdir; }

@@ -8,15 +8,12 @@
 class DatabaseError : public std::exception
 {
 public:
-    explicit DatabaseError(const QString &message, int code = 0)
-        : m_message(message), m_utf8(message.toUtf8()), m_code(code) {}
+    explicit DatabaseError(const QString &message) : m_message(message), m_utf8(message.toUtf8()) {}
 
     QString message() const { return m_message; }
-    int code() const { return m_code; }
     const char *what() const noexcept override { return m_utf8.constData(); }
 
 private:
     QString m_message;
     QByteArray m_utf8;
-    int m_code;
 };

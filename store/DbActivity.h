@@ -24,7 +24,6 @@ public:
     };
 
     static DbActivity *instance();   // nullptr without an application object
-    bool isWorking() const { return m_depth > 0; }
     bool isPending() const { return m_timer.isActive(); }
 
 signals:

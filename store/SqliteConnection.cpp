@@ -6,6 +6,11 @@
 
 #include <sqlite3.h>
 
+namespace {
+// No cache flag and the default VFS: SQLite's own defaults.
+constexpr int OpenFlags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
+} // namespace
+
 SqliteConnection::SqliteConnection(QObject *parent) : QObject(parent) {}
 
 SqliteConnection::~SqliteConnection()
@@ -30,7 +35,7 @@ void SqliteConnection::open()
         return;
     // Without a path SQLite would open a private temporary database and "succeed".
     if (m_database.isEmpty())
-        throw DatabaseError(QString::fromUtf8(sqlite3_errstr(SQLITE_CANTOPEN)), SQLITE_CANTOPEN);
+        throw DatabaseError(QString::fromUtf8(sqlite3_errstr(SQLITE_CANTOPEN)));
 
     DbActivity::Scope busy;
     sqlite3 *db = nullptr;
@@ -39,12 +44,12 @@ void SqliteConnection::open()
         const QString message = db ? QString::fromUtf8(sqlite3_errmsg(db))
                                    : QString::fromUtf8(sqlite3_errstr(rc));
         sqlite3_close(db);
-        throw DatabaseError(message, rc);
+        throw DatabaseError(message);
     }
     const int erc = sqlite3_extended_result_codes(db, 1);
     if (erc != SQLITE_OK) {
         sqlite3_close(db);
-        throw DatabaseError(QString::fromUtf8(sqlite3_errstr(erc)), erc);
+        throw DatabaseError(QString::fromUtf8(sqlite3_errstr(erc)));
     }
     try {
         for (const QString &pragma : pragmas())

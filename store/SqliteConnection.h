@@ -10,8 +10,6 @@ class SqliteConnection : public QObject
 {
     Q_OBJECT
 public:
-    static constexpr int OpenFlags = 0x6; // SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE
-
     explicit SqliteConnection(QObject *parent = nullptr);
     ~SqliteConnection() override;
 

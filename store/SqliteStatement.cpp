@@ -14,10 +14,10 @@ SqliteStatement::SqliteStatement(sqlite3 *db, const QString &text) : m_db(db)
         const QString message = QString::fromUtf8(sqlite3_errmsg(db));
         sqlite3_finalize(m_stmt);
         m_stmt = nullptr;
-        throw DatabaseError(message, rc);
+        throw DatabaseError(message);
     }
     if (!m_stmt) // empty or comment-only text prepares to nothing
-        throw DatabaseError(QString::fromUtf8(sqlite3_errstr(SQLITE_MISUSE)), SQLITE_MISUSE);
+        throw DatabaseError(QString::fromUtf8(sqlite3_errstr(SQLITE_MISUSE)));
 }
 
 SqliteStatement::~SqliteStatement()
@@ -35,7 +35,7 @@ bool SqliteStatement::step()
         return true;
     if (rc == SQLITE_DONE)
         return false;
-    throw DatabaseError(QString::fromUtf8(sqlite3_errmsg(m_db)), rc);
+    throw DatabaseError(QString::fromUtf8(sqlite3_errmsg(m_db)));
 }
 
 void SqliteStatement::run()

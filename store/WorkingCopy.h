@@ -4,6 +4,8 @@
 #include <QString>
 
 // The file the poem database is written to at start-up and removed from at exit.
+// Only a regular file (or a symlink to one) counts as the working copy: a pipe, a device or a
+// directory of that name is never opened, written, blocked on or removed.
 class WorkingCopy
 {
 public:
@@ -13,14 +15,15 @@ public:
     // an empty directory gives an empty path, which every operation here refuses.
     static QString pathIn(const QString &directory);
 
-    // Creates or truncates the file, held exclusively, and stores all bytes with one write.
-    // Fails (and leaves an existing file untouched) when another process holds a lock on it;
-    // a short write is a failure too. Returns false on any failure.
-    static bool write(const QString &path, QByteArrayView bytes);
+    // Creates or truncates the file, held exclusively, and stores all bytes. Fails (and leaves
+    // what stands there untouched) when something other than a regular file stands at the path
+    // or another process holds a lock on it; running out of space or a file-size limit is a
+    // failure too, and the part written so far stays. On failure *error gets the system's reason.
+    static bool write(const QString &path, QByteArrayView bytes, QString *error = nullptr);
 
     // Deletes the file if a regular file stands there; silent either way.
     static void remove(const QString &path);
 
-    // Whether something other than a directory stands at the path.
-    static bool exists(const QString &path);
+    // Whether a regular file stands at the path; if not, *error gets the reason.
+    static bool exists(const QString &path, QString *error = nullptr);
 };

@@ -10,8 +10,14 @@
 
 #ifdef Q_OS_UNIX
 #include <csignal>
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
+#endif
+#ifdef Q_OS_LINUX
+#include <sched.h>
+#include <sys/mount.h>
 #endif
 
 // Start-up of the real program, one process per case, watched through the message probe plugin.
@@ -32,6 +38,7 @@ private:
     {
         QStringList messages;   // "caption|text|icon=..|buttons=..|default=.."
         QString end;            // the state the probe saw as the program ended
+        qint64 copySize = -2;   // size of Tornevi.db as the program saw it at the end, -1 absent
         int exitCode = -1;
         bool finished = false;
     };
@@ -45,6 +52,9 @@ const QString Err2 = QStringLiteral("Hiba történt - 2 !");
 const QString NoFile = QStringLiteral("Nem található az adatállomány !");
 const QString NoOpen = QStringLiteral("Adatállomány nem nyitható meg !");
 const QString NoQuery = QStringLiteral("Lekérdezés nem hajtható végre !");
+
+// Exit code of a child whose set-up could not make its private mount.
+constexpr int NoMountExit = 97;
 
 QByteArray readAll(const QString &path)
 {
@@ -68,6 +78,7 @@ tst_Startup::Run tst_Startup::start(const QString &executable, const QString &di
     env.insert(QStringLiteral("TORNEVI_PROBE_LOG"), log);
     env.insert(QStringLiteral("TORNEVI_PROBE_ACTION"), action.section(QLatin1Char(':'), 0, 0));
     env.insert(QStringLiteral("TORNEVI_PROBE_REMOVE"), action.section(QLatin1Char(':'), 1));
+    env.insert(QStringLiteral("TORNEVI_PROBE_FILE"), QDir(directory).filePath(QStringLiteral("Tornevi.db")));
     process.setProcessEnvironment(env);
     process.setWorkingDirectory(directory);
     if (childSetup)
@@ -96,6 +107,8 @@ tst_Startup::Run tst_Startup::start(const QString &executable, const QString &di
             run.messages << line.mid(8);
         else if (line.startsWith(QLatin1String("end|")))
             run.end = line.mid(4);
+        else if (line.startsWith(QLatin1String("file|")))
+            run.copySize = line.mid(5).toLongLong();
     }
     return run;
 }
@@ -105,13 +118,21 @@ void tst_Startup::faults_data()
     QTest::addColumn<bool>("withItem");
     QTest::addColumn<QString>("setup");
     QTest::addColumn<QStringList>("expected");
-    QTest::addColumn<QString>("copyAfterwards"); // absent, image, unchanged
+    QTest::addColumn<QString>("copyAfterwards"); // absent, unchanged, partial, link, fifo, directory, partly written
 
     QTest::newRow("unwritable working directory")
         << true << "readonly" << QStringList{Err2, NoFile, NoOpen, NoQuery} << "absent";
     QTest::newRow("short write (file-size limit)")
         << true << "fsize" << QStringList{Err2, NoOpen, NoQuery} << "partial";
-    QTest::newRow("full disk") << true << "devfull" << QStringList{Err2, NoQuery} << "link";
+    QTest::newRow("full file system (64 KiB tmpfs)")
+        << true << "tmpfs" << QStringList{Err2, NoOpen, NoQuery} << "partly written";
+    // Something other than a regular file is refused at once and is not the working copy either.
+    QTest::newRow("device (link to /dev/full) is refused")
+        << true << "devfull" << QStringList{Err2, NoFile, NoOpen, NoQuery} << "link";
+    QTest::newRow("named pipe called Tornevi.db")
+        << true << "fifo" << QStringList{Err2, NoFile, NoOpen, NoQuery} << "fifo";
+    QTest::newRow("directory called Tornevi.db")
+        << true << "directory" << QStringList{Err2, NoFile, NoOpen, NoQuery} << "directory";
     QTest::newRow("executable without the item")
         << false << "" << QStringList{Err1, Err2, NoFile, NoOpen, NoQuery} << "absent";
     QTest::newRow("working copy that is no database")
@@ -132,6 +153,8 @@ void tst_Startup::faults()
     std::function<void()> childSetup;
     sqlite3 *holder = nullptr;
     QByteArray before;
+    int pipeReader = -1;
+    struct stat standing = {};
 
     if (setup == QLatin1String("readonly")) {
         QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadOther
@@ -143,8 +166,28 @@ void tst_Startup::faults()
             struct rlimit limit = {8192, 8192};
             ::setrlimit(RLIMIT_FSIZE, &limit);
         };
+    } else if (setup == QLatin1String("tmpfs")) {
+#ifdef Q_OS_LINUX
+        // A file system smaller than the database, mounted where only the child sees it.
+        const QByteArray target = QFile::encodeName(dir.path());
+        childSetup = [target] {
+            if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0
+                || ::mount("tornevi-full", target.constData(), "tmpfs", MS_NOSUID | MS_NODEV, "size=64k") != 0
+                || ::chdir(target.constData()) != 0)
+                ::_exit(NoMountExit);
+        };
+#else
+        QSKIP("needs Linux mount namespaces");
+#endif
     } else if (setup == QLatin1String("devfull")) {
         QVERIFY(QFile::link(QStringLiteral("/dev/full"), copy));
+    } else if (setup == QLatin1String("fifo")) {
+        QCOMPARE(::mkfifo(QFile::encodeName(copy).constData(), 0644), 0);
+        // Our end of the pipe: whatever the program might write into it would wait here.
+        pipeReader = ::open(QFile::encodeName(copy).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        QVERIFY(pipeReader >= 0);
+    } else if (setup == QLatin1String("directory")) {
+        QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("Tornevi.db/inside")));
     } else if (setup == QLatin1String("junk")) {
         QFile f(copy);
         QVERIFY(f.open(QIODevice::WriteOnly));
@@ -158,13 +201,20 @@ void tst_Startup::faults()
     }
     if (copyAfterwards == QLatin1String("unchanged") && !holder)
         before = readAll(copy);
+    ::lstat(QFile::encodeName(copy).constData(), &standing);
 
     const Run run = start(QString::fromUtf8(withItem ? TORNEVI_EXE : TORNEVI_NOITEM_EXE), dir.path(), {}, childSetup,
                           setup == QLatin1String("readonly"));
     if (holder)
         sqlite3_close(holder);
     QFile::setPermissions(dir.path(), QFileDevice::Permissions(0x7700));
+    char byte = 0;
+    const ssize_t piped = pipeReader >= 0 ? ::read(pipeReader, &byte, 1) : 0;
+    if (pipeReader >= 0)
+        ::close(pipeReader);
 
+    if (setup == QLatin1String("tmpfs") && run.exitCode == NoMountExit && run.messages.isEmpty())
+        QSKIP("no privilege to mount a tmpfs in a private mount namespace (needs CAP_SYS_ADMIN, as root in CI)");
     QVERIFY2(run.finished, "the program did not end by itself after a failed start-up");
     QCOMPARE(run.exitCode, 0);
     QStringList texts;
@@ -187,6 +237,23 @@ void tst_Startup::faults()
         QCOMPARE(info.size(), 8192);
     else if (copyAfterwards == QLatin1String("link"))
         QVERIFY(info.isSymLink());
+    else if (copyAfterwards == QLatin1String("partly written")) {
+        // Outside the child's mount nothing was written; inside, the part that fitted stays.
+        QVERIFY(!info.exists());
+        QVERIFY2(run.copySize > 0 && run.copySize < 278528, qPrintable(QString::number(run.copySize)));
+    }
+    if (copyAfterwards == QLatin1String("fifo") || copyAfterwards == QLatin1String("directory")) {
+        struct stat after = {};
+        QCOMPARE(::lstat(QFile::encodeName(copy).constData(), &after), 0);
+        QCOMPARE(after.st_ino, standing.st_ino);
+        QCOMPARE(after.st_mode, standing.st_mode);
+        QCOMPARE(after.st_mtim.tv_sec, standing.st_mtim.tv_sec);
+        QCOMPARE(after.st_mtim.tv_nsec, standing.st_mtim.tv_nsec);
+    }
+    if (copyAfterwards == QLatin1String("fifo"))
+        QCOMPARE(piped, ssize_t(0)); // nothing was written into the pipe
+    if (copyAfterwards == QLatin1String("directory"))
+        QCOMPARE(QDir(copy).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{QStringLiteral("inside")});
 }
 
 void tst_Startup::normalStartWritesIntoWorkingDirectory()

@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <QApplication>
 #include <QEvent>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -18,7 +19,15 @@ MessageProbe::MessageProbe(QObject *parent) : QObject(parent)
         m_log.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered);
     qApp->installEventFilter(this);
     log(QStringLiteral("start"));
-    connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { log(QStringLiteral("end|") + state()); });
+    connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
+        log(QStringLiteral("end|") + state());
+        // The program's own view of a file, which may lie in a mount only the program sees.
+        const QString watched = qEnvironmentVariable("TORNEVI_PROBE_FILE");
+        if (!watched.isEmpty()) {
+            const QFileInfo info(watched);
+            log(QStringLiteral("file|%1").arg(info.exists() ? info.size() : -1));
+        }
+    });
 }
 
 void MessageProbe::log(const QString &line)

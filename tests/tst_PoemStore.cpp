@@ -1,0 +1,418 @@
+#include "FixtureDb.h"
+#include "PoemQuery.h"
+#include "PoemStore.h"
+#include "SqliteConnection.h"
+
+#include <QDir>
+#include <QFile>
+#include <QMetaEnum>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sqlite3.h>
+
+#include <functional>
+#include <optional>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+// The store's life as the main window drives it: each start-up step on its own, what a failed
+// step leaves behind, and the closing steps in their order.
+class tst_PoemStore : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void ownsConnectionAndQueryByTheirNames();
+    void startupSteps_data();
+    void startupSteps();
+    void closeGoesQueryConnectionCopy();
+    void closeRemovesOnlyARegularFile_data();
+    void closeRemovesOnlyARegularFile();
+    void closeIsSilent_data();
+    void closeIsSilent();
+    void destructionKeepsTheWorkingCopy();
+
+private:
+    // Performs every start-up step in the program's order, whatever the earlier ones gave;
+    // returns "Step: reason" for each step that failed.
+    static QStringList runSteps(PoemStore &store, const std::function<void(PoemStore::Step)> &before = {},
+                                const std::function<void(PoemStore::Step)> &after = {});
+    static QByteArray readAll(const QString &path);
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_copy;
+};
+
+namespace {
+using Step = PoemStore::Step;
+const Step AllSteps[] = {Step::TakeItem, Step::WriteCopy, Step::FindCopy, Step::OpenConnection, Step::OpenQuery};
+
+QString nameOf(Step step)
+{
+    return QString::fromLatin1(QMetaEnum::fromType<Step>().valueToKey(int(step)));
+}
+
+#ifdef Q_OS_UNIX
+// Root writes through any permission bits; the unwritable directory is tried as nobody.
+class AsNobody
+{
+public:
+    AsNobody()
+    {
+        if (::geteuid() == 0)
+            m_switched = ::setegid(65534) == 0 && ::seteuid(65534) == 0;
+    }
+    ~AsNobody()
+    {
+        if (m_switched) {
+            (void)::seteuid(0);
+            (void)::setegid(0);
+        }
+    }
+    AsNobody(const AsNobody &) = delete;
+    AsNobody &operator=(const AsNobody &) = delete;
+
+private:
+    bool m_switched = false;
+};
+#endif
+
+int execElsewhere(const QString &path, const char *sql, int flags = SQLITE_OPEN_READWRITE)
+{
+    sqlite3 *other = nullptr;
+    int rc = sqlite3_open_v2(path.toUtf8().constData(), &other, flags, nullptr);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_exec(other, sql, nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+    return rc;
+}
+} // namespace
+
+void tst_PoemStore::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_copy = QDir::toNativeSeparators(m_dir->filePath(QStringLiteral("Tornevi.db")));
+}
+
+QByteArray tst_PoemStore::readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QStringList tst_PoemStore::runSteps(PoemStore &store, const std::function<void(Step)> &before,
+                                    const std::function<void(Step)> &after)
+{
+    QStringList failures;
+    for (Step step : AllSteps) {
+        if (before)
+            before(step);
+        const bool done = store.perform(step);
+        if (after)
+            after(step);
+        if (!done)
+            failures << nameOf(step) + QStringLiteral(": ") + store.errorString();
+        else if (!store.errorString().isEmpty())
+            failures << nameOf(step) + QStringLiteral(" succeeded with a reason: ") + store.errorString();
+        if (step == Step::WriteCopy)
+            store.releaseItem();
+    }
+    return failures;
+}
+
+// Once the main window owns the store, the views and the tests find both by name.
+void tst_PoemStore::ownsConnectionAndQueryByTheirNames()
+{
+    QObject window;
+    auto *store = new PoemStore(&window);
+    QCOMPARE(window.findChild<SqliteConnection *>(QStringLiteral("FDConnection1")), store->connection());
+    QCOMPARE(window.findChild<PoemQuery *>(QStringLiteral("FDQuery1")), store->query());
+    QCOMPARE(store->query()->statementText(), PoemQuery::BaseStatement);
+    QVERIFY(!store->connection()->isOpen());
+    QVERIFY(!store->query()->isOpen());
+    store->setWorkingDirectory(m_dir->path());
+    QCOMPARE(store->workingCopyPath(), m_dir->path() + QDir::separator() + QStringLiteral("Tornevi.db"));
+}
+
+void tst_PoemStore::startupSteps_data()
+{
+    QTest::addColumn<QString>("itemName");
+    QTest::addColumn<QString>("setup");
+    // One entry per failed step: its name and words that SQLite's or the system's reason holds.
+    QTest::addColumn<QStringList>("failures");
+    QTest::addColumn<bool>("connectionOpen");
+    QTest::addColumn<bool>("queryOpen");
+    QTest::addColumn<QString>("onDisk"); // image, absent, as placed
+
+    const QString item = PoemStore::ItemName;
+    const QString noFile = QStringLiteral("No such file or directory");
+    const QString cantOpen = QStringLiteral("unable to open database file");
+
+    QTest::newRow("everything in place") << item << "" << QStringList() << true << true << "image";
+    QTest::newRow("item missing")
+        << "Resource_9" << ""
+        << QStringList{"TakeItem: Resource_9", "WriteCopy: Resource_9", "FindCopy: " + noFile,
+                       "OpenConnection: " + cantOpen, "OpenQuery: " + cantOpen}
+        << false << false << "absent";
+#ifdef Q_OS_UNIX
+    QTest::newRow("unwritable directory")
+        << item << "readonly"
+        << QStringList{"WriteCopy: Permission denied", "FindCopy: " + noFile, "OpenConnection: " + cantOpen,
+                       "OpenQuery: " + cantOpen}
+        << false << false << "absent";
+#endif
+    QTest::newRow("copy gone before it is looked for")
+        << item << "remove"
+        << QStringList{"FindCopy: " + noFile, "OpenConnection: " + cantOpen, "OpenQuery: " + cantOpen} << false
+        << false << "absent";
+    QTest::newRow("copy that is no database")
+        << item << "junk"
+        << QStringList{"OpenConnection: file is not a database", "OpenQuery: file is not a database"} << false
+        << false << "as placed";
+    QTest::newRow("database without tbl_Data")
+        << item << "no table" << QStringList{"OpenQuery: no such table: tbl_Data"} << true << false << "as placed";
+    // Writing does not wait for the other connection's lock, and neither does SQLite.
+    QTest::newRow("copy locked by another connection")
+        << item << "locked"
+        << QStringList{"WriteCopy: ", "OpenConnection: database is locked", "OpenQuery: database is locked"}
+        << false << false << "as placed";
+}
+
+void tst_PoemStore::startupSteps()
+{
+    QFETCH(QString, itemName);
+    QFETCH(QString, setup);
+    QFETCH(QStringList, failures);
+    QFETCH(bool, connectionOpen);
+    QFETCH(bool, queryOpen);
+    QFETCH(QString, onDisk);
+
+    PoemStore store(nullptr, itemName);
+    store.setWorkingDirectory(QDir::toNativeSeparators(m_dir->path()));
+    QCOMPARE(store.workingCopyPath(), m_copy);
+    QByteArray placed;
+    sqlite3 *holder = nullptr;
+
+    if (setup == QLatin1String("readonly")) {
+        const auto readAndEnter = QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadGroup
+                                  | QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::ExeOther;
+        QVERIFY(QFile::setPermissions(m_dir->path(), readAndEnter));
+    } else if (setup == QLatin1String("locked")) {
+        FixtureDb::create(m_copy, 3);
+        placed = readAll(m_copy);
+        QCOMPARE(sqlite3_open_v2(m_copy.toUtf8().constData(), &holder, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(holder, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    }
+
+#ifdef Q_OS_UNIX
+    std::optional<AsNobody> nobody;
+#endif
+    const QStringList failed = runSteps(
+        store,
+        [&](Step step) {
+#ifdef Q_OS_UNIX
+            if (step == Step::WriteCopy && setup == QLatin1String("readonly"))
+                nobody.emplace();
+#endif
+        },
+        [&](Step step) {
+#ifdef Q_OS_UNIX
+            nobody.reset();
+#endif
+            if (step != Step::WriteCopy)
+                return;
+            // What someone else does to the copy between writing it and looking for it.
+            if (setup == QLatin1String("remove")) {
+                QFile::remove(m_copy);
+            } else if (setup == QLatin1String("junk")) {
+                QFile f(m_copy);
+                if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+                    f.write(QByteArray(8192, 'j'));
+                f.close();
+                placed = readAll(m_copy);
+            } else if (setup == QLatin1String("no table")) {
+                QFile::remove(m_copy);
+                execElsewhere(m_copy, "CREATE TABLE other(x)", SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+                placed = readAll(m_copy);
+            }
+        });
+
+    QCOMPARE(failed.size(), failures.size());
+    for (int i = 0; i < failures.size(); ++i) {
+        const QString step = failures.at(i).section(QStringLiteral(": "), 0, 0);
+        const QString words = failures.at(i).section(QStringLiteral(": "), 1);
+        const QString reason = failed.at(i).section(QStringLiteral(": "), 1);
+        QVERIFY2(failed.at(i).startsWith(step + QStringLiteral(": ")), qPrintable(failed.at(i)));
+        QVERIFY2(!reason.isEmpty() && reason.contains(words), qPrintable(failed.at(i)));
+    }
+    QCOMPARE(store.connection()->isOpen(), connectionOpen);
+    QCOMPARE(store.query()->isOpen(), queryOpen);
+    QCOMPARE(store.query()->recordCount(), queryOpen ? 89 : 0);
+
+    if (holder)
+        sqlite3_close(holder);
+    QFile::setPermissions(m_dir->path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    if (onDisk == QLatin1String("image"))
+        QCOMPARE(readAll(m_copy), readAll(FixtureDb::shippedDatabase()));
+    else if (onDisk == QLatin1String("absent"))
+        QVERIFY(!QFileInfo::exists(m_copy));
+    else
+        QCOMPARE(readAll(m_copy), placed);
+}
+
+// The query's statement goes first, the connection next, and the file only once it is released.
+void tst_PoemStore::closeGoesQueryConnectionCopy()
+{
+    PoemStore store;
+    store.setWorkingDirectory(m_dir->path());
+    QCOMPARE(runSteps(store), QStringList());
+
+    struct Seen
+    {
+        QStringList order;
+        QString copy;
+    } seen{{}, m_copy};
+    connect(store.query(), &PoemQuery::stateChanged, this, [&seen, &store](bool open) {
+        seen.order << QStringLiteral("query closed, connection %1, copy %2")
+                          .arg(store.connection()->isOpen() ? "open" : "closed",
+                               QFileInfo::exists(seen.copy) ? "there" : "gone");
+        Q_UNUSED(open);
+    });
+    sqlite3_trace_v2(
+        store.connection()->handle(), SQLITE_TRACE_CLOSE,
+        [](unsigned, void *context, void *, void *) {
+            auto *s = static_cast<Seen *>(context);
+            s->order << QStringLiteral("connection closed, copy %1")
+                            .arg(QFileInfo::exists(s->copy) ? "there" : "gone");
+            return 0;
+        },
+        &seen);
+    QSignalSpy states(store.query(), &PoemQuery::stateChanged);
+
+    store.close();
+    QCOMPARE(seen.order, (QStringList{"query closed, connection open, copy there", "connection closed, copy there"}));
+    QCOMPARE(states.count(), 1);
+    QCOMPARE(states.at(0).at(0).toBool(), false);
+    QVERIFY(!store.query()->isOpen());
+    QVERIFY(!store.connection()->isOpen());
+    QVERIFY(!QFileInfo::exists(m_copy));
+}
+
+void tst_PoemStore::closeRemovesOnlyARegularFile_data()
+{
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<bool>("remains");
+    QTest::newRow("regular file") << "file" << false;
+    QTest::newRow("nothing there") << "none" << false;
+    QTest::newRow("directory") << "directory" << true;
+#ifdef Q_OS_UNIX
+    QTest::newRow("named pipe") << "fifo" << true;
+    QTest::newRow("link to a regular file: the link goes") << "link" << false;
+#endif
+}
+
+void tst_PoemStore::closeRemovesOnlyARegularFile()
+{
+    QFETCH(QString, setup);
+    QFETCH(bool, remains);
+    const QString elsewhere = m_dir->filePath(QStringLiteral("elsewhere.db"));
+    if (setup == QLatin1String("file")) {
+        FixtureDb::create(m_copy, 1);
+    } else if (setup == QLatin1String("directory")) {
+        QVERIFY(QDir(m_dir->path()).mkpath(QStringLiteral("Tornevi.db/inside")));
+    } else if (setup == QLatin1String("link")) {
+        FixtureDb::create(elsewhere, 1);
+        QVERIFY(QFile::link(elsewhere, m_copy));
+    }
+#ifdef Q_OS_UNIX
+    int reader = -1;
+    if (setup == QLatin1String("fifo")) {
+        QCOMPARE(::mkfifo(QFile::encodeName(m_copy).constData(), 0644), 0);
+        reader = ::open(QFile::encodeName(m_copy).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        QVERIFY(reader >= 0);
+    }
+#endif
+    const QFileInfo before(m_copy);
+    const QDateTime modified = before.lastModified();
+
+    PoemStore store;
+    store.setWorkingDirectory(m_dir->path());
+    store.close();
+
+    const QFileInfo after(m_copy);
+    QCOMPARE(after.exists() || after.isSymLink(), remains);
+    if (remains) {
+        QCOMPARE(after.isDir(), before.isDir());
+        QCOMPARE(after.lastModified(), modified);
+    }
+    if (setup == QLatin1String("directory"))
+        QCOMPARE(QDir(m_copy).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{"inside"});
+    if (setup == QLatin1String("link"))
+        QVERIFY(QFileInfo(elsewhere).isFile());
+#ifdef Q_OS_UNIX
+    if (reader >= 0) {
+        char byte = 0;
+        QCOMPARE(::read(reader, &byte, 1), ssize_t(0));
+        ::close(reader);
+    }
+#endif
+}
+
+void tst_PoemStore::closeIsSilent_data()
+{
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<int>("notices"); // stateChanged(false) from the query during close()
+    QTest::newRow("nothing was ever opened") << "nothing" << 0;
+    QTest::newRow("query closed already") << "query" << 0;
+    QTest::newRow("query and connection closed already") << "both" << 0;
+    QTest::newRow("copy removed by someone else") << "copy" << 1;
+    QTest::newRow("closed twice") << "close" << 0;
+}
+
+void tst_PoemStore::closeIsSilent()
+{
+    QFETCH(QString, before);
+    QFETCH(int, notices);
+    PoemStore store;
+    store.setWorkingDirectory(m_dir->path());
+    if (before != QLatin1String("nothing"))
+        QCOMPARE(runSteps(store), QStringList());
+    if (before == QLatin1String("query") || before == QLatin1String("both"))
+        store.query()->close();
+    if (before == QLatin1String("both"))
+        store.connection()->close();
+    if (before == QLatin1String("copy"))
+        QVERIFY(QFile::remove(m_copy));
+    if (before == QLatin1String("close"))
+        store.close();
+
+    QSignalSpy states(store.query(), &PoemQuery::stateChanged);
+    store.close();
+    QCOMPARE(states.count(), notices);
+    QVERIFY(!store.query()->isOpen());
+    QVERIFY(!store.connection()->isOpen());
+    QVERIFY(!QFileInfo::exists(m_copy));
+}
+
+// Ending without the exit flow closes what is open but leaves the copy for the next start.
+void tst_PoemStore::destructionKeepsTheWorkingCopy()
+{
+    {
+        QObject window;
+        auto *store = new PoemStore(&window);
+        store->setWorkingDirectory(m_dir->path());
+        QCOMPARE(runSteps(*store), QStringList());
+        QCOMPARE(execElsewhere(m_copy, "DELETE FROM tbl_Data"), SQLITE_BUSY);
+    }
+    QCOMPARE(readAll(m_copy), readAll(FixtureDb::shippedDatabase()));
+    QCOMPARE(execElsewhere(m_copy, "DELETE FROM tbl_Data"), SQLITE_OK); // the lock went with it
+}
+
+QTEST_GUILESS_MAIN(tst_PoemStore)
+#include "tst_PoemStore.moc"
