@@ -94,6 +94,10 @@ void TForm1::createListPage()
     auto *grid = new DbGrid(TabSheet1);
     grid->setObjectName(QStringLiteral("DBGrid1"));
     grid->setGeometry(3, 3, 667, 470);
+    grid->setFieldName(QStringLiteral("CIM"));
+    grid->setTitleText(QStringLiteral("Cím"));
+    // Tooltips are off for the grid: only the long part reaches the status bar.
+    grid->setProperty("hint", QStringLiteral("Dupla klikk: megtekintés.|Dupla klikk: aktuális tétel megtekintése."));
     grid->setQuery(FDQuery1);
     connect(grid, &DbGrid::doubleClicked, this, &TForm1::DBGrid1DblClick);
     DBGrid1 = grid;

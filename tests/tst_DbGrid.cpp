@@ -30,6 +30,10 @@ private slots:
     void cleanup();
 
     void settings();
+    void fieldBinding_data();
+    void fieldBinding();
+    void titleBinding_data();
+    void titleBinding();
     void states_data();
     void states();
     void reopenShowsFirstRecordOnTop();
@@ -63,6 +67,7 @@ private:
     QImage grabViewport() const;
     bool markIn(const QImage &image, int row) const;
     bool blueIn(const QImage &image, const QRect &rect) const;
+    QList<int> inkColumns(const QImage &image, const QRect &rect) const;
     void doubleClickAt(const QPoint &pos);
     void sendWheel(QWidget *target, int delta);
     void hoverAt(const QPoint &pos);
@@ -99,6 +104,10 @@ void tst_DbGrid::init()
     m_grid = new DbGrid(m_page.get());
     m_grid->setObjectName(QStringLiteral("DBGrid1"));
     m_grid->setGeometry(3, 3, 667, 470);
+    // The bindings the owning window gives the grid.
+    m_grid->setFieldName(QStringLiteral("CIM"));
+    m_grid->setTitleText(QStringLiteral("Cím"));
+    m_grid->setProperty("hint", QStringLiteral("Dupla klikk: megtekintés.|Dupla klikk: aktuális tétel megtekintése."));
     m_grid->setQuery(m_query.get());
     m_edit = new QLineEdit(m_page.get());
     m_edit->setGeometry(3, 479, 200, 22);
@@ -199,6 +208,22 @@ bool tst_DbGrid::blueIn(const QImage &image, const QRect &rect) const
     return false;
 }
 
+// The x of every pixel column of rect holding dark text (the title's window-text colour, smoothed).
+QList<int> tst_DbGrid::inkColumns(const QImage &image, const QRect &rect) const
+{
+    QList<int> columns;
+    const QRect area = rect & image.rect();
+    for (int x = area.left(); x <= area.right(); ++x) {
+        for (int y = area.top(); y <= area.bottom(); ++y) {
+            if (qGray(image.pixel(x, y)) < 96) {
+                columns << x;
+                break;
+            }
+        }
+    }
+    return columns;
+}
+
 // What the viewport receives from a double click: press, release, double click, release.
 void tst_DbGrid::doubleClickAt(const QPoint &pos)
 {
@@ -243,6 +268,84 @@ void tst_DbGrid::settings()
     QCOMPARE(m_grid->indicatorRect(0), QRect(0, 18, 11, 17));
     QCOMPARE(m_grid->cellRect(0), QRect(12, 18, 625, 17));
     QCOMPARE(m_grid->cellRect(23).top(), 18 + 23 * 18);
+}
+
+// The owner names the field as a .ui file does, through the property; the grid follows a change
+// at once, whether the query is open or not.
+void tst_DbGrid::fieldBinding_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<bool>("textShown");
+
+    QTest::newRow("the title field") << "CIM" << true;
+    QTest::newRow("no field: empty cells") << "" << false;
+    QTest::newRow("a field the query lacks: empty cells") << "NINCS" << false;
+    QTest::newRow("a field holding only NULL: empty cells") << "DATUM" << false;
+}
+
+void tst_DbGrid::fieldBinding()
+{
+    QFETCH(QString, field);
+    QFETCH(bool, textShown);
+
+    m_edit->setFocus();   // no highlight, so the data text shows in its own colour
+    QVERIFY(m_grid->setProperty("fieldName", field));   // a declared property, not a dynamic one
+    QCOMPARE(m_grid->fieldName(), field);
+    open(89);
+
+    // The rows, the mark and the scroll bar do not depend on the field.
+    QImage image = grabViewport();
+    QCOMPARE(m_grid->rowCount(), 24);
+    QVERIFY(markIn(image, 0));
+    QVERIFY(m_grid->verticalScrollBar()->isVisible());
+    for (int row : {0, 23})
+        QCOMPARE(blueIn(image, m_grid->cellRect(row)), textShown);
+
+    // Moving past the first batch reads the field of rows not fetched yet.
+    QTest::keyClick(m_grid, Qt::Key_End);
+    QCOMPARE(m_query->recNo(), 89);
+    QCOMPARE(blueIn(grabViewport(), m_grid->cellRect(23)), textShown);
+
+    QVERIFY(m_grid->setProperty("fieldName", QStringLiteral("CIM")));
+    QVERIFY(blueIn(grabViewport(), m_grid->cellRect(23)));
+    m_grid->setFieldName(field);
+    QCOMPARE(blueIn(grabViewport(), m_grid->cellRect(23)), textShown);
+    QCOMPARE(m_query->recNo(), 89);
+}
+
+void tst_DbGrid::titleBinding_data()
+{
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<int>("columnWidth");
+
+    QTest::newRow("the title") << QStringLiteral("Cím") << 625;
+    QTest::newRow("no title") << QString() << 625;
+    QTest::newRow("a title wider than the column is cut off")
+        << QStringLiteral("Cím, keltezés és a vers első sora") << 60;
+}
+
+void tst_DbGrid::titleBinding()
+{
+    QFETCH(QString, title);
+    QFETCH(int, columnWidth);
+
+    open(89);
+    m_grid->setColumnWidth(columnWidth);
+    QVERIFY(m_grid->setProperty("titleText", title));   // a declared property, not a dynamic one
+    QCOMPARE(m_grid->titleText(), title);
+
+    const QImage image = grabViewport();
+    const QRect cell = m_grid->cellRect(DbGrid::TitleRow);
+    const QList<int> ink = inkColumns(image, cell);
+    QCOMPARE(ink.isEmpty(), title.isEmpty());
+    if (!ink.isEmpty()) {
+        // Left-aligned: the text starts 2 pixels in (plus the first letter's own bearing).
+        QVERIFY2(ink.first() - cell.left() >= 2 && ink.first() - cell.left() <= 4, qPrintable(QString::number(ink.first())));
+    }
+    // Nothing of it beside the column, nor in the indicator's title cell.
+    const QRect beside(cell.right() + 2, 0, image.width() - cell.right() - 2, cell.height());
+    QVERIFY(inkColumns(image, beside).isEmpty());
+    QVERIFY(inkColumns(image, m_grid->indicatorRect(DbGrid::TitleRow)).isEmpty());
 }
 
 void tst_DbGrid::states_data()

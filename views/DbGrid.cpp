@@ -17,8 +17,6 @@
 #include <algorithm>
 
 namespace {
-const QString TitleField = QStringLiteral("CIM");
-const QString TitleText = QStringLiteral("Cím");
 const QColor DataTextColor(0, 0, 255);
 constexpr int TextInset = 2;        // text starts this far right of and below a cell's corner
 constexpr int ResizeGrip = 3;       // pixels either side of the column's right edge
@@ -41,7 +39,6 @@ DbGrid::DbGrid(QWidget *parent)
     createFonts();
     createFrame();
     createScrollBars();
-    createHint();
 }
 
 void DbGrid::createFonts()
@@ -78,12 +75,6 @@ void DbGrid::createScrollBars()
     updateScrollBars();
 }
 
-void DbGrid::createHint()
-{
-    // Tooltips are off for the grid: only the long part reaches the status bar.
-    setProperty("hint", QStringLiteral("Dupla klikk: megtekintés.|Dupla klikk: aktuális tétel megtekintése."));
-}
-
 void DbGrid::setQuery(PoemQuery *query)
 {
     if (m_query == query)
@@ -98,6 +89,22 @@ void DbGrid::setQuery(PoemQuery *query)
     }
     m_top = 1;
     refresh();
+}
+
+void DbGrid::setFieldName(const QString &name)
+{
+    if (name == m_fieldName)
+        return;
+    m_fieldName = name;
+    refresh();
+}
+
+void DbGrid::setTitleText(const QString &text)
+{
+    if (text == m_titleText)
+        return;
+    m_titleText = text;
+    viewport()->update(cellRect(TitleRow));
 }
 
 void DbGrid::setColumnWidth(int width)
@@ -169,7 +176,7 @@ void DbGrid::fetchWindow()
     if (!hasRecords())
         return;
     const int last = m_top + rowCount() - 1;
-    ErrorReport::guard([this, last] { m_query->value(last, TitleField); });
+    ErrorReport::guard([this, last] { m_query->value(last, m_fieldName); });
 }
 
 void DbGrid::refresh()
@@ -201,7 +208,7 @@ void DbGrid::queryDestroyed()
 QString DbGrid::titleAt(int position) const noexcept
 {
     try {
-        return m_query->value(position, TitleField).toString();
+        return m_query->value(position, m_fieldName).toString();
     } catch (...) {
         return {};   // fetchWindow() has reported it
     }
@@ -591,7 +598,7 @@ void DbGrid::paintTitleRow(QPainter &painter, const QRect &dataArea)
     const int shift = m_titlePressed ? 1 : 0;
     painter.setFont(m_titleFont);
     painter.setPen(palette().color(QPalette::WindowText));
-    painter.drawText(cell.left() + TextInset + shift, cell.top() + m_titleBaseline + shift, TitleText);
+    painter.drawText(cell.left() + TextInset + shift, cell.top() + m_titleBaseline + shift, m_titleText);
     painter.restore();
 }
 
