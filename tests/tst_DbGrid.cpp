@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QKeySequence>
 #include <QLineEdit>
+#include <QProxyStyle>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QStyle>
@@ -44,6 +45,9 @@ private slots:
     void scrollBar();
     void thumbDragMovesOnlyOnRelease();
     void scrollBarByMouse();
+    void scrollBarMouseButtons_data();
+    void scrollBarMouseButtons();
+    void horizontalScrollBarMovesOnlyTheView();
     void press_data();
     void press();
     void pressGivesFocus();
@@ -64,6 +68,7 @@ private:
     void showPage(QWidget *page);
     void setUp(const QString &steps);
     QPoint point(const QString &target) const;
+    static QRect partOf(QScrollBar *bar, QStyle::SubControl part);
     QImage grabViewport() const;
     bool markIn(const QImage &image, int row) const;
     bool blueIn(const QImage &image, const QRect &rect) const;
@@ -80,6 +85,23 @@ private:
     DbGrid *m_grid = nullptr;
     QLineEdit *m_edit = nullptr;
     QStringList m_reports;
+    std::unique_ptr<QStyle> m_barStyle;
+};
+
+// Where a platform's style lets Shift+click in a scroll bar's track jump the thumb to the pointer.
+class ShiftClickJumpsStyle : public QProxyStyle
+{
+public:
+    using QProxyStyle::QProxyStyle;
+    int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
+                  QStyleHintReturn *returnData) const override
+    {
+        if (hint == SH_ScrollBar_LeftClickAbsolutePosition) {
+            const auto *slider = qstyleoption_cast<const QStyleOptionSlider *>(option);
+            return slider && (slider->keyboardModifiers & Qt::ShiftModifier);
+        }
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
 };
 
 void tst_DbGrid::initTestCase()
@@ -118,6 +140,7 @@ void tst_DbGrid::init()
 void tst_DbGrid::cleanup()
 {
     m_page.reset();
+    m_barStyle.reset();
     m_query.reset();
     m_connection.reset();
     ErrorReport::setHandler({});
@@ -603,18 +626,7 @@ void tst_DbGrid::scrollBarByMouse()
 {
     open(89);
     QScrollBar *bar = m_grid->verticalScrollBar();
-    const auto rectOf = [bar](QStyle::SubControl part) {
-        QStyleOptionSlider option;
-        option.initFrom(bar);
-        option.orientation = bar->orientation();
-        option.minimum = bar->minimum();
-        option.maximum = bar->maximum();
-        option.sliderPosition = bar->sliderPosition();
-        option.sliderValue = bar->value();
-        option.singleStep = bar->singleStep();
-        option.pageStep = bar->pageStep();
-        return bar->style()->subControlRect(QStyle::CC_ScrollBar, &option, part, bar);
-    };
+    const auto rectOf = [bar](QStyle::SubControl part) { return partOf(bar, part); };
 
     QTest::mouseClick(bar, Qt::LeftButton, {}, rectOf(QStyle::SC_ScrollBarAddLine).center());
     QCOMPARE(m_query->recNo(), 25);
@@ -637,6 +649,115 @@ void tst_DbGrid::scrollBarByMouse()
     QTest::mouseRelease(bar, Qt::LeftButton, {}, thumb + QPoint(0, 60));
     QCOMPARE(m_query->recNo(), released);
     QCOMPARE(bar->value(), released);
+}
+
+// A scroll bar's arrow, track or thumb as its style lays it out now, in the bar's coordinates.
+QRect tst_DbGrid::partOf(QScrollBar *bar, QStyle::SubControl part)
+{
+    QStyleOptionSlider option;
+    option.initFrom(bar);
+    option.orientation = bar->orientation();
+    option.minimum = bar->minimum();
+    option.maximum = bar->maximum();
+    option.sliderPosition = bar->sliderPosition();
+    option.sliderValue = bar->value();
+    option.singleStep = bar->singleStep();
+    option.pageStep = bar->pageStep();
+    return bar->style()->subControlRect(QStyle::CC_ScrollBar, &option, part, bar);
+}
+
+// Only the left button operates the bar, whatever key is held: nothing may jump the record to the
+// pointer. Track clicks land near the far end of the track, where a jump would show.
+void tst_DbGrid::scrollBarMouseButtons_data()
+{
+    QTest::addColumn<Qt::MouseButton>("button");
+    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+    QTest::addColumn<QStyle::SubControl>("part");
+    QTest::addColumn<int>("drag");              // pixels the pointer moves before the release
+    QTest::addColumn<bool>("shiftClickJumps");   // a style that jumps on Shift+click
+    QTest::addColumn<int>("recNo");
+
+    const Qt::KeyboardModifiers none = Qt::NoModifier;
+    // The current record 50 sits in the bottom row; 24 rows on screen.
+    QTest::newRow("click below the thumb: a page down") << Qt::LeftButton << none << QStyle::SC_ScrollBarAddPage << 0 << false << 74;
+    QTest::newRow("click above the thumb: a page up") << Qt::LeftButton << none << QStyle::SC_ScrollBarSubPage << 0 << false << 26;
+    QTest::newRow("middle click below the thumb: nothing") << Qt::MiddleButton << none << QStyle::SC_ScrollBarAddPage << 0 << false << 50;
+    QTest::newRow("middle click above the thumb: nothing") << Qt::MiddleButton << none << QStyle::SC_ScrollBarSubPage << 0 << false << 50;
+    QTest::newRow("middle click on the down arrow: nothing") << Qt::MiddleButton << none << QStyle::SC_ScrollBarAddLine << 0 << false << 50;
+    QTest::newRow("middle drag of the thumb: nothing") << Qt::MiddleButton << none << QStyle::SC_ScrollBarSlider << 80 << false << 50;
+    QTest::newRow("Shift+click below the thumb: a page down") << Qt::LeftButton << Qt::KeyboardModifiers(Qt::ShiftModifier) << QStyle::SC_ScrollBarAddPage << 0 << false << 74;
+    QTest::newRow("Shift+click below the thumb, jumping style: a page down") << Qt::LeftButton << Qt::KeyboardModifiers(Qt::ShiftModifier) << QStyle::SC_ScrollBarAddPage << 0 << true << 74;
+    QTest::newRow("Shift+click above the thumb, jumping style: a page up") << Qt::LeftButton << Qt::KeyboardModifiers(Qt::ShiftModifier) << QStyle::SC_ScrollBarSubPage << 0 << true << 26;
+    QTest::newRow("click below the thumb, jumping style: a page down") << Qt::LeftButton << none << QStyle::SC_ScrollBarAddPage << 0 << true << 74;
+}
+
+void tst_DbGrid::scrollBarMouseButtons()
+{
+    QFETCH(Qt::MouseButton, button);
+    QFETCH(Qt::KeyboardModifiers, modifiers);
+    QFETCH(QStyle::SubControl, part);
+    QFETCH(int, drag);
+    QFETCH(bool, shiftClickJumps);
+    QFETCH(int, recNo);
+
+    open(89);
+    setUp(QStringLiteral("=50"));
+    QScrollBar *bar = m_grid->verticalScrollBar();
+    if (shiftClickJumps) {
+        m_barStyle = std::make_unique<ShiftClickJumpsStyle>(bar->style()->name());
+        bar->setStyle(m_barStyle.get());
+    }
+    QCOMPARE(m_grid->topRow(), 27);
+    QCOMPARE(bar->value(), 50);
+
+    const QRect rect = partOf(bar, part);
+    QPoint at = rect.center();
+    if (part == QStyle::SC_ScrollBarAddPage)
+        at.setY(rect.bottom() - 3);
+    else if (part == QStyle::SC_ScrollBarSubPage)
+        at.setY(rect.top() + 3);
+    QVERIFY(rect.contains(at));
+
+    QSignalSpy moves(m_query.get(), &PoemQuery::currentChanged);
+    QTest::mousePress(bar, button, modifiers, at);
+    if (drag)
+        QTest::mouseMove(bar, at + QPoint(0, drag));
+    QTest::mouseRelease(bar, button, modifiers, at + QPoint(0, drag));
+
+    QCOMPARE(m_query->recNo(), recNo);
+    QCOMPARE(moves.isEmpty(), recNo == 50);
+    QCOMPARE(m_grid->topRow(), recNo == 74 ? 51 : recNo == 26 ? 26 : 27);
+    QCOMPARE(bar->value(), recNo);
+    QCOMPARE(bar->sliderPosition(), recNo);
+    QVERIFY(!bar->isSliderDown());
+}
+
+// The horizontal bar is an ordinary one: it scrolls the view and never moves the record.
+void tst_DbGrid::horizontalScrollBarMovesOnlyTheView()
+{
+    open(89);
+    setUp(QStringLiteral("=5"));
+    m_grid->setColumnWidth(1400);
+    QScrollBar *horizontal = m_grid->horizontalScrollBar();
+    QTRY_VERIFY(horizontal->isVisible());
+    QSignalSpy moves(m_query.get(), &PoemQuery::currentChanged);
+
+    const QRect track = partOf(horizontal, QStyle::SC_ScrollBarAddPage);
+    const QPoint nearEnd(track.right() - 3, track.center().y());
+    QTest::mouseClick(horizontal, Qt::LeftButton, {}, nearEnd);
+    QCOMPARE(horizontal->value(), horizontal->pageStep());
+    QCOMPARE(m_grid->cellRect(0).left(), 12 - horizontal->pageStep());
+
+    // The middle button does whatever the style gives an ordinary bar.
+    const int before = horizontal->value();
+    const QPoint end(partOf(horizontal, QStyle::SC_ScrollBarAddPage).right() - 3, track.center().y());
+    QTest::mouseClick(horizontal, Qt::MiddleButton, {}, end);
+    const bool jumps = horizontal->style()->styleHint(QStyle::SH_ScrollBar_MiddleClickAbsolutePosition, nullptr, horizontal);
+    QCOMPARE(horizontal->value() > before, jumps);
+
+    QVERIFY(moves.isEmpty());
+    QCOMPARE(m_query->recNo(), 5);
+    QCOMPARE(m_grid->verticalScrollBar()->value(), 5);
 }
 
 void tst_DbGrid::press_data()

@@ -521,10 +521,27 @@ void DbGrid::wheelEvent(QWheelEvent *event)
 
 bool DbGrid::eventFilter(QObject *watched, QEvent *event)
 {
-    // The wheel over the vertical bar moves the record like the wheel over the rows.
-    if (watched == verticalScrollBar() && event->type() == QEvent::Wheel) {
+    if (watched != verticalScrollBar())
+        return QAbstractScrollArea::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::Wheel:
+        // The wheel over the vertical bar moves the record like the wheel over the rows.
         wheelEvent(static_cast<QWheelEvent *>(event));
         return true;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseButtonRelease: {
+        // Styles may let the middle button, or Shift with the left one, jump the thumb to the
+        // pointer. The bar has no such command: the middle button does nothing, and a click in
+        // the track pages whatever key is held.
+        auto *mouse = static_cast<QMouseEvent *>(event);
+        if (mouse->button() == Qt::MiddleButton)
+            return true;
+        mouse->setModifiers(Qt::NoModifier);
+        break;
+    }
+    default:
+        break;
     }
     return QAbstractScrollArea::eventFilter(watched, event);
 }
