@@ -52,6 +52,8 @@ private slots:
     void press();
     void pressGivesFocus();
     void titleCellHotAndPressed();
+    void titleCellLooks_data();
+    void titleCellLooks();
     void doubleClick_data();
     void doubleClick();
     void doubleClickOnScrollBarIsNotDelivered();
@@ -828,6 +830,72 @@ void tst_DbGrid::titleCellHotAndPressed()
     QVERIFY(m_query->bof());
 }
 
+void tst_DbGrid::titleCellLooks_data()
+{
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<int>("columnWidth");
+
+    QTest::newRow("open query") << 89 << 625;
+    QTest::newRow("closed query") << -1 << 625;
+    QTest::newRow("narrowed column") << 89 << 150;
+}
+
+// What is painted, not a flag: the title cell looks different while the pointer is over it, and
+// different again while held down; everything else stays as it was.
+void tst_DbGrid::titleCellLooks()
+{
+    QFETCH(int, rows);
+    QFETCH(int, columnWidth);
+
+    open(rows);
+    m_grid->setColumnWidth(columnWidth);
+    QWidget *viewport = m_grid->viewport();
+    const QPoint title = point(QStringLiteral("title"));
+    const QPoint away = point(QStringLiteral("row 2"));
+    const QRect cell = m_grid->cellRect(DbGrid::TitleRow);
+    const auto cellOf = [cell](const QImage &image) { return image.copy(cell); };
+    // The whole viewport with the title cell blanked out.
+    const auto restOf = [cell](QImage image) {
+        image.detach();
+        for (int y = cell.top(); y <= cell.bottom(); ++y)
+            for (int x = cell.left(); x <= cell.right(); ++x)
+                image.setPixel(x, y, 0);
+        return image;
+    };
+
+    hoverAt(away);
+    const QImage normal = grabViewport();
+    hoverAt(title);
+    const QImage hot = grabViewport();
+    hoverAt(away);
+    const QImage movedAway = grabViewport();
+    hoverAt(title);
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(viewport, &leave);
+    const QImage left = grabViewport();
+    hoverAt(title);
+    QTest::mousePress(viewport, Qt::LeftButton, {}, title);
+    const QImage pressed = grabViewport();
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, title);
+    const QImage released = grabViewport();
+
+    QVERIFY(cellOf(hot) != cellOf(normal));
+    QCOMPARE(restOf(hot), restOf(normal));
+    QCOMPARE(movedAway, normal);
+    QCOMPARE(left, normal);
+    QVERIFY(cellOf(pressed) != cellOf(normal));
+    QVERIFY(cellOf(pressed) != cellOf(hot));
+    QCOMPARE(restOf(pressed), restOf(normal));
+    QCOMPARE(released, hot);   // the pointer is still over it
+
+    // A subtle look: the title stays as dark on a ground still light.
+    const QPoint ground(cell.right() - 3, cell.center().y());
+    for (const QImage &image : {hot, pressed}) {
+        QVERIFY(inkColumns(image, cell).size() >= inkColumns(normal, cell).size());
+        QVERIFY2(qGray(image.pixel(ground)) > 160, qPrintable(image.pixelColor(ground).name()));
+    }
+}
+
 void tst_DbGrid::doubleClick_data()
 {
     QTest::addColumn<int>("rows");
@@ -1057,6 +1125,11 @@ void tst_DbGrid::screenshot()
     const QString folder = QStringLiteral(TORNEVI_TEST_OUTPUT_DIR);
     QDir().mkpath(folder);
     QVERIFY(m_page->grab().save(folder + QStringLiteral("/tst_DbGrid_focused.png")));
+
+    // The pointer over the title.
+    hoverAt(point(QStringLiteral("title")));
+    QVERIFY(m_page->grab().save(folder + QStringLiteral("/tst_DbGrid_hot.png")));
+    hoverAt(point(QStringLiteral("row 2")));
 
     // Narrowed, without the focus, its title held down.
     m_edit->setFocus();

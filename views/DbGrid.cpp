@@ -24,6 +24,8 @@ constexpr int MarkWidth = 6;
 constexpr int MarkHeight = 11;
 constexpr int MarkInset = 2;        // gap between the mark and the indicator cell's right edge
 constexpr int WheelNotch = 120;
+constexpr int HeaderHotWash = 36;       // alpha of the selection colour over a hot title cell
+constexpr int HeaderPressedWash = 72;   // and over one held down
 
 // Qt places text by the font's typographic ascent; the cells follow the Windows metrics instead,
 // so the baseline sits the Windows ascent below the text's top edge.
@@ -598,11 +600,16 @@ void DbGrid::paintHeaderCell(QPainter &painter, const QRect &rect, bool hot, boo
     option.position = QStyleOptionHeader::OnlyOneSection;
     option.state &= ~(QStyle::State_MouseOver | QStyle::State_HasFocus);
     option.state |= QStyle::State_Raised;
-    if (hot)
-        option.state |= QStyle::State_MouseOver;
     if (pressed)
         option.state |= QStyle::State_Sunken;
     style()->drawControl(QStyle::CE_HeaderSection, &option, &painter, this);
+    // Not every style draws a hot or pressed header section (Fusion draws neither), so the grid
+    // washes the cell with the selection colour itself: faintly while hot, more while held down.
+    if (hot || pressed) {
+        QColor wash = palette().color(QPalette::Highlight);
+        wash.setAlpha(pressed ? HeaderPressedWash : HeaderHotWash);
+        painter.fillRect(rect, wash);
+    }
 }
 
 void DbGrid::paintTitleRow(QPainter &painter, const QRect &dataArea)
