@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QKeySequence>
 #include <QLineEdit>
+#include <QProxyStyle>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QStyle>
@@ -30,6 +31,10 @@ private slots:
     void cleanup();
 
     void settings();
+    void fieldBinding_data();
+    void fieldBinding();
+    void titleBinding_data();
+    void titleBinding();
     void states_data();
     void states();
     void reopenShowsFirstRecordOnTop();
@@ -40,10 +45,15 @@ private slots:
     void scrollBar();
     void thumbDragMovesOnlyOnRelease();
     void scrollBarByMouse();
+    void scrollBarMouseButtons_data();
+    void scrollBarMouseButtons();
+    void horizontalScrollBarMovesOnlyTheView();
     void press_data();
     void press();
     void pressGivesFocus();
     void titleCellHotAndPressed();
+    void titleCellLooks_data();
+    void titleCellLooks();
     void doubleClick_data();
     void doubleClick();
     void doubleClickOnScrollBarIsNotDelivered();
@@ -60,9 +70,11 @@ private:
     void showPage(QWidget *page);
     void setUp(const QString &steps);
     QPoint point(const QString &target) const;
+    static QRect partOf(QScrollBar *bar, QStyle::SubControl part);
     QImage grabViewport() const;
     bool markIn(const QImage &image, int row) const;
     bool blueIn(const QImage &image, const QRect &rect) const;
+    QList<int> inkColumns(const QImage &image, const QRect &rect) const;
     void doubleClickAt(const QPoint &pos);
     void sendWheel(QWidget *target, int delta);
     void hoverAt(const QPoint &pos);
@@ -75,6 +87,23 @@ private:
     DbGrid *m_grid = nullptr;
     QLineEdit *m_edit = nullptr;
     QStringList m_reports;
+    std::unique_ptr<QStyle> m_barStyle;
+};
+
+// Where a platform's style lets Shift+click in a scroll bar's track jump the thumb to the pointer.
+class ShiftClickJumpsStyle : public QProxyStyle
+{
+public:
+    using QProxyStyle::QProxyStyle;
+    int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
+                  QStyleHintReturn *returnData) const override
+    {
+        if (hint == SH_ScrollBar_LeftClickAbsolutePosition) {
+            const auto *slider = qstyleoption_cast<const QStyleOptionSlider *>(option);
+            return slider && (slider->keyboardModifiers & Qt::ShiftModifier);
+        }
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
 };
 
 void tst_DbGrid::initTestCase()
@@ -99,9 +128,11 @@ void tst_DbGrid::init()
     m_grid = new DbGrid(m_page.get());
     m_grid->setObjectName(QStringLiteral("DBGrid1"));
     m_grid->setGeometry(3, 3, 667, 470);
-    m_grid->setQuery(m_query.get());
+    // The bindings the owning window gives the grid.
     m_grid->setFieldName(QStringLiteral("CIM"));
     m_grid->setTitleText(QStringLiteral("Cím"));
+    m_grid->setProperty("hint", QStringLiteral("Dupla klikk: megtekintés.|Dupla klikk: aktuális tétel megtekintése."));
+    m_grid->setQuery(m_query.get());
     m_edit = new QLineEdit(m_page.get());
     m_edit->setGeometry(3, 479, 200, 22);
     showPage(m_page.get());
@@ -111,6 +142,7 @@ void tst_DbGrid::init()
 void tst_DbGrid::cleanup()
 {
     m_page.reset();
+    m_barStyle.reset();
     m_query.reset();
     m_connection.reset();
     ErrorReport::setHandler({});
@@ -201,6 +233,22 @@ bool tst_DbGrid::blueIn(const QImage &image, const QRect &rect) const
     return false;
 }
 
+// The x of every pixel column of rect holding dark text (the title's window-text colour, smoothed).
+QList<int> tst_DbGrid::inkColumns(const QImage &image, const QRect &rect) const
+{
+    QList<int> columns;
+    const QRect area = rect & image.rect();
+    for (int x = area.left(); x <= area.right(); ++x) {
+        for (int y = area.top(); y <= area.bottom(); ++y) {
+            if (qGray(image.pixel(x, y)) < 96) {
+                columns << x;
+                break;
+            }
+        }
+    }
+    return columns;
+}
+
 // What the viewport receives from a double click: press, release, double click, release.
 void tst_DbGrid::doubleClickAt(const QPoint &pos)
 {
@@ -245,6 +293,84 @@ void tst_DbGrid::settings()
     QCOMPARE(m_grid->indicatorRect(0), QRect(0, 18, 11, 17));
     QCOMPARE(m_grid->cellRect(0), QRect(12, 18, 625, 17));
     QCOMPARE(m_grid->cellRect(23).top(), 18 + 23 * 18);
+}
+
+// The owner names the field as a .ui file does, through the property; the grid follows a change
+// at once, whether the query is open or not.
+void tst_DbGrid::fieldBinding_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<bool>("textShown");
+
+    QTest::newRow("the title field") << "CIM" << true;
+    QTest::newRow("no field: empty cells") << "" << false;
+    QTest::newRow("a field the query lacks: empty cells") << "NINCS" << false;
+    QTest::newRow("a field holding only NULL: empty cells") << "DATUM" << false;
+}
+
+void tst_DbGrid::fieldBinding()
+{
+    QFETCH(QString, field);
+    QFETCH(bool, textShown);
+
+    m_edit->setFocus();   // no highlight, so the data text shows in its own colour
+    QVERIFY(m_grid->setProperty("fieldName", field));   // a declared property, not a dynamic one
+    QCOMPARE(m_grid->fieldName(), field);
+    open(89);
+
+    // The rows, the mark and the scroll bar do not depend on the field.
+    QImage image = grabViewport();
+    QCOMPARE(m_grid->rowCount(), 24);
+    QVERIFY(markIn(image, 0));
+    QVERIFY(m_grid->verticalScrollBar()->isVisible());
+    for (int row : {0, 23})
+        QCOMPARE(blueIn(image, m_grid->cellRect(row)), textShown);
+
+    // Moving past the first batch reads the field of rows not fetched yet.
+    QTest::keyClick(m_grid, Qt::Key_End);
+    QCOMPARE(m_query->recNo(), 89);
+    QCOMPARE(blueIn(grabViewport(), m_grid->cellRect(23)), textShown);
+
+    QVERIFY(m_grid->setProperty("fieldName", QStringLiteral("CIM")));
+    QVERIFY(blueIn(grabViewport(), m_grid->cellRect(23)));
+    m_grid->setFieldName(field);
+    QCOMPARE(blueIn(grabViewport(), m_grid->cellRect(23)), textShown);
+    QCOMPARE(m_query->recNo(), 89);
+}
+
+void tst_DbGrid::titleBinding_data()
+{
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<int>("columnWidth");
+
+    QTest::newRow("the title") << QStringLiteral("Cím") << 625;
+    QTest::newRow("no title") << QString() << 625;
+    QTest::newRow("a title wider than the column is cut off")
+        << QStringLiteral("Cím, keltezés és a vers első sora") << 60;
+}
+
+void tst_DbGrid::titleBinding()
+{
+    QFETCH(QString, title);
+    QFETCH(int, columnWidth);
+
+    open(89);
+    m_grid->setColumnWidth(columnWidth);
+    QVERIFY(m_grid->setProperty("titleText", title));   // a declared property, not a dynamic one
+    QCOMPARE(m_grid->titleText(), title);
+
+    const QImage image = grabViewport();
+    const QRect cell = m_grid->cellRect(DbGrid::TitleRow);
+    const QList<int> ink = inkColumns(image, cell);
+    QCOMPARE(ink.isEmpty(), title.isEmpty());
+    if (!ink.isEmpty()) {
+        // Left-aligned: the text starts 2 pixels in (plus the first letter's own bearing).
+        QVERIFY2(ink.first() - cell.left() >= 2 && ink.first() - cell.left() <= 4, qPrintable(QString::number(ink.first())));
+    }
+    // Nothing of it beside the column, nor in the indicator's title cell.
+    const QRect beside(cell.right() + 2, 0, image.width() - cell.right() - 2, cell.height());
+    QVERIFY(inkColumns(image, beside).isEmpty());
+    QVERIFY(inkColumns(image, m_grid->indicatorRect(DbGrid::TitleRow)).isEmpty());
 }
 
 void tst_DbGrid::states_data()
@@ -502,18 +628,7 @@ void tst_DbGrid::scrollBarByMouse()
 {
     open(89);
     QScrollBar *bar = m_grid->verticalScrollBar();
-    const auto rectOf = [bar](QStyle::SubControl part) {
-        QStyleOptionSlider option;
-        option.initFrom(bar);
-        option.orientation = bar->orientation();
-        option.minimum = bar->minimum();
-        option.maximum = bar->maximum();
-        option.sliderPosition = bar->sliderPosition();
-        option.sliderValue = bar->value();
-        option.singleStep = bar->singleStep();
-        option.pageStep = bar->pageStep();
-        return bar->style()->subControlRect(QStyle::CC_ScrollBar, &option, part, bar);
-    };
+    const auto rectOf = [bar](QStyle::SubControl part) { return partOf(bar, part); };
 
     QTest::mouseClick(bar, Qt::LeftButton, {}, rectOf(QStyle::SC_ScrollBarAddLine).center());
     QCOMPARE(m_query->recNo(), 25);
@@ -536,6 +651,118 @@ void tst_DbGrid::scrollBarByMouse()
     QTest::mouseRelease(bar, Qt::LeftButton, {}, thumb + QPoint(0, 60));
     QCOMPARE(m_query->recNo(), released);
     QCOMPARE(bar->value(), released);
+}
+
+// A scroll bar's arrow, track or thumb as its style lays it out now, in the bar's coordinates.
+QRect tst_DbGrid::partOf(QScrollBar *bar, QStyle::SubControl part)
+{
+    QStyleOptionSlider option;
+    option.initFrom(bar);
+    option.orientation = bar->orientation();
+    option.minimum = bar->minimum();
+    option.maximum = bar->maximum();
+    option.sliderPosition = bar->sliderPosition();
+    option.sliderValue = bar->value();
+    option.singleStep = bar->singleStep();
+    option.pageStep = bar->pageStep();
+    return bar->style()->subControlRect(QStyle::CC_ScrollBar, &option, part, bar);
+}
+
+// Only the left button operates the bar, whatever key is held: nothing may jump the record to the
+// pointer. Track clicks land near the far end of the track, where a jump would show.
+void tst_DbGrid::scrollBarMouseButtons_data()
+{
+    QTest::addColumn<Qt::MouseButton>("button");
+    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+    QTest::addColumn<QStyle::SubControl>("part");
+    QTest::addColumn<int>("drag");              // pixels the pointer moves before the release
+    QTest::addColumn<bool>("shiftClickJumps");   // a style that jumps on Shift+click
+    QTest::addColumn<int>("recNo");
+    QTest::addColumn<int>("top");
+
+    const Qt::KeyboardModifiers none = Qt::NoModifier;
+    const Qt::KeyboardModifiers shift = Qt::ShiftModifier;
+    // The current record 50 sits in the bottom row; 24 rows on screen.
+    QTest::newRow("click below the thumb: a page down") << Qt::LeftButton << none << QStyle::SC_ScrollBarAddPage << 0 << false << 74 << 51;
+    QTest::newRow("click above the thumb: a page up") << Qt::LeftButton << none << QStyle::SC_ScrollBarSubPage << 0 << false << 26 << 26;
+    QTest::newRow("middle click below the thumb: nothing") << Qt::MiddleButton << none << QStyle::SC_ScrollBarAddPage << 0 << false << 50 << 27;
+    QTest::newRow("middle click above the thumb: nothing") << Qt::MiddleButton << none << QStyle::SC_ScrollBarSubPage << 0 << false << 50 << 27;
+    QTest::newRow("middle click on the down arrow: nothing") << Qt::MiddleButton << none << QStyle::SC_ScrollBarAddLine << 0 << false << 50 << 27;
+    QTest::newRow("middle drag of the thumb: nothing") << Qt::MiddleButton << none << QStyle::SC_ScrollBarSlider << 80 << false << 50 << 27;
+    QTest::newRow("Shift+click below the thumb: a page down") << Qt::LeftButton << shift << QStyle::SC_ScrollBarAddPage << 0 << false << 74 << 51;
+    QTest::newRow("Shift+click below the thumb, jumping style: a page down") << Qt::LeftButton << shift << QStyle::SC_ScrollBarAddPage << 0 << true << 74 << 51;
+    QTest::newRow("Shift+click above the thumb, jumping style: a page up") << Qt::LeftButton << shift << QStyle::SC_ScrollBarSubPage << 0 << true << 26 << 26;
+    QTest::newRow("click below the thumb, jumping style: a page down") << Qt::LeftButton << none << QStyle::SC_ScrollBarAddPage << 0 << true << 74 << 51;
+}
+
+void tst_DbGrid::scrollBarMouseButtons()
+{
+    QFETCH(Qt::MouseButton, button);
+    QFETCH(Qt::KeyboardModifiers, modifiers);
+    QFETCH(QStyle::SubControl, part);
+    QFETCH(int, drag);
+    QFETCH(bool, shiftClickJumps);
+    QFETCH(int, recNo);
+    QFETCH(int, top);
+
+    open(89);
+    setUp(QStringLiteral("=50"));
+    QScrollBar *bar = m_grid->verticalScrollBar();
+    if (shiftClickJumps) {
+        m_barStyle = std::make_unique<ShiftClickJumpsStyle>(bar->style()->name());
+        bar->setStyle(m_barStyle.get());
+    }
+    QCOMPARE(m_grid->topRow(), 27);
+    QCOMPARE(bar->value(), 50);
+
+    const QRect rect = partOf(bar, part);
+    QPoint at = rect.center();
+    if (part == QStyle::SC_ScrollBarAddPage)
+        at.setY(rect.bottom() - 3);
+    else if (part == QStyle::SC_ScrollBarSubPage)
+        at.setY(rect.top() + 3);
+    QVERIFY(rect.contains(at));
+
+    QSignalSpy moves(m_query.get(), &PoemQuery::currentChanged);
+    QTest::mousePress(bar, button, modifiers, at);
+    if (drag)
+        QTest::mouseMove(bar, at + QPoint(0, drag));
+    QTest::mouseRelease(bar, button, modifiers, at + QPoint(0, drag));
+
+    QCOMPARE(m_query->recNo(), recNo);
+    QCOMPARE(moves.isEmpty(), recNo == 50);
+    QCOMPARE(m_grid->topRow(), top);
+    QCOMPARE(bar->value(), recNo);
+    QCOMPARE(bar->sliderPosition(), recNo);
+    QVERIFY(!bar->isSliderDown());
+}
+
+// The horizontal bar is an ordinary one: it scrolls the view and never moves the record.
+void tst_DbGrid::horizontalScrollBarMovesOnlyTheView()
+{
+    open(89);
+    setUp(QStringLiteral("=5"));
+    m_grid->setColumnWidth(1400);
+    QScrollBar *horizontal = m_grid->horizontalScrollBar();
+    QTRY_VERIFY(horizontal->isVisible());
+    QSignalSpy moves(m_query.get(), &PoemQuery::currentChanged);
+
+    const QRect track = partOf(horizontal, QStyle::SC_ScrollBarAddPage);
+    const QPoint nearEnd(track.right() - 3, track.center().y());
+    QTest::mouseClick(horizontal, Qt::LeftButton, {}, nearEnd);
+    QCOMPARE(horizontal->value(), horizontal->pageStep());
+    QCOMPARE(m_grid->cellRect(0).left(), 12 - horizontal->pageStep());
+
+    // The middle button does whatever the style gives an ordinary bar.
+    const int before = horizontal->value();
+    const QPoint end(partOf(horizontal, QStyle::SC_ScrollBarAddPage).right() - 3, track.center().y());
+    QTest::mouseClick(horizontal, Qt::MiddleButton, {}, end);
+    const bool jumps = horizontal->style()->styleHint(QStyle::SH_ScrollBar_MiddleClickAbsolutePosition, nullptr, horizontal);
+    QCOMPARE(horizontal->value() > before, jumps);
+
+    QVERIFY(moves.isEmpty());
+    QCOMPARE(m_query->recNo(), 5);
+    QCOMPARE(m_grid->verticalScrollBar()->value(), 5);
 }
 
 void tst_DbGrid::press_data()
@@ -604,6 +831,72 @@ void tst_DbGrid::titleCellHotAndPressed()
     QCOMPARE(m_grid->cellRect(DbGrid::TitleRow), QRect(12, 0, 625, 17));
     QCOMPARE(m_query->recNo(), 1);
     QVERIFY(m_query->bof());
+}
+
+void tst_DbGrid::titleCellLooks_data()
+{
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<int>("columnWidth");
+
+    QTest::newRow("open query") << 89 << 625;
+    QTest::newRow("closed query") << -1 << 625;
+    QTest::newRow("narrowed column") << 89 << 150;
+}
+
+// What is painted, not a flag: the title cell looks different while the pointer is over it, and
+// different again while held down; everything else stays as it was.
+void tst_DbGrid::titleCellLooks()
+{
+    QFETCH(int, rows);
+    QFETCH(int, columnWidth);
+
+    open(rows);
+    m_grid->setColumnWidth(columnWidth);
+    QWidget *viewport = m_grid->viewport();
+    const QPoint title = point(QStringLiteral("title"));
+    const QPoint away = point(QStringLiteral("row 2"));
+    const QRect cell = m_grid->cellRect(DbGrid::TitleRow);
+    const auto cellOf = [cell](const QImage &image) { return image.copy(cell); };
+    // The whole viewport with the title cell blanked out.
+    const auto restOf = [cell](QImage image) {
+        image.detach();
+        for (int y = cell.top(); y <= cell.bottom(); ++y)
+            for (int x = cell.left(); x <= cell.right(); ++x)
+                image.setPixel(x, y, 0);
+        return image;
+    };
+
+    hoverAt(away);
+    const QImage normal = grabViewport();
+    hoverAt(title);
+    const QImage hot = grabViewport();
+    hoverAt(away);
+    const QImage movedAway = grabViewport();
+    hoverAt(title);
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(viewport, &leave);
+    const QImage left = grabViewport();
+    hoverAt(title);
+    QTest::mousePress(viewport, Qt::LeftButton, {}, title);
+    const QImage pressed = grabViewport();
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, title);
+    const QImage released = grabViewport();
+
+    QVERIFY(cellOf(hot) != cellOf(normal));
+    QCOMPARE(restOf(hot), restOf(normal));
+    QCOMPARE(movedAway, normal);
+    QCOMPARE(left, normal);
+    QVERIFY(cellOf(pressed) != cellOf(normal));
+    QVERIFY(cellOf(pressed) != cellOf(hot));
+    QCOMPARE(restOf(pressed), restOf(normal));
+    QCOMPARE(released, hot);   // the pointer is still over it
+
+    // A subtle look: the title stays as dark on a ground still light.
+    const QPoint ground(cell.right() - 3, cell.center().y());
+    for (const QImage &image : {hot, pressed}) {
+        QVERIFY(inkColumns(image, cell).size() >= inkColumns(normal, cell).size());
+        QVERIFY2(qGray(image.pixel(ground)) > 160, qPrintable(image.pixelColor(ground).name()));
+    }
 }
 
 void tst_DbGrid::doubleClick_data()
@@ -835,6 +1128,11 @@ void tst_DbGrid::screenshot()
     const QString folder = QStringLiteral(TORNEVI_TEST_OUTPUT_DIR);
     QDir().mkpath(folder);
     QVERIFY(m_page->grab().save(folder + QStringLiteral("/tst_DbGrid_focused.png")));
+
+    // The pointer over the title.
+    hoverAt(point(QStringLiteral("title")));
+    QVERIFY(m_page->grab().save(folder + QStringLiteral("/tst_DbGrid_hot.png")));
+    hoverAt(point(QStringLiteral("row 2")));
 
     // Narrowed, without the focus, its title held down.
     m_edit->setFocus();

@@ -39,6 +39,7 @@ private slots:
     void pagesAndStatusBar_data();
     void pagesAndStatusBar();
     void startupShowsTheListWithEveryPoem();
+    void listGridIsBoundToTheTitles();
     void errorsAHandlerLetsThroughAreReported_data();
     void errorsAHandlerLetsThroughAreReported();
     void waitPointerDuringDatabaseWork();
@@ -216,6 +217,18 @@ void tst_TForm1::startupShowsTheListWithEveryPoem()
     QVERIFY(QTest::qWaitForWindowActive(&f));
     QVERIFY2(qobject_cast<QTabBar *>(QApplication::focusWidget()),
              QApplication::focusWidget() ? QApplication::focusWidget()->metaObject()->className() : "none");
+}
+
+// The window, not the grid, names the column's field and title and the grid's hint.
+void tst_TForm1::listGridIsBoundToTheTitles()
+{
+    auto *grid = m_form->findChild<DbGrid *>(QStringLiteral("DBGrid1"));
+    QVERIFY(grid);
+    QCOMPARE(grid->query(), m_form->query());
+    QCOMPARE(grid->fieldName(), QStringLiteral("CIM"));
+    QCOMPARE(grid->titleText(), QStringLiteral("Cím"));
+    QCOMPARE(grid->property("hint").toString(),
+             QStringLiteral("Dupla klikk: megtekintés.|Dupla klikk: aktuális tétel megtekintése."));
 }
 
 namespace {

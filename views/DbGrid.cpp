@@ -24,6 +24,8 @@ constexpr int MarkWidth = 6;
 constexpr int MarkHeight = 11;
 constexpr int MarkInset = 2;        // gap between the mark and the indicator cell's right edge
 constexpr int WheelNotch = 120;
+constexpr int HeaderHotWash = 36;       // alpha of the selection colour over a hot title cell
+constexpr int HeaderPressedWash = 72;   // and over one held down
 
 // Qt places text by the font's typographic ascent; the cells follow the Windows metrics instead,
 // so the baseline sits the Windows ascent below the text's top edge.
@@ -39,7 +41,6 @@ DbGrid::DbGrid(QWidget *parent)
     createFonts();
     createFrame();
     createScrollBars();
-    createHint();
 }
 
 void DbGrid::createFonts()
@@ -76,12 +77,6 @@ void DbGrid::createScrollBars()
     updateScrollBars();
 }
 
-void DbGrid::createHint()
-{
-    // Tooltips are off for the grid: only the long part reaches the status bar.
-
-}
-
 void DbGrid::setQuery(PoemQuery *query)
 {
     if (m_query == query)
@@ -96,6 +91,22 @@ void DbGrid::setQuery(PoemQuery *query)
     }
     m_top = 1;
     refresh();
+}
+
+void DbGrid::setFieldName(const QString &name)
+{
+    if (name == m_fieldName)
+        return;
+    m_fieldName = name;
+    refresh();
+}
+
+void DbGrid::setTitleText(const QString &text)
+{
+    if (text == m_titleText)
+        return;
+    m_titleText = text;
+    viewport()->update(cellRect(TitleRow));
 }
 
 void DbGrid::setColumnWidth(int width)
@@ -167,7 +178,7 @@ void DbGrid::fetchWindow()
     if (!hasRecords())
         return;
     const int last = m_top + rowCount() - 1;
-    ErrorReport::guard([this, last] { m_query->value(last, m_field); });
+    ErrorReport::guard([this, last] { m_query->value(last, m_fieldName); });
 }
 
 void DbGrid::refresh()
@@ -199,7 +210,7 @@ void DbGrid::queryDestroyed()
 QString DbGrid::titleAt(int position) const noexcept
 {
     try {
-        return m_query->value(position, m_field).toString();
+        return m_query->value(position, m_fieldName).toString();
     } catch (...) {
         return {};   // fetchWindow() has reported it
     }
@@ -512,10 +523,27 @@ void DbGrid::wheelEvent(QWheelEvent *event)
 
 bool DbGrid::eventFilter(QObject *watched, QEvent *event)
 {
-    // The wheel over the vertical bar moves the record like the wheel over the rows.
-    if (watched == verticalScrollBar() && event->type() == QEvent::Wheel) {
+    if (watched != verticalScrollBar())
+        return QAbstractScrollArea::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::Wheel:
+        // The wheel over the vertical bar moves the record like the wheel over the rows.
         wheelEvent(static_cast<QWheelEvent *>(event));
         return true;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseButtonRelease: {
+        // Styles may let the middle button, or Shift with the left one, jump the thumb to the
+        // pointer. The bar has no such command: the middle button does nothing, and a click in
+        // the track pages whatever key is held.
+        auto *mouse = static_cast<QMouseEvent *>(event);
+        if (mouse->button() == Qt::MiddleButton)
+            return true;
+        mouse->setModifiers(Qt::NoModifier);
+        break;
+    }
+    default:
+        break;
     }
     return QAbstractScrollArea::eventFilter(watched, event);
 }
@@ -572,11 +600,16 @@ void DbGrid::paintHeaderCell(QPainter &painter, const QRect &rect, bool hot, boo
     option.position = QStyleOptionHeader::OnlyOneSection;
     option.state &= ~(QStyle::State_MouseOver | QStyle::State_HasFocus);
     option.state |= QStyle::State_Raised;
-    if (hot)
-        option.state |= QStyle::State_MouseOver;
     if (pressed)
         option.state |= QStyle::State_Sunken;
     style()->drawControl(QStyle::CE_HeaderSection, &option, &painter, this);
+    // Not every style draws a hot or pressed header section (Fusion draws neither), so the grid
+    // washes the cell with the selection colour itself: faintly while hot, more while held down.
+    if (hot || pressed) {
+        QColor wash = palette().color(QPalette::Highlight);
+        wash.setAlpha(pressed ? HeaderPressedWash : HeaderHotWash);
+        painter.fillRect(rect, wash);
+    }
 }
 
 void DbGrid::paintTitleRow(QPainter &painter, const QRect &dataArea)
@@ -589,7 +622,7 @@ void DbGrid::paintTitleRow(QPainter &painter, const QRect &dataArea)
     const int shift = m_titlePressed ? 1 : 0;
     painter.setFont(m_titleFont);
     painter.setPen(palette().color(QPalette::WindowText));
-    painter.drawText(cell.left() + TextInset + shift, cell.top() + m_titleBaseline + shift, m_title);
+    painter.drawText(cell.left() + TextInset + shift, cell.top() + m_titleBaseline + shift, m_titleText);
     painter.restore();
 }
 

@@ -11,17 +11,14 @@ class QPainter;
 // Read-only grid over the poem query: an indicator column and the one title column. It keeps no
 // rows of its own; it draws a window of consecutive records around the current one and moves the
 // query's current record on keys, clicks, the wheel and its vertical scroll bar, whose value is
-// the current record's position rather than the scrolled window.
+// the current record's position rather than the scrolled window. The window that owns it names
+// the field the column shows and the column's title.
 class DbGrid : public QAbstractScrollArea
 {
     Q_OBJECT
     Q_PROPERTY(QString fieldName READ fieldName WRITE setFieldName)
     Q_PROPERTY(QString titleText READ titleText WRITE setTitleText)
 public:
-    QString fieldName() const { return m_field; }
-    void setFieldName(const QString &f) { m_field = f; viewport()->update(); }
-    QString titleText() const { return m_title; }
-    void setTitleText(const QString &t) { m_title = t; viewport()->update(); }
     static constexpr int TitleRow = -1;     // rowAt(): the title row
     static constexpr int NoRow = -2;        // rowAt(): blank area, or outside the cells
     static constexpr int IndicatorWidth = 11;
@@ -32,6 +29,12 @@ public:
 
     void setQuery(PoemQuery *query);
     PoemQuery *query() const { return m_query; }
+
+    // Without a field name, or with one the query lacks, the cells stay empty.
+    QString fieldName() const { return m_fieldName; }
+    void setFieldName(const QString &name);
+    QString titleText() const { return m_titleText; }   // drawn left-aligned in the title cell
+    void setTitleText(const QString &text);
 
     int columnWidth() const { return m_columnWidth; }
     void setColumnWidth(int width);
@@ -76,7 +79,6 @@ private:
     void createFonts();
     void createFrame();
     void createScrollBars();
-    void createHint();
 
     void queryStateChanged(bool open);
     void queryCurrentChanged();
@@ -110,8 +112,8 @@ private:
     void paintGridLines(QPainter &painter, const QRect &dataArea);
 
     QPointer<PoemQuery> m_query;
-    QString m_field;
-    QString m_title;
+    QString m_fieldName;
+    QString m_titleText;
     QFont m_dataFont;
     QFont m_titleFont;
     int m_cellHeight = 17;
