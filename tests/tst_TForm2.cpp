@@ -31,6 +31,19 @@ QString longPoem(const QString &name, int lines)
         text << QStringLiteral("%1, %2. sor").arg(name).arg(i);
     return text.join(QStringLiteral("\r\n"));
 }
+
+// One cell of a glyph strip as a button should show it: transparent where the strip is olive.
+QImage stripCell(const QString &path, int index)
+{
+    const QImage strip = QImage(path).convertToFormat(QImage::Format_ARGB32);
+    QImage cell(strip.width() / 2, strip.height(), QImage::Format_ARGB32);
+    for (int y = 0; y < cell.height(); ++y)
+        for (int x = 0; x < cell.width(); ++x) {
+            const QRgb c = strip.pixel(index * cell.width() + x, y);
+            cell.setPixel(x, y, c == qRgb(128, 128, 0) ? qRgba(0, 0, 0, 0) : c);
+        }
+    return cell;
+}
 } // namespace
 
 // The poem detail window: its frame, its one-way bindings to the poem query, the read-only
@@ -428,13 +441,14 @@ void tst_TForm2::inertButtonsShowTheirGreyGlyphs()
     button->setEnabled(false);
     const QSize size(16, 16);
     const auto image = [](const QPixmap &pixmap) { return pixmap.toImage().convertToFormat(QImage::Format_ARGB32); };
-    const QPixmap normal(QStringLiteral(":/glyphs/%1.png").arg(glyph));
-    const QPixmap disabled(QStringLiteral(":/glyphs/%1_disabled.png").arg(glyph));
+    const QString strip = QStringLiteral(":/glyphs/%1.png").arg(glyph);
+    const QImage normal = stripCell(strip, 0);
+    const QImage disabled = stripCell(strip, 1);
     QCOMPARE(normal.size(), size);
     QCOMPARE(button->iconSize(), size);
-    QCOMPARE(image(button->icon().pixmap(size, QIcon::Normal)), image(normal));
-    QCOMPARE(image(button->icon().pixmap(size, QIcon::Disabled)), image(disabled));
-    QVERIFY(image(normal) != image(disabled));
+    QCOMPARE(image(button->icon().pixmap(size, QIcon::Normal)), normal);
+    QCOMPARE(image(button->icon().pixmap(size, QIcon::Disabled)), disabled);
+    QVERIFY(normal != disabled);
 }
 
 QTEST_MAIN(tst_TForm2)

@@ -1,12 +1,12 @@
 #include "DbNavigator.h"
 
 #include "ErrorReport.h"
+#include "GlyphStrip.h"
 #include "PoemQuery.h"
 
 #include <QEvent>
 #include <QIcon>
 #include <QMouseEvent>
-#include <QPixmap>
 #include <QPushButton>
 #include <QScopedValueRollback>
 
@@ -45,7 +45,7 @@ QPushButton *DbNavigator::createButton(const QString &name, Glyph glyph, const Q
     button->setObjectName(name);
     button->setFocusPolicy(Qt::NoFocus);
     button->setAutoDefault(false);
-    button->setIcon(glyphIcon(glyph));
+    button->setIcon(GlyphStrip::icon(QStringLiteral(":/glyphs/%1.png").arg(QLatin1String(GlyphNames[glyph]))));
     button->setIconSize(GlyphSize);
     button->setProperty("hint", hint);
     button->setToolTip(hint.section(QLatin1Char('|'), 0, 0));
@@ -61,17 +61,6 @@ void DbNavigator::createRepeatTimer()
     m_repeatTimer = new QTimer(this);
     m_repeatTimer->setTimerType(Qt::PreciseTimer);
     connect(m_repeatTimer, &QTimer::timeout, this, &DbNavigator::repeatTick);
-}
-
-QIcon DbNavigator::glyphIcon(Glyph glyph)
-{
-    const QString name = QLatin1String(GlyphNames[glyph]);
-    const QPixmap normal(QStringLiteral(":/glyphs/%1.png").arg(name));
-    const QPixmap disabled(QStringLiteral(":/glyphs/%1_disabled.png").arg(name));
-    QIcon icon;
-    icon.addPixmap(normal, QIcon::Normal);
-    icon.addPixmap(disabled, QIcon::Disabled);
-    return icon;
 }
 
 void DbNavigator::connectQuery()

@@ -39,7 +39,6 @@ private:
     void createButtons();
     QPushButton *createButton(const QString &name, Glyph glyph, const QString &hint);
     void createRepeatTimer();
-    static QIcon glyphIcon(Glyph glyph);
     void connectQuery();
     void layoutButtons();
     void updateButtons();

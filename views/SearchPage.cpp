@@ -1,37 +1,15 @@
 #include "SearchPage.h"
 
+#include "GlyphStrip.h"
 #include "Tahoma.h"
 
 #include <QFrame>
 #include <QIcon>
-#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPixmap>
 #include <QPushButton>
 
 #include <limits>
-
-namespace {
-// A 32 x 16 strip: the normal image on the left, the disabled one on the right.
-QIcon stripIcon(const QString &path)
-{
-    QImage strip(path);
-    QIcon icon;
-    if (strip.isNull())
-        return icon;
-    // The colour of the bottom-left pixel lets the button face show through.
-    strip = strip.convertToFormat(QImage::Format_ARGB32);
-    const QRgb clear = strip.pixel(0, strip.height() - 1);
-    for (int y = 0; y < strip.height(); ++y)
-        for (int x = 0; x < strip.width(); ++x)
-            if (strip.pixel(x, y) == clear)
-                strip.setPixel(x, y, qRgba(0, 0, 0, 0));
-    icon.addPixmap(QPixmap::fromImage(strip.copy(0, 0, 16, 16)), QIcon::Normal);
-    icon.addPixmap(QPixmap::fromImage(strip.copy(16, 0, 16, 16)), QIcon::Disabled);
-    return icon;
-}
-} // namespace
 
 SearchPage::SearchPage(QWidget *parent) : QWidget(parent)
 {
@@ -72,14 +50,14 @@ void SearchPage::createPhraseBox()
 void SearchPage::createButtons()
 {
     const QString hint = QStringLiteral("Keresés indítása !");
-    m_bitBtn1 = new QPushButton(stripIcon(QStringLiteral(":/glyphs/search_hand.png")),
+    m_bitBtn1 = new QPushButton(GlyphStrip::icon(QStringLiteral(":/glyphs/search_hand.png")),
                                 QStringLiteral("Keresés indítása"), this);
     m_bitBtn1->setObjectName(QStringLiteral("BitBtn1"));
     m_bitBtn1->setGeometry(48, 144, 569, 25);
     m_bitBtn1->setProperty("hint", hint);
     m_bitBtn1->setAutoDefault(false);
 
-    m_bitBtn2 = new QPushButton(stripIcon(QStringLiteral(":/glyphs/reset_hand.png")),
+    m_bitBtn2 = new QPushButton(GlyphStrip::icon(QStringLiteral(":/glyphs/reset_hand.png")),
                                 QStringLiteral("Korábbi keresés törlése /alaphelyzet/"), this);
     m_bitBtn2->setObjectName(QStringLiteral("BitBtn2"));
     m_bitBtn2->setGeometry(48, 400, 569, 25);

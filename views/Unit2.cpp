@@ -1,6 +1,7 @@
 #include "Unit2.h"
 
 #include "DbNavigator.h"
+#include "GlyphStrip.h"
 #include "PoemQuery.h"
 #include "Tahoma.h"
 
@@ -8,7 +9,6 @@
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -92,28 +92,16 @@ void TForm2::createMemo()
     Memo1->setFocus();
 }
 
-QIcon TForm2::glyphIcon(const QString &name)
-{
-    QIcon icon;
-    const QPixmap normal(QStringLiteral(":/glyphs/%1.png").arg(name));
-    const QPixmap disabled(QStringLiteral(":/glyphs/%1_disabled.png").arg(name));
-    if (!normal.isNull())
-        icon.addPixmap(normal, QIcon::Normal);
-    if (!disabled.isNull())
-        icon.addPixmap(disabled, QIcon::Disabled);
-    return icon;
-}
-
 void TForm2::createButtons()
 {
     // Present but without an action; the main window disables them before every showing.
-    BitBtn1 = new QPushButton(glyphIcon(QStringLiteral("foto")), QStringLiteral("Fotó"), Panel2);
+    BitBtn1 = new QPushButton(GlyphStrip::icon(QStringLiteral(":/glyphs/foto.png")), QStringLiteral("Fotó"), Panel2);
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
     BitBtn1->setAutoDefault(false);
     BitBtn1->setIconSize(ButtonGlyphSize);
     BitBtn1->setGeometry(24, 320, 177, 25);
 
-    BitBtn2 = new QPushButton(glyphIcon(QStringLiteral("felolvas")), QStringLiteral("Felolvas"), Panel2);
+    BitBtn2 = new QPushButton(GlyphStrip::icon(QStringLiteral(":/glyphs/felolvas.png")), QStringLiteral("Felolvas"), Panel2);
     BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
     BitBtn2->setAutoDefault(false);
     BitBtn2->setIconSize(ButtonGlyphSize);

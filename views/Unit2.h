@@ -7,7 +7,6 @@
 
 class DbNavigator;
 class QFrame;
-class QIcon;
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
@@ -33,7 +32,6 @@ private:
     void createButtons();
     void createNavigator();
     void connectQuery();
-    static QIcon glyphIcon(const QString &name);
 
     void refreshRecord();
     void centreOnWorkArea();
