@@ -14,13 +14,29 @@ namespace {
 const char *const GlyphNames[] = {"nav_first", "nav_prior", "nav_next", "nav_last"};
 } // namespace
 
-DbNavigator::DbNavigator(PoemQuery *query, QWidget *parent) : QWidget(parent), m_query(query)
+DbNavigator::DbNavigator(QWidget *parent) : QWidget(parent)
 {
     setFocusPolicy(Qt::NoFocus);
     resize(368, 33);
     createButtons();
     createRepeatTimer();
-    connectQuery();
+    updateButtons();
+}
+
+void DbNavigator::setQuery(PoemQuery *query)
+{
+    if (query == m_query)
+        return;
+    if (m_query)
+        disconnect(m_query, nullptr, this, nullptr);
+    // A hold on the old query's Prior or Next must not go on stepping the new one.
+    stopRepeat();
+    m_query = query;
+    if (m_query) {
+        connect(m_query, &PoemQuery::stateChanged, this, &DbNavigator::updateButtons);
+        connect(m_query, &PoemQuery::currentChanged, this, &DbNavigator::updateButtons);
+        connect(m_query, &QObject::destroyed, this, &DbNavigator::updateButtons);
+    }
     updateButtons();
 }
 
@@ -61,14 +77,6 @@ void DbNavigator::createRepeatTimer()
     m_repeatTimer = new QTimer(this);
     m_repeatTimer->setTimerType(Qt::PreciseTimer);
     connect(m_repeatTimer, &QTimer::timeout, this, &DbNavigator::repeatTick);
-}
-
-void DbNavigator::connectQuery()
-{
-    if (!m_query)
-        return;
-    connect(m_query, &PoemQuery::stateChanged, this, &DbNavigator::updateButtons);
-    connect(m_query, &PoemQuery::currentChanged, this, &DbNavigator::updateButtons);
 }
 
 void DbNavigator::resizeEvent(QResizeEvent *event)

@@ -20,8 +20,10 @@ public:
     static constexpr int RepeatIntervalMs = 100;
     static constexpr QSize GlyphSize{14, 13};
 
-    explicit DbNavigator(PoemQuery *query, QWidget *parent = nullptr);
+    explicit DbNavigator(QWidget *parent = nullptr);
 
+    // Follows the given query from now on (none: every button disabled); the old one is let go.
+    void setQuery(PoemQuery *query);
     PoemQuery *query() const;
 
     QPushButton *firstButton() const { return m_first; }
@@ -39,7 +41,6 @@ private:
     void createButtons();
     QPushButton *createButton(const QString &name, Glyph glyph, const QString &hint);
     void createRepeatTimer();
-    void connectQuery();
     void layoutButtons();
     void updateButtons();
 

@@ -110,7 +110,8 @@ void TForm2::createButtons()
 
 void TForm2::createNavigator()
 {
-    DBNavigator1 = new DbNavigator(m_query, Panel2);
+    DBNavigator1 = new DbNavigator(Panel2);
+    DBNavigator1->setQuery(m_query);
     DBNavigator1->setObjectName(QStringLiteral("DBNavigator1"));
     DBNavigator1->setGeometry(24, 360, 368, 33);
 }
