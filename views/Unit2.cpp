@@ -1,15 +1,15 @@
 #include "Unit2.h"
 
+#include "CaptionLabel.h"
 #include "DbNavigator.h"
 #include "GlyphStrip.h"
+#include "MemoBox.h"
 #include "PoemQuery.h"
 #include "Tahoma.h"
 
 #include <QFrame>
 #include <QIcon>
 #include <QKeyEvent>
-#include <QLabel>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QShowEvent>
@@ -51,7 +51,7 @@ void TForm2::createTitlePanel()
     Panel1->setGeometry(0, 0, 410, 73);
 
     // A fixed box: long titles wrap onto centred lines and whatever passes its foot is cut off.
-    Label1 = new QLabel(Panel1);
+    Label1 = new CaptionLabel(Panel1);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setTextFormat(Qt::PlainText);
     Label1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
@@ -77,16 +77,8 @@ void TForm2::createTextPanel()
 
 void TForm2::createMemo()
 {
-    Memo1 = new QPlainTextEdit(Panel2);
+    Memo1 = new MemoBox(Panel2);
     Memo1->setObjectName(QStringLiteral("Memo1"));
-    Memo1->setReadOnly(true);
-    // Read-only still lets the reader move the caret, select and copy.
-    Memo1->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    Memo1->setUndoRedoEnabled(false);
-    Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    Memo1->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Memo1->setFont(Tahoma::font(15));
     Memo1->setGeometry(7, 7, 396, 292);
     Memo1->setFocus();

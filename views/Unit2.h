@@ -5,10 +5,10 @@
 #include <QDialog>
 #include <QPointer>
 
+class CaptionLabel;
 class DbNavigator;
+class MemoBox;
 class QFrame;
-class QLabel;
-class QPlainTextEdit;
 class QPushButton;
 
 // The poem detail window: the current record's title and text, and a navigator that steps
@@ -38,9 +38,9 @@ private:
 
     QPointer<PoemQuery> m_query;
     QFrame *Panel1 = nullptr;
-    QLabel *Label1 = nullptr;
+    CaptionLabel *Label1 = nullptr;
     QFrame *Panel2 = nullptr;
-    QPlainTextEdit *Memo1 = nullptr;
+    MemoBox *Memo1 = nullptr;
     QPushButton *BitBtn1 = nullptr;
     QPushButton *BitBtn2 = nullptr;
     DbNavigator *DBNavigator1 = nullptr;
