@@ -65,6 +65,8 @@ private slots:
     void textLayout();
     void textLinesAreAsTallAsOnWindows();
     void longTitleShowsTwoWholeLines();
+    void copyKeepsTheTextAsStored_data();
+    void copyKeepsTheTextAsStored();
     void tabLeavesTheFocusInTheText_data();
     void tabLeavesTheFocusInTheText();
     void textBoxIgnoresEditing_data();
@@ -359,6 +361,54 @@ void tst_TForm2::longTitleShowsTwoWholeLines()
                 right = qMax(right, x);
             }
     QVERIFY2(qAbs(left - (image.width() - 1 - right)) <= 2, qPrintable(QStringLiteral("%1..%2").arg(left).arg(right)));
+}
+
+void tst_TForm2::copyKeepsTheTextAsStored_data()
+{
+    QTest::addColumn<int>("from"); // positions in the text with "\n" line breaks; -1: select all
+    QTest::addColumn<int>("to");
+    QTest::addColumn<QKeySequence>("keys");
+    QTest::addColumn<QString>("copied");
+
+    const QString nb(Nbsp);
+    // The poem: "Első sor" CR LF, two no-break spaces, "behúzott" NBSP "sor" CR LF "vége".
+    QTest::newRow("line break into an indented line") << 5 << 16 << QKeySequence(QKeySequence::Copy)
+                                                      << QStringLiteral("sor\n") + nb + nb + QStringLiteral("behúz");
+    QTest::newRow("inner no-break space") << 11 << 23 << QKeySequence(QKeySequence::Copy)
+                                          << QStringLiteral("behúzott") + nb + QStringLiteral("sor");
+    QTest::newRow("everything, Ctrl+Insert") << -1 << -1 << QKeySequence(Qt::CTRL | Qt::Key_Insert)
+                                             << QStringLiteral("Első sor\n") + nb + nb + QStringLiteral("behúzott") + nb
+                                                    + QStringLiteral("sor\nvége");
+}
+
+// The clipboard gets the poem as stored: no-break spaces stay, lines end as the platform writes them.
+void tst_TForm2::copyKeepsTheTextAsStored()
+{
+    QFETCH(int, from);
+    QFETCH(int, to);
+    QFETCH(QKeySequence, keys);
+    QFETCH(QString, copied);
+
+    const QString nb(Nbsp);
+    useDatabase({QStringLiteral("Cím")}, {QStringLiteral("Első sor\r\n") + nb + nb + QStringLiteral("behúzott") + nb
+                                          + QStringLiteral("sor\r\nvége")});
+    m_query->open();
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+    auto *memo = child<MemoBox>("Memo1");
+    QApplication::clipboard()->setText(QStringLiteral("korábbi"));
+
+    if (from < 0) {
+        QTest::keyClick(memo, Qt::Key_A, Qt::ControlModifier);
+    } else {
+        QTextCursor selection(memo->document());
+        selection.setPosition(from);
+        selection.setPosition(to, QTextCursor::KeepAnchor);
+        memo->setTextCursor(selection);
+    }
+    QTest::keySequence(memo, keys);
+
+    QCOMPARE(QApplication::clipboard()->text(), copied);
 }
 
 void tst_TForm2::tabLeavesTheFocusInTheText_data()

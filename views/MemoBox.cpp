@@ -3,6 +3,7 @@
 #include "Tahoma.h"
 
 #include <QEvent>
+#include <QMimeData>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -60,4 +61,16 @@ void MemoBox::applyLineSpacing()
     all.select(QTextCursor::Document);
     all.setBlockFormat(format);
     doc->setModified(modified);
+}
+
+// The selection as it is stored: Qt's own copy turns no-break spaces into blanks. Line breaks
+// become "\n", from which each platform's clipboard writes its own line ends.
+QMimeData *MemoBox::createMimeDataFromSelection() const
+{
+    QString text = textCursor().selectedText();
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    text.replace(QChar::LineSeparator, QLatin1Char('\n'));
+    auto *data = new QMimeData;
+    data->setText(text);
+    return data;
 }

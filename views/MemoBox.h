@@ -2,9 +2,11 @@
 
 #include <QTextEdit>
 
+class QMimeData;
+
 // A read-only multi-line text box that lays its lines out the way the target platform does:
 // one line every Tahoma::textHeight(font()) pixels, wrapped at spaces, the vertical bar always
-// there. No-break spaces stay in the text.
+// there. No-break spaces stay in the text and on the clipboard.
 class MemoBox : public QTextEdit
 {
     Q_OBJECT
@@ -19,6 +21,7 @@ public:
 
 protected:
     void changeEvent(QEvent *event) override;
+    QMimeData *createMimeDataFromSelection() const override;
 
 private:
     void applyLineSpacing();
