@@ -16,6 +16,21 @@
 
 #include <memory>
 
+namespace {
+// One cell of a glyph strip as a button should show it: transparent where the strip is olive.
+QImage stripCell(const QString &path, int index)
+{
+    const QImage strip = QImage(path).convertToFormat(QImage::Format_ARGB32);
+    QImage cell(strip.width() / 2, strip.height(), QImage::Format_ARGB32);
+    for (int y = 0; y < cell.height(); ++y)
+        for (int x = 0; x < cell.width(); ++x) {
+            const QRgb c = strip.pixel(index * cell.width() + x, y);
+            cell.setPixel(x, y, c == qRgb(128, 128, 0) ? qRgba(0, 0, 0, 0) : c);
+        }
+    return cell;
+}
+} // namespace
+
 // The record navigator: which buttons it offers in each cursor state, what each one does,
 // and the hold-to-repeat of Prior and Next.
 class tst_DbNavigator : public QObject
@@ -40,10 +55,14 @@ private slots:
     void repeatingStopsAtTheEnd();
     void repeatingPausesWhileThePointerIsOff();
     void failedStepIsReportedOncePerHold();
+    void followsOnlyTheQueryItIsGiven();
+    void withoutQueryEveryButtonIsOff_data();
+    void withoutQueryEveryButtonIsOff();
 
 private:
     QString database(int rows);
     void openQuery(int rows);
+    QString enabledButtons() const;
     QPushButton *button(const QString &name) const;
     void showNavigator();
 
@@ -61,7 +80,8 @@ void tst_DbNavigator::init()
     m_query = std::make_unique<PoemQuery>(*m_connection);
     m_query->addSql(PoemQuery::BaseStatement);
     // Made while the query is still closed, as at start-up.
-    m_navigator = std::make_unique<DbNavigator>(m_query.get());
+    m_navigator = std::make_unique<DbNavigator>();
+    m_navigator->setQuery(m_query.get());
     m_navigator->setObjectName(QStringLiteral("DBNavigator1"));
     m_navigator->resize(368, 33);
 }
@@ -96,6 +116,18 @@ void tst_DbNavigator::openQuery(int rows)
 QPushButton *tst_DbNavigator::button(const QString &name) const
 {
     return m_navigator->findChild<QPushButton *>(name);
+}
+
+// F P N L for each enabled button, "-" for a disabled one; "?" where a button is missing.
+QString tst_DbNavigator::enabledButtons() const
+{
+    QString enabled;
+    for (const QString &name : {QStringLiteral("First"), QStringLiteral("Prior"), QStringLiteral("Next"),
+                                QStringLiteral("Last")}) {
+        const QPushButton *b = button(name);
+        enabled += !b ? QLatin1Char('?') : b->isEnabled() ? name.at(0) : QLatin1Char('-');
+    }
+    return enabled;
 }
 
 void tst_DbNavigator::showNavigator()
@@ -159,14 +191,7 @@ void tst_DbNavigator::enabling()
         openQuery(rows);
     apply(*m_query, steps);
 
-    QString actual;
-    for (const QString &name : {QStringLiteral("First"), QStringLiteral("Prior"), QStringLiteral("Next"),
-                                QStringLiteral("Last")}) {
-        QPushButton *b = button(name);
-        QVERIFY(b);
-        actual += b->isEnabled() ? name.at(0) : QLatin1Char('-');
-    }
-    QCOMPARE(actual, enabled);
+    QCOMPARE(enabledButtons(), enabled);
 }
 
 void tst_DbNavigator::buttonsMoveTheQuery_data()
@@ -236,11 +261,12 @@ void tst_DbNavigator::buttonsCarryHintsAndShareTheWidth()
     QCOMPARE(b->focusPolicy(), Qt::NoFocus);
     QCOMPARE(m_navigator->focusPolicy(), Qt::NoFocus);
     const auto image = [](const QPixmap &pixmap) { return pixmap.toImage().convertToFormat(QImage::Format_ARGB32); };
-    const QPixmap normal(QStringLiteral(":/glyphs/%1.png").arg(glyph));
-    const QPixmap disabled(QStringLiteral(":/glyphs/%1_disabled.png").arg(glyph));
+    const QString strip = QStringLiteral(":/glyphs/%1.png").arg(glyph);
+    const QImage normal = stripCell(strip, 0);
+    const QImage disabled = stripCell(strip, 1);
     QCOMPARE(normal.size(), DbNavigator::GlyphSize);
-    QCOMPARE(image(b->icon().pixmap(DbNavigator::GlyphSize, QIcon::Normal)), image(normal));
-    QCOMPARE(image(b->icon().pixmap(DbNavigator::GlyphSize, QIcon::Disabled)), image(disabled));
+    QCOMPARE(image(b->icon().pixmap(DbNavigator::GlyphSize, QIcon::Normal)), normal);
+    QCOMPARE(image(b->icon().pixmap(DbNavigator::GlyphSize, QIcon::Disabled)), disabled);
 }
 
 void tst_DbNavigator::clickingLeavesTheFocusAlone()
@@ -248,7 +274,8 @@ void tst_DbNavigator::clickingLeavesTheFocusAlone()
     openQuery(89);
     QWidget window;
     auto *edit = new QLineEdit(&window);
-    auto *navigator = new DbNavigator(m_query.get(), &window);
+    auto *navigator = new DbNavigator(&window);
+    navigator->setQuery(m_query.get());
     auto *layout = new QVBoxLayout(&window);
     layout->addWidget(edit);
     layout->addWidget(navigator);
@@ -449,6 +476,78 @@ void tst_DbNavigator::failedStepIsReportedOncePerHold()
     QVERIFY(m_query->isOpen());
     QCOMPARE(m_query->recNo(), 60);
     QVERIFY(m_query->eof());
+}
+
+// A form creates the navigator first and hands it the query afterwards; a new query replaces the old.
+void tst_DbNavigator::followsOnlyTheQueryItIsGiven()
+{
+    openQuery(89);
+    SqliteConnection otherConnection;
+    otherConnection.setDatabase(database(3));
+    PoemQuery other(otherConnection);
+    other.addSql(PoemQuery::BaseStatement);
+    other.open();
+    other.last();
+    QCOMPARE(enabledButtons(), QStringLiteral("--NL"));
+
+    m_navigator->setQuery(&other);
+    QCOMPARE(m_navigator->query(), &other);
+    QCOMPARE(enabledButtons(), QStringLiteral("FP--"));
+
+    // The first query's notices no longer reach the buttons, nor do the buttons move it.
+    m_query->setRecNo(40);
+    m_query->close();
+    QCOMPARE(enabledButtons(), QStringLiteral("FP--"));
+    m_query->open();
+    QSignalSpy firstMoves(m_query.get(), &PoemQuery::currentChanged);
+    showNavigator();
+    QTest::mouseClick(m_navigator->priorButton(), Qt::LeftButton);
+    QCOMPARE(other.recNo(), 2);
+    QCOMPARE(enabledButtons(), QStringLiteral("FPNL"));
+    QCOMPARE(firstMoves.count(), 0);
+    QCOMPARE(m_query->recNo(), 1);
+
+    // Handing it the query it already has changes nothing.
+    m_navigator->setQuery(&other);
+    QTest::mouseClick(m_navigator->firstButton(), Qt::LeftButton);
+    QCOMPARE(other.recNo(), 1);
+    QCOMPARE(enabledButtons(), QStringLiteral("--NL"));
+}
+
+void tst_DbNavigator::withoutQueryEveryButtonIsOff_data()
+{
+    QTest::addColumn<QString>("how");
+
+    QTest::newRow("never given one") << "never";
+    QTest::newRow("taken away") << "taken";
+    QTest::newRow("its query destroyed") << "destroyed";
+}
+
+void tst_DbNavigator::withoutQueryEveryButtonIsOff()
+{
+    QFETCH(QString, how);
+
+    openQuery(89);
+    m_query->setRecNo(40);
+    DbNavigator navigator;
+    if (how != QLatin1String("never")) {
+        navigator.setQuery(m_query.get());
+        QCOMPARE(navigator.firstButton()->isEnabled(), true);
+    }
+    if (how == QLatin1String("taken"))
+        navigator.setQuery(nullptr);
+    else if (how == QLatin1String("destroyed"))
+        m_query.reset();
+
+    QCOMPARE(navigator.query(), nullptr);
+    for (QPushButton *b : {navigator.firstButton(), navigator.priorButton(), navigator.nextButton(),
+                           navigator.lastButton()})
+        QVERIFY(!b->isEnabled());
+    if (m_query) {
+        m_query->last();
+        QVERIFY(!navigator.firstButton()->isEnabled());
+        QCOMPARE(m_query->recNo(), 89);
+    }
 }
 
 QTEST_MAIN(tst_DbNavigator)

@@ -16,7 +16,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
@@ -24,6 +23,7 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTextEdit>
 #include <QTest>
 #include <QTimer>
 
@@ -328,7 +328,7 @@ void tst_TForm1::doubleClickOpensTheRowsPoem()
     QRect frame;
     whileDetailWindowIsOpen(m_form2, [&] {
         title = m_form2->findChild<QLabel *>(QStringLiteral("Label1"))->text();
-        auto *memo = m_form2->findChild<QPlainTextEdit *>(QStringLiteral("Memo1"));
+        auto *memo = m_form2->findChild<QTextEdit *>(QStringLiteral("Memo1"));
         // The raw text keeps the no-break spaces that plain-text export turns into blanks.
         text = memo->document()->toRawText().replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
         line = memo->verticalScrollBar()->value();

@@ -1,13 +1,14 @@
 #include "DbNavigator.h"
 #include "FixtureDb.h"
+#include "MemoBox.h"
 #include "PoemQuery.h"
 #include "SqliteConnection.h"
+#include "Tahoma.h"
 #include "Unit2.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
@@ -16,6 +17,7 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTextLayout>
+#include <QAbstractTextDocumentLayout>
 #include <QTimer>
 
 #include <functional>
@@ -30,6 +32,19 @@ QString longPoem(const QString &name, int lines)
     for (int i = 1; i <= lines; ++i)
         text << QStringLiteral("%1, %2. sor").arg(name).arg(i);
     return text.join(QStringLiteral("\r\n"));
+}
+
+// One cell of a glyph strip as a button should show it: transparent where the strip is olive.
+QImage stripCell(const QString &path, int index)
+{
+    const QImage strip = QImage(path).convertToFormat(QImage::Format_ARGB32);
+    QImage cell(strip.width() / 2, strip.height(), QImage::Format_ARGB32);
+    for (int y = 0; y < cell.height(); ++y)
+        for (int x = 0; x < cell.width(); ++x) {
+            const QRgb c = strip.pixel(index * cell.width() + x, y);
+            cell.setPixel(x, y, c == qRgb(128, 128, 0) ? qRgba(0, 0, 0, 0) : c);
+        }
+    return cell;
 }
 } // namespace
 
@@ -48,6 +63,12 @@ private slots:
     void bindingsFollowTheQuery_data();
     void bindingsFollowTheQuery();
     void textLayout();
+    void textLinesAreAsTallAsOnWindows();
+    void longTitleShowsTwoWholeLines();
+    void copyKeepsTheTextAsStored_data();
+    void copyKeepsTheTextAsStored();
+    void tabLeavesTheFocusInTheText_data();
+    void tabLeavesTheFocusInTheText();
     void textBoxIgnoresEditing_data();
     void textBoxIgnoresEditing();
     void newTextStartsAtTheTop_data();
@@ -219,7 +240,7 @@ void tst_TForm2::bindingsFollowTheQuery()
 
     QVERIFY(m_form->isHidden());
     QCOMPARE(child<QLabel>("Label1")->text(), title);
-    QCOMPARE(child<QPlainTextEdit>("Memo1")->toPlainText(), QString(text).replace(QLatin1String("\r\n"), QLatin1String("\n")));
+    QCOMPARE(child<MemoBox>("Memo1")->toPlainText(), QString(text).replace(QLatin1String("\r\n"), QLatin1String("\n")));
 }
 
 void tst_TForm2::textLayout()
@@ -231,7 +252,7 @@ void tst_TForm2::textLayout()
     m_query->open();
     m_form->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
-    auto *memo = child<QPlainTextEdit>("Memo1");
+    auto *memo = child<MemoBox>("Memo1");
 
     // CR LF breaks lines and nothing else; no-break spaces are kept, not turned into blanks.
     QCOMPARE(memo->document()->blockCount(), 4);
@@ -251,6 +272,169 @@ void tst_TForm2::textLayout()
     QVERIFY(!memo->horizontalScrollBar()->isVisible());
     QVERIFY(memo->verticalScrollBar()->isVisible());
     QCOMPARE(memo->verticalScrollBar()->maximum(), 0);
+}
+
+// Lines are as far apart as the target platform sets them for Tahoma 15 px (winAscent +
+// winDescent, 18 pixels), so the 292-pixel box shows 16 whole lines, not Qt's 19.
+void tst_TForm2::textLinesAreAsTallAsOnWindows()
+{
+    useDatabase({QStringLiteral("Hosszú")}, {longPoem(QStringLiteral("Hosszú"), 40)});
+    m_query->open();
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+    auto *memo = child<MemoBox>("Memo1");
+    QCOMPARE(memo->font().pixelSize(), 15);
+    const int pitch = Tahoma::textHeight(memo->font());
+    if (QFontInfo(memo->font()).family() == QLatin1String("Tahoma"))
+        QCOMPARE(pitch, 18);
+    QCOMPARE(memo->lineSpacing(), pitch);
+
+    // Where each line's caret stands: one line per block, the view at its top.
+    QList<int> tops;
+    for (QTextBlock block = memo->document()->begin(); block.isValid(); block = block.next()) {
+        QCOMPARE(block.layout()->lineCount(), 1);
+        tops << memo->cursorRect(QTextCursor(block)).top();
+    }
+    QCOMPARE(tops.size(), 40);
+    for (int i = 1; i < tops.size(); ++i)
+        QCOMPARE(tops.at(i) - tops.at(i - 1), pitch);
+
+    const int viewHeight = memo->viewport()->height();
+    const int firstTop = memo->document()->documentLayout()->blockBoundingRect(memo->document()->begin()).top();
+    QCOMPARE(firstTop, 0);
+    int whole = 0;
+    while ((whole + 1) * pitch <= viewHeight)
+        ++whole;
+    QCOMPARE(whole, 16);
+
+    // Scrolled to the end, the last line sits at the foot of the box.
+    QScrollBar *bar = memo->verticalScrollBar();
+    QCOMPARE(bar->maximum(), 40 * pitch - viewHeight);
+}
+
+// Bold 16 px lines are 19 pixels apart: two of them fit into the 51-pixel box, the third is cut
+// off at its foot (Qt's own spacing would fit three).
+void tst_TForm2::longTitleShowsTwoWholeLines()
+{
+    const QString title = QStringLiteral("Harangjáték ").repeated(8).trimmed();
+    useDatabase({title});
+    m_query->open();
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+    auto *label = child<QLabel>("Label1");
+    QCOMPARE(label->text(), title);
+    QCOMPARE(label->size(), QSize(385, 51));
+    const int pitch = Tahoma::textHeight(label->font());
+    if (QFontInfo(label->font()).family() == QLatin1String("Tahoma"))
+        QCOMPARE(pitch, 19);
+
+    // Rows holding ink, grouped into bands, one band per line of text.
+    const QImage image = label->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    QList<QPair<int, int>> bands;
+    for (int y = 0; y < image.height(); ++y) {
+        bool ink = false;
+        for (int x = 0; x < image.width() && !ink; ++x)
+            ink = qGray(image.pixel(x, y)) < 100;
+        if (!ink)
+            continue;
+        if (!bands.isEmpty() && bands.last().second == y - 1)
+            bands.last().second = y;
+        else
+            bands.append({y, y});
+    }
+    QCOMPARE(bands.size(), 3);
+    const auto height = [](const QPair<int, int> &band) { return band.second - band.first + 1; };
+    QCOMPARE(bands.at(1).first - bands.at(0).first, pitch);
+    QCOMPARE(height(bands.at(1)), height(bands.at(0)));
+    QCOMPARE(bands.at(2).first - bands.at(1).first, pitch);
+    // The third line runs into the box's foot and is cut there.
+    QCOMPARE(bands.at(2).second, image.height() - 1);
+    QVERIFY(height(bands.at(2)) < height(bands.at(0)));
+
+    // Every line is centred: the first line's ink is as far from both edges, within a pixel or two.
+    int left = image.width();
+    int right = -1;
+    for (int y = bands.at(0).first; y <= bands.at(0).second; ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qGray(image.pixel(x, y)) < 100) {
+                left = qMin(left, x);
+                right = qMax(right, x);
+            }
+    QVERIFY2(qAbs(left - (image.width() - 1 - right)) <= 2, qPrintable(QStringLiteral("%1..%2").arg(left).arg(right)));
+}
+
+void tst_TForm2::copyKeepsTheTextAsStored_data()
+{
+    QTest::addColumn<int>("from"); // positions in the text with "\n" line breaks; -1: select all
+    QTest::addColumn<int>("to");
+    QTest::addColumn<QKeySequence>("keys");
+    QTest::addColumn<QString>("copied");
+
+    const QString nb(Nbsp);
+    // The poem: "Első sor" CR LF, two no-break spaces, "behúzott" NBSP "sor" CR LF "vége".
+    QTest::newRow("line break into an indented line") << 5 << 16 << QKeySequence(QKeySequence::Copy)
+                                                      << QStringLiteral("sor\n") + nb + nb + QStringLiteral("behúz");
+    QTest::newRow("inner no-break space") << 11 << 23 << QKeySequence(QKeySequence::Copy)
+                                          << QStringLiteral("behúzott") + nb + QStringLiteral("sor");
+    QTest::newRow("everything, Ctrl+Insert") << -1 << -1 << QKeySequence(Qt::CTRL | Qt::Key_Insert)
+                                             << QStringLiteral("Első sor\n") + nb + nb + QStringLiteral("behúzott") + nb
+                                                    + QStringLiteral("sor\nvége");
+}
+
+// The clipboard gets the poem as stored: no-break spaces stay, lines end as the platform writes them.
+void tst_TForm2::copyKeepsTheTextAsStored()
+{
+    QFETCH(int, from);
+    QFETCH(int, to);
+    QFETCH(QKeySequence, keys);
+    QFETCH(QString, copied);
+
+    const QString nb(Nbsp);
+    useDatabase({QStringLiteral("Cím")}, {QStringLiteral("Első sor\r\n") + nb + nb + QStringLiteral("behúzott") + nb
+                                          + QStringLiteral("sor\r\nvége")});
+    m_query->open();
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+    auto *memo = child<MemoBox>("Memo1");
+    QApplication::clipboard()->setText(QStringLiteral("korábbi"));
+
+    if (from < 0) {
+        QTest::keyClick(memo, Qt::Key_A, Qt::ControlModifier);
+    } else {
+        QTextCursor selection(memo->document());
+        selection.setPosition(from);
+        selection.setPosition(to, QTextCursor::KeepAnchor);
+        memo->setTextCursor(selection);
+    }
+    QTest::keySequence(memo, keys);
+
+    QCOMPARE(QApplication::clipboard()->text(), copied);
+}
+
+void tst_TForm2::tabLeavesTheFocusInTheText_data()
+{
+    QTest::addColumn<int>("modifiers");
+
+    QTest::newRow("Tab") << int(Qt::NoModifier);
+    QTest::newRow("Shift+Tab") << int(Qt::ShiftModifier);
+}
+
+void tst_TForm2::tabLeavesTheFocusInTheText()
+{
+    QFETCH(int, modifiers);
+
+    useDatabase({QStringLiteral("Egy")});
+    m_query->open();
+    whileModal([&] {
+        child<QPushButton>("BitBtn1")->setEnabled(false);
+        child<QPushButton>("BitBtn2")->setEnabled(false);
+        auto *memo = child<MemoBox>("Memo1");
+        QCOMPARE(m_form->focusWidget(), memo);
+        const QString before = memo->toPlainText();
+        QTest::keyClick(memo, Qt::Key_Tab, Qt::KeyboardModifiers(modifiers));
+        QCOMPARE(m_form->focusWidget(), memo);
+        QCOMPARE(memo->toPlainText(), before);
+    });
 }
 
 void tst_TForm2::textBoxIgnoresEditing_data()
@@ -278,7 +462,7 @@ void tst_TForm2::textBoxIgnoresEditing()
     m_query->next();
     m_form->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
-    auto *memo = child<QPlainTextEdit>("Memo1");
+    auto *memo = child<MemoBox>("Memo1");
     const QString before = memo->toPlainText();
     QApplication::clipboard()->setText(QStringLiteral("beillesztett szöveg"));
     QSignalSpy moves(m_query.get(), &PoemQuery::currentChanged);
@@ -319,7 +503,7 @@ void tst_TForm2::newTextStartsAtTheTop()
     m_query->next();
     m_form->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
-    auto *memo = child<QPlainTextEdit>("Memo1");
+    auto *memo = child<MemoBox>("Memo1");
     QScrollBar *bar = memo->verticalScrollBar();
     QVERIFY(bar->maximum() > 0);
     memo->moveCursor(QTextCursor::End);
@@ -428,13 +612,14 @@ void tst_TForm2::inertButtonsShowTheirGreyGlyphs()
     button->setEnabled(false);
     const QSize size(16, 16);
     const auto image = [](const QPixmap &pixmap) { return pixmap.toImage().convertToFormat(QImage::Format_ARGB32); };
-    const QPixmap normal(QStringLiteral(":/glyphs/%1.png").arg(glyph));
-    const QPixmap disabled(QStringLiteral(":/glyphs/%1_disabled.png").arg(glyph));
+    const QString strip = QStringLiteral(":/glyphs/%1.png").arg(glyph);
+    const QImage normal = stripCell(strip, 0);
+    const QImage disabled = stripCell(strip, 1);
     QCOMPARE(normal.size(), size);
     QCOMPARE(button->iconSize(), size);
-    QCOMPARE(image(button->icon().pixmap(size, QIcon::Normal)), image(normal));
-    QCOMPARE(image(button->icon().pixmap(size, QIcon::Disabled)), image(disabled));
-    QVERIFY(image(normal) != image(disabled));
+    QCOMPARE(image(button->icon().pixmap(size, QIcon::Normal)), normal);
+    QCOMPARE(image(button->icon().pixmap(size, QIcon::Disabled)), disabled);
+    QVERIFY(normal != disabled);
 }
 
 QTEST_MAIN(tst_TForm2)

@@ -1,12 +1,12 @@
 #include "DbNavigator.h"
 
 #include "ErrorReport.h"
+#include "GlyphStrip.h"
 #include "PoemQuery.h"
 
 #include <QEvent>
 #include <QIcon>
 #include <QMouseEvent>
-#include <QPixmap>
 #include <QPushButton>
 #include <QScopedValueRollback>
 
@@ -14,24 +14,29 @@ namespace {
 const char *const GlyphNames[] = {"nav_first", "nav_prior", "nav_next", "nav_last"};
 } // namespace
 
-DbNavigator::DbNavigator(PoemQuery *query, QWidget *parent) : QWidget(parent), m_query(query)
+DbNavigator::DbNavigator(QWidget *parent) : QWidget(parent)
 {
     setFocusPolicy(Qt::NoFocus);
     resize(368, 33);
     createButtons();
     createRepeatTimer();
-    connectQuery();
     updateButtons();
 }
 
-DbNavigator::DbNavigator(QWidget *parent) : DbNavigator(nullptr, parent) {}
-
 void DbNavigator::setQuery(PoemQuery *query)
 {
+    if (query == m_query)
+        return;
     if (m_query)
         disconnect(m_query, nullptr, this, nullptr);
+    // A hold on the old query's Prior or Next must not go on stepping the new one.
+    stopRepeat();
     m_query = query;
-    connectQuery();
+    if (m_query) {
+        connect(m_query, &PoemQuery::stateChanged, this, &DbNavigator::updateButtons);
+        connect(m_query, &PoemQuery::currentChanged, this, &DbNavigator::updateButtons);
+        connect(m_query, &QObject::destroyed, this, &DbNavigator::updateButtons);
+    }
     updateButtons();
 }
 
@@ -56,7 +61,7 @@ QPushButton *DbNavigator::createButton(const QString &name, Glyph glyph, const Q
     button->setObjectName(name);
     button->setFocusPolicy(Qt::NoFocus);
     button->setAutoDefault(false);
-    button->setIcon(glyphIcon(glyph));
+    button->setIcon(GlyphStrip::icon(QStringLiteral(":/glyphs/%1.png").arg(QLatin1String(GlyphNames[glyph]))));
     button->setIconSize(GlyphSize);
     button->setProperty("hint", hint);
     button->setToolTip(hint.section(QLatin1Char('|'), 0, 0));
@@ -72,25 +77,6 @@ void DbNavigator::createRepeatTimer()
     m_repeatTimer = new QTimer(this);
     m_repeatTimer->setTimerType(Qt::PreciseTimer);
     connect(m_repeatTimer, &QTimer::timeout, this, &DbNavigator::repeatTick);
-}
-
-QIcon DbNavigator::glyphIcon(Glyph glyph)
-{
-    const QString name = QLatin1String(GlyphNames[glyph]);
-    const QPixmap normal(QStringLiteral(":/glyphs/%1.png").arg(name));
-    const QPixmap disabled(QStringLiteral(":/glyphs/%1_disabled.png").arg(name));
-    QIcon icon;
-    icon.addPixmap(normal, QIcon::Normal);
-    icon.addPixmap(disabled, QIcon::Disabled);
-    return icon;
-}
-
-void DbNavigator::connectQuery()
-{
-    if (!m_query)
-        return;
-    connect(m_query, &PoemQuery::stateChanged, this, &DbNavigator::updateButtons);
-    connect(m_query, &PoemQuery::currentChanged, this, &DbNavigator::updateButtons);
 }
 
 void DbNavigator::resizeEvent(QResizeEvent *event)

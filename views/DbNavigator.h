@@ -21,9 +21,9 @@ public:
     static constexpr QSize GlyphSize{14, 13};
 
     explicit DbNavigator(QWidget *parent = nullptr);
-    explicit DbNavigator(PoemQuery *query, QWidget *parent = nullptr);
-    void setQuery(PoemQuery *query);
 
+    // Follows the given query from now on (none: every button disabled); the old one is let go.
+    void setQuery(PoemQuery *query);
     PoemQuery *query() const;
 
     QPushButton *firstButton() const { return m_first; }
@@ -41,8 +41,6 @@ private:
     void createButtons();
     QPushButton *createButton(const QString &name, Glyph glyph, const QString &hint);
     void createRepeatTimer();
-    static QIcon glyphIcon(Glyph glyph);
-    void connectQuery();
     void layoutButtons();
     void updateButtons();
 

@@ -1,29 +1,18 @@
 #include "GlyphStrip.h"
-#include <QImage>
+
+#include <QBitmap>
 #include <QPixmap>
-QIcon GlyphStrip::icon(const QString &path)
+
+QIcon GlyphStrip::icon(const QString &resourcePath)
 {
+    QPixmap strip(resourcePath);
+    const QSize cell(strip.width() / 2, strip.height());
+    if (cell.isEmpty())
+        return QIcon();
+    const QColor clear = strip.toImage().pixelColor(0, strip.height() - 1);
+    strip.setMask(strip.createMaskFromColor(clear, Qt::MaskInColor));
     QIcon icon;
-    QImage strip(path);
-    if (strip.isNull()) {
-        QString base = path; base.chop(4);
-        icon.addPixmap(QPixmap(path), QIcon::Normal);
-        icon.addPixmap(QPixmap(base + "_disabled.png"), QIcon::Disabled);
-        return icon;
-    }
-    if (strip.width() < 2 * strip.height() - 4) {
-        QString base = path; base.chop(4);
-        icon.addPixmap(QPixmap(path), QIcon::Normal);
-        icon.addPixmap(QPixmap(base + "_disabled.png"), QIcon::Disabled);
-        return icon;
-    }
-    strip = strip.convertToFormat(QImage::Format_ARGB32);
-    const QRgb clear = strip.pixel(0, strip.height() - 1);
-    for (int y = 0; y < strip.height(); ++y)
-        for (int x = 0; x < strip.width(); ++x)
-            if (strip.pixel(x, y) == clear) strip.setPixel(x, y, qRgba(0, 0, 0, 0));
-    const int w = strip.width() / 2;
-    icon.addPixmap(QPixmap::fromImage(strip.copy(0, 0, w, strip.height())), QIcon::Normal);
-    icon.addPixmap(QPixmap::fromImage(strip.copy(w, 0, w, strip.height())), QIcon::Disabled);
+    icon.addPixmap(strip.copy(QRect(QPoint(0, 0), cell)), QIcon::Normal);
+    icon.addPixmap(strip.copy(QRect(QPoint(cell.width(), 0), cell)), QIcon::Disabled);
     return icon;
 }

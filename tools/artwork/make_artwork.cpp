@@ -347,20 +347,25 @@ QByteArray curFile(const Grid &g, int hotX, int hotY)
 }
 
 // ---------------------------------------------------------------------------
-// Search page hands: 32 x 16 strips, normal cell left, disabled cell right,
-// olive as the see-through colour.
+// Every button glyph is a strip of two cells side by side, normal left and
+// disabled right, on an olive ground; the loader takes the colour of the
+// strip's bottom-left pixel as see-through, so that pixel must stay ground.
 
-Grid handStrip(const Grid &normal)
+Grid glyphStrip(const Grid &normal)
 {
+    if (normal.at(0, normal.h - 1) != Olive)
+        throw std::runtime_error("glyph must leave its bottom-left pixel to the ground");
     const Grid disabled = embossed(normal, Olive);
-    Grid strip(32, 16, Olive);
-    for (int y = 0; y < 16; ++y)
-        for (int x = 0; x < 16; ++x) {
+    Grid strip(2 * normal.w, normal.h, Olive);
+    for (int y = 0; y < normal.h; ++y)
+        for (int x = 0; x < normal.w; ++x) {
             strip.set(x, y, normal.at(x, y));
-            strip.set(16 + x, y, disabled.at(x, y));
+            strip.set(normal.w + x, y, disabled.at(x, y));
         }
     return strip;
 }
+
+// Search page hands, 16 x 16 cells.
 
 // The hand seen from the side, index finger out to the left.
 Grid searchHand()
@@ -409,7 +414,7 @@ Grid resetHand()
 }
 
 // ---------------------------------------------------------------------------
-// Detail window glyphs, 16 x 16 on a transparent ground.
+// Detail window glyphs, 16 x 16 cells.
 
 // A photograph: a dark figure on cyan sky over yellow ground. The right
 // column stays free for the highlight of the disabled image.
@@ -432,7 +437,7 @@ Grid fotoGlyph()
         ".KKKKKKKKKKKKKK.",
         "................",
         "................",
-    }, legendOn(Clear));
+    }, legendOn(Olive));
 }
 
 // A loudspeaker with red sound waves.
@@ -455,11 +460,11 @@ Grid felolvasGlyph()
         ".......K........",
         "................",
         "................",
-    }, legendOn(Clear));
+    }, legendOn(Olive));
 }
 
 // ---------------------------------------------------------------------------
-// Navigator glyphs, 14 x 13 on a transparent ground. Drawn for the left
+// Navigator glyphs, 14 x 13 cells. Drawn for the left
 // pointing pair; the right pointing pair is their mirror image.
 
 Grid navFirst()
@@ -478,7 +483,7 @@ Grid navFirst()
         "...bb.....b...",
         "..............",
         "..............",
-    }, legendOn(Clear));
+    }, legendOn(Olive));
 }
 
 Grid navPrior()
@@ -497,7 +502,7 @@ Grid navPrior()
         "........b.....",
         "..............",
         "..............",
-    }, legendOn(Clear));
+    }, legendOn(Olive));
 }
 
 // ---------------------------------------------------------------------------
@@ -835,23 +840,22 @@ void writeCursor(const Output &out)
     writeFile(out.path("cursors", "dbwait.cur"), curFile(pointer, 0, 0));
 }
 
-void writeGlyphPair(const Output &out, const QString &name, const Grid &normal)
+void writeGlyphStrip(const Output &out, const QString &name, const Grid &normal)
 {
-    writePng(out.path("glyphs", name + ".png"), paletteImage(normal));
-    writePng(out.path("glyphs", name + "_disabled.png"), paletteImage(embossed(normal, Clear)));
+    writePng(out.path("glyphs", name + ".png"), paletteImage(glyphStrip(normal)));
 }
 
 void writeGlyphs(const Output &out)
 {
     ensureDir(out.dir + "/glyphs");
-    writeGlyphPair(out, "foto", fotoGlyph());
-    writeGlyphPair(out, "felolvas", felolvasGlyph());
-    writeGlyphPair(out, "nav_first", navFirst());
-    writeGlyphPair(out, "nav_prior", navPrior());
-    writeGlyphPair(out, "nav_next", mirroredLeftRight(navPrior()));
-    writeGlyphPair(out, "nav_last", mirroredLeftRight(navFirst()));
-    writePng(out.path("glyphs", "search_hand.png"), paletteImage(handStrip(searchHand())));
-    writePng(out.path("glyphs", "reset_hand.png"), paletteImage(handStrip(resetHand())));
+    writeGlyphStrip(out, "foto", fotoGlyph());
+    writeGlyphStrip(out, "felolvas", felolvasGlyph());
+    writeGlyphStrip(out, "nav_first", navFirst());
+    writeGlyphStrip(out, "nav_prior", navPrior());
+    writeGlyphStrip(out, "nav_next", mirroredLeftRight(navPrior()));
+    writeGlyphStrip(out, "nav_last", mirroredLeftRight(navFirst()));
+    writeGlyphStrip(out, "search_hand", searchHand());
+    writeGlyphStrip(out, "reset_hand", resetHand());
 }
 
 } // namespace

@@ -1,0 +1,76 @@
+#include "MemoBox.h"
+
+#include "Tahoma.h"
+
+#include <QEvent>
+#include <QMimeData>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+
+namespace {
+// The first line starts at the top edge, as in the target's edit box; a sliver at the sides
+// keeps the caret off the frame.
+constexpr int SideMargin = 2;
+} // namespace
+
+MemoBox::MemoBox(QWidget *parent) : QTextEdit(parent)
+{
+    setAcceptRichText(false);
+    setReadOnly(true);
+    // Read-only still lets the reader move the caret, select and copy.
+    setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    setUndoRedoEnabled(false);
+    setLineWrapMode(QTextEdit::WidgetWidth);
+    setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    document()->setDocumentMargin(0);
+    applyLineSpacing();
+}
+
+void MemoBox::setPlainText(const QString &text)
+{
+    QTextEdit::setPlainText(text);
+    applyLineSpacing();
+}
+
+int MemoBox::lineSpacing() const
+{
+    return Tahoma::textHeight(font());
+}
+
+void MemoBox::changeEvent(QEvent *event)
+{
+    QTextEdit::changeEvent(event);
+    if (event->type() == QEvent::FontChange)
+        applyLineSpacing();
+}
+
+// Qt's plain-text layout ignores a block's line height, so the text lives in a rich-text
+// document whose every block carries a fixed one. Replacing the text resets the blocks' format.
+void MemoBox::applyLineSpacing()
+{
+    QTextBlockFormat format;
+    format.setLineHeight(lineSpacing(), QTextBlockFormat::FixedHeight);
+    format.setLeftMargin(SideMargin);
+    format.setRightMargin(SideMargin);
+    QTextDocument *doc = document();
+    const bool modified = doc->isModified();
+    QTextCursor all(doc);
+    all.select(QTextCursor::Document);
+    all.setBlockFormat(format);
+    doc->setModified(modified);
+}
+
+// The selection as it is stored: Qt's own copy turns no-break spaces into blanks. Line breaks
+// become "\n", from which each platform's clipboard writes its own line ends.
+QMimeData *MemoBox::createMimeDataFromSelection() const
+{
+    QString text = textCursor().selectedText();
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    text.replace(QChar::LineSeparator, QLatin1Char('\n'));
+    auto *data = new QMimeData;
+    data->setText(text);
+    return data;
+}
