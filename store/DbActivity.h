@@ -24,7 +24,6 @@ public:
     };
 
     static DbActivity *instance();   // nullptr without an application object
-    bool isPending() const { return m_timer.isActive(); }
 
 signals:
     void workStarted();   // the pointer becomes the database-wait pointer unless one is set

@@ -45,7 +45,6 @@ public:
     int moveBy(int distance);          // returns the number of rows actually moved (signed)
     void setRecNo(int position);       // scroll-bar style positioning
 
-    QStringList fieldNames() const { return m_fieldNames; }
     int fieldIndex(const QString &name) const;   // -1 when unknown
 
     // Values of the current record; a null QVariant for NULL or when there is no record.

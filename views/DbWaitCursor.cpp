@@ -32,8 +32,3 @@ void DbWaitCursor::reset()
     while (QGuiApplication::overrideCursor())
         QGuiApplication::restoreOverrideCursor();
 }
-
-bool DbWaitCursor::isSet()
-{
-    return QGuiApplication::overrideCursor() != nullptr;
-}

@@ -14,5 +14,4 @@ public:
     static QCursor cursor();
     static void set();     // unless an application-wide pointer is set already
     static void reset();   // back to the default pointer
-    static bool isSet();
 };
