@@ -53,6 +53,8 @@ TForm1::~TForm1() = default;
 void TForm1::setupWindow()
 {
     ui->setupUi(this);
+    // A form cannot name a separator; the menu's one is N1.
+    ui->Lehetsgek1->insertSeparator(ui->Kilps1)->setObjectName(QStringLiteral("N1"));
     setWindowIcon(programIcon());
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
