@@ -7,6 +7,7 @@
 #include "WindowCentring.h"
 #include "ui_Unit1.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QIcon>
 #include <QLayout>
@@ -73,6 +74,31 @@ void TForm1::bindViews()
 {
     ui->DBGrid1->setQuery(m_store->query());
     connect(ui->DBGrid1, &DbGrid::doubleClicked, this, &TForm1::DBGrid1DblClick);
+    ui->TabSheet2->setQuery(m_store->query());
+    connect(ui->TabSheet2, &SearchPage::listPageWanted, this, [this] { selectPage(ListPageIndex); });
+}
+
+// Focus on the page being left goes to the first control in tab order of the page that comes to
+// the front, or to that page itself when it has none; focus anywhere else stays where it is.
+void TForm1::selectPage(int index)
+{
+    QTabWidget *pages = ui->PageControl1;
+    QWidget *leaving = pages->currentWidget();
+    if (index == pages->currentIndex() || !pages->widget(index))
+        return;
+    const QWidget *focus = QApplication::focusWidget();
+    const bool focusLeaves = focus && leaving && leaving->isAncestorOf(focus);
+    pages->setCurrentIndex(index);
+    if (!focusLeaves)
+        return;
+    QWidget *page = pages->currentWidget();
+    for (QWidget *w = page->nextInFocusChain(); w != page; w = w->nextInFocusChain()) {
+        if (page->isAncestorOf(w) && (w->focusPolicy() & Qt::TabFocus) && w->isEnabled() && w->isVisibleTo(page)) {
+            w->setFocus(Qt::TabFocusReason);
+            return;
+        }
+    }
+    page->setFocus(Qt::OtherFocusReason);
 }
 
 PoemQuery *TForm1::query() const
@@ -131,7 +157,7 @@ void TForm1::FormShow()
     ui->TabSheet2->showHitCount(0);
     ui->TabSheet2->showHitCount(m_store->query()->recordCount());
 
-    ui->PageControl1->setCurrentIndex(0);
+    ui->PageControl1->setCurrentIndex(ListPageIndex);
 }
 
 void TForm1::DBGrid1DblClick()

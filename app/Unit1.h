@@ -32,6 +32,9 @@ public:
     // The detail window is created after this one; it is handed over once it exists.
     void setDetailWindow(TForm2 *form2) { Form2 = form2; }
 
+    enum PageIndex { ListPageIndex, SearchPageIndex, AboutPageIndex };
+    void selectPage(int index);
+
     void FormShow();
     void DBGrid1DblClick();
 

@@ -7,9 +7,14 @@
 
 SqliteStatement::SqliteStatement(sqlite3 *db, const QString &text) : m_db(db)
 {
+    // SQLite would stop reading at a NUL and run only the text before it: the statement would
+    // not be the one given.
+    if (text.contains(QChar::Null))
+        throw DatabaseError(QStringLiteral("statement contains a NUL character"));
     DbActivity::Scope busy;
     const int bytes = int(text.size() * sizeof(QChar));
-    const int rc = sqlite3_prepare16_v2(db, text.utf16(), bytes, &m_stmt, nullptr);
+    const void *tail = nullptr;
+    const int rc = sqlite3_prepare16_v2(db, text.utf16(), bytes, &m_stmt, &tail);
     if (rc != SQLITE_OK) {
         const QString message = QString::fromUtf8(sqlite3_errmsg(db));
         sqlite3_finalize(m_stmt);
@@ -18,6 +23,12 @@ SqliteStatement::SqliteStatement(sqlite3 *db, const QString &text) : m_db(db)
     }
     if (!m_stmt) // empty or comment-only text prepares to nothing
         throw DatabaseError(QString::fromUtf8(sqlite3_errstr(SQLITE_MISUSE)));
+    // One statement runs per text; a second one after it would be silently left out.
+    const qsizetype used = static_cast<const char16_t *>(tail) - reinterpret_cast<const char16_t *>(text.utf16());
+    if (!QStringView(text).mid(used).trimmed().isEmpty()) {
+        finish();
+        throw DatabaseError(QStringLiteral("statement has more text after its end"));
+    }
 }
 
 SqliteStatement::~SqliteStatement()

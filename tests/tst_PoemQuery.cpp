@@ -198,6 +198,9 @@ void tst_PoemQuery::openFailuresLeaveQueryClosed_data()
     QTest::newRow("no such table") << "Select * from nincs" << "no such table: nincs";
     QTest::newRow("syntax error") << "Select * frm tbl_Data" << "near \"frm\": syntax error";
     QTest::newRow("empty statement") << "" << "bad parameter or other API misuse";
+    QTest::newRow("text after a NUL") << QStringLiteral("Select * from tbl_Data") + QChar(0) + QStringLiteral(" where 0")
+                                      << "statement contains a NUL character";
+    QTest::newRow("a second statement") << "Select * from tbl_Data; Select 1" << "statement has more text after its end";
     QTest::newRow("pattern too complex")
         << QStringLiteral("Select * FROM tbl_Data WHERE CIM like '%1'").arg(QString(50001, QLatin1Char('x')))
         << "LIKE or GLOB pattern too complex";

@@ -1,14 +1,27 @@
 #include "SearchPage.h"
 
+#include "DbWaitCursor.h"
+#include "ErrorReport.h"
 #include "GlyphStrip.h"
+#include "PoemQuery.h"
+#include "SearchStatement.h"
 #include "Tahoma.h"
 #include "ui_SearchPage.h"
+
+#include <stdexcept>
+
+namespace {
+// SQLite reads a statement only up to its first NUL, so such a phrase could never be searched
+// as typed; it is refused before the query is touched.
+const char *const NulInPhrase = "A keresendő kifejezés nem tartalmazhat NUL (U+0000) karaktert.";
+}
 
 SearchPage::SearchPage(QWidget *parent) : QWidget(parent), ui(std::make_unique<Ui::SearchPage>())
 {
     ui->setupUi(this);
     applyFonts();
     applyGlyphs();
+    connectButtons();
 }
 
 SearchPage::~SearchPage() = default;
@@ -32,6 +45,17 @@ void SearchPage::applyGlyphs()
     ui->BitBtn2->setIcon(GlyphStrip::icon(QStringLiteral(":/glyphs/reset_hand.png")));
 }
 
+void SearchPage::connectButtons()
+{
+    connect(ui->BitBtn1, &QPushButton::clicked, this, &SearchPage::BitBtn1Click);
+    connect(ui->BitBtn2, &QPushButton::clicked, this, &SearchPage::BitBtn2Click);
+}
+
+void SearchPage::setQuery(PoemQuery *query)
+{
+    m_query = query;
+}
+
 void SearchPage::clearPhrase()
 {
     ui->Edit1->clear();
@@ -41,4 +65,45 @@ void SearchPage::showHitCount(int count)
 {
     ui->Label12->setText(QString::number(count));
     ui->Label12->adjustSize();
+}
+
+// A failing step ends the handler at once; the error goes to the default error report and the
+// store's timed reset brings the pointer back.
+void SearchPage::BitBtn1Click()
+{
+    if (!m_query)
+        return;
+    ErrorReport::guard([this] {
+        DbWaitCursor::set();
+        const QString phrase = ui->Edit1->text();
+        if (phrase.contains(QChar::Null)) {
+            DbWaitCursor::reset();
+            throw std::invalid_argument(NulInPhrase);
+        }
+        m_query->close();
+        m_query->clearSql();
+        m_query->addSql(SearchStatement::forPhrase(phrase));
+        m_query->open();
+        showHitCount(m_query->recordCount());
+        emit listPageWanted();
+        DbWaitCursor::reset();
+    });
+}
+
+void SearchPage::BitBtn2Click()
+{
+    if (!m_query)
+        return;
+    ErrorReport::guard([this] {
+        DbWaitCursor::set();
+        m_query->close();
+        m_query->clearSql();
+        m_query->addSql(PoemQuery::BaseStatement);
+        m_query->open();
+        // Only once the query is open again: a failed reset keeps the phrase.
+        ui->Edit1->clear();
+        showHitCount(m_query->recordCount());
+        emit listPageWanted();
+        DbWaitCursor::reset();
+    });
 }

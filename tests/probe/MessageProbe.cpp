@@ -44,16 +44,21 @@ bool MessageProbe::eventFilter(QObject *watched, QEvent *event)
         QStringList buttons;
         for (QAbstractButton *b : box->buttons())
             buttons << b->text();
-        log(QStringLiteral("message|%1|%2|icon=%3|buttons=%4|default=%5")
-                .arg(box->windowTitle(), box->text())
-                .arg(int(box->icon()))
-                .arg(buttons.join(QLatin1Char(',')),
-                     box->defaultButton() ? box->defaultButton()->text() : QString()));
+        const QString line = QStringLiteral("%1|%2|icon=%3|buttons=%4|default=%5")
+                                 .arg(box->windowTitle(), box->text())
+                                 .arg(int(box->icon()))
+                                 .arg(buttons.join(QLatin1Char(',')),
+                                      box->defaultButton() ? box->defaultButton()->text() : QString());
+        m_messages << line;
+        log(QStringLiteral("message|") + line);
         QPointer<QMessageBox> guard(box);
-        QTimer::singleShot(0, box, [guard] {
+        const QMessageBox::StandardButton answer = m_answer;
+        QTimer::singleShot(0, box, [guard, answer] {
             if (!guard)
                 return;
-            if (QAbstractButton *button = guard->defaultButton())
+            if (QAbstractButton *chosen = guard->button(answer))
+                chosen->click();
+            else if (QAbstractButton *button = guard->defaultButton())
                 button->click();
             else if (!guard->buttons().isEmpty())
                 guard->buttons().constFirst()->click();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFile>
+#include <QMessageBox>
 #include <QObject>
 #include <QPointer>
 #include <QWidget>
@@ -9,11 +10,18 @@
 // so the tests can watch the unchanged program: it writes every message box to the log named by
 // TORNEVI_PROBE_LOG and answers it with its default button, and it can end a run that started well.
 // At the end it logs the size of the file named by TORNEVI_PROBE_FILE as the program sees it.
+// In-process tests make one themselves and read what it saw from messages().
 class MessageProbe : public QObject
 {
     Q_OBJECT
 public:
     explicit MessageProbe(QObject *parent = nullptr);
+
+    // Every box seen so far: "caption|text|icon=..|buttons=..|default=..".
+    QStringList messages() const { return m_messages; }
+    void clear() { m_messages.clear(); }
+    // The button the next boxes are answered with; by default, each box's default button.
+    void answerWith(QMessageBox::StandardButton button) { m_answer = button; }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -23,6 +31,8 @@ private:
     void mainWindowShown(QWidget *window);
     QString state() const;
     QFile m_log;
+    QStringList m_messages;
+    QMessageBox::StandardButton m_answer = QMessageBox::NoButton;
     QPointer<QWidget> m_main;
     bool m_seenMain = false;
 };
