@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QLibraryInfo>
 #include <QMessageBox>
+#include <QSessionManager>
 #include <QTranslator>
 
 #include <exception>
@@ -21,6 +22,8 @@ TorneviApplication::TorneviApplication(int &argc, char **argv) : QApplication(ar
     setApplicationDisplayName(QString());
     loadTranslations();
     Tahoma::ensureLoaded();
+    // The session manager's notice of the end of the session (on Windows, the session-end message).
+    connect(this, &QGuiApplication::commitDataRequest, this, [this](QSessionManager &) { endSession(); });
     // Handlers that guard their own work report through the same box as notify() below.
     ErrorReport::setHandler([this](const QString &message) { showError(message); });
 }
@@ -56,8 +59,9 @@ QString TorneviApplication::titleFromPath(const QString &executablePath)
 
 void TorneviApplication::loadTranslations()
 {
+    // Standard buttons (Yes, No) speak the user's language, as the platform's own boxes do.
     auto *qt = new QTranslator(this);
-    if (qt->load(QLocale(QLocale::Hungarian, QLocale::Hungary), QStringLiteral("qtbase"), QStringLiteral("_"),
+    if (qt->load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
                  QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         installTranslator(qt);
 }
@@ -86,8 +90,15 @@ void TorneviApplication::showError(const QString &message)
 void TorneviApplication::requestEnd()
 {
     m_endRequested = true;
+    emit endRequested();
     if (m_inMainLoop)
         postEnd();
+}
+
+void TorneviApplication::endSession()
+{
+    m_sessionEnding = true;
+    requestEnd();
 }
 
 void TorneviApplication::postEnd()

@@ -31,9 +31,17 @@ public:
     void requestEnd();
     bool isEndRequested() const { return m_endRequested; }
 
+    // The desktop session is ending (log-off, shutdown): the program ends at once, asking nothing
+    // and leaving everything as it is.
+    void endSession();
+    bool isSessionEnding() const { return m_sessionEnding; }
+
     int run();   // the main event loop
 
     bool notify(QObject *receiver, QEvent *event) override;
+
+signals:
+    void endRequested();
 
 protected:
     bool event(QEvent *event) override;
@@ -46,4 +54,5 @@ private:
     bool m_endRequested = false;
     bool m_endPosted = false;
     bool m_inMainLoop = false;
+    bool m_sessionEnding = false;
 };

@@ -10,7 +10,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QIcon>
+#include <QCloseEvent>
 #include <QLayout>
+#include <QMessageBox>
 #include <QPushButton>
 
 namespace {
@@ -21,6 +23,8 @@ QIcon programIcon()
         icon.addFile(QStringLiteral(":/icons/mainicon_%1.png").arg(size), QSize(size, size));
     return icon;
 }
+
+const QString ExitStatusText = QStringLiteral("Program használatásan befejezése ?");
 
 // What the user reads when a start-up step fails; the store's own message is not shown.
 QString startupMessage(PoemStore::Step step)
@@ -47,6 +51,7 @@ TForm1::TForm1(QWidget *parent)
     setupWindow();
     applyFonts();
     bindViews();
+    connectMenu();
 }
 
 TForm1::~TForm1() = default;
@@ -75,23 +80,33 @@ void TForm1::bindViews()
     ui->DBGrid1->setQuery(m_store->query());
     connect(ui->DBGrid1, &DbGrid::doubleClicked, this, &TForm1::DBGrid1DblClick);
     ui->TabSheet2->setQuery(m_store->query());
-    connect(ui->TabSheet2, &SearchPage::listPageWanted, this, [this] { selectPage(ListPageIndex); });
+    connect(ui->TabSheet2, &SearchPage::listPageWanted, this, &TForm1::Lexikon1Click);
 }
 
-// Focus on the page being left goes to the first control in tab order of the page that comes to
-// the front, or to that page itself when it has none; focus anywhere else stays where it is.
+void TForm1::connectMenu()
+{
+    connect(ui->Lexikon1, &QAction::triggered, this, &TForm1::Lexikon1Click);
+    connect(ui->Keress1, &QAction::triggered, this, &TForm1::Keress1Click);
+    connect(ui->Bemutatkozs1, &QAction::triggered, this, &TForm1::Bemutatkozs1Click);
+    connect(ui->Kilps1, &QAction::triggered, this, &TForm1::Kilps1Click);
+    // However a page comes to the front (menu, tab, Ctrl+Tab, a search), the focus follows one rule.
+    connect(ui->PageControl1, &QTabWidget::currentChanged, this, &TForm1::focusFirstControlOfPage);
+}
+
 void TForm1::selectPage(int index)
 {
-    QTabWidget *pages = ui->PageControl1;
-    QWidget *leaving = pages->currentWidget();
-    if (index == pages->currentIndex() || !pages->widget(index))
-        return;
+    ui->PageControl1->setCurrentIndex(index);
+}
+
+// The page control has already taken focus that was on the page left into the new page; there
+// it goes to the first control in tab order, or to the page itself when it has none. Focus
+// anywhere else (the row of tabs) stays where it is.
+void TForm1::focusFirstControlOfPage()
+{
+    QWidget *page = ui->PageControl1->currentWidget();
     const QWidget *focus = QApplication::focusWidget();
-    const bool focusLeaves = focus && leaving && leaving->isAncestorOf(focus);
-    pages->setCurrentIndex(index);
-    if (!focusLeaves)
+    if (!page || !focus || (focus != page && !page->isAncestorOf(focus)))
         return;
-    QWidget *page = pages->currentWidget();
     for (QWidget *w = page->nextInFocusChain(); w != page; w = w->nextInFocusChain()) {
         if (page->isAncestorOf(w) && (w->focusPolicy() & Qt::TabFocus) && w->isEnabled() && w->isVisibleTo(page)) {
             w->setFocus(Qt::TabFocusReason);
@@ -99,6 +114,73 @@ void TForm1::selectPage(int index)
         }
     }
     page->setFocus(Qt::OtherFocusReason);
+}
+
+void TForm1::Lexikon1Click()
+{
+    selectPage(ListPageIndex);
+}
+
+void TForm1::Keress1Click()
+{
+    selectPage(SearchPageIndex);
+}
+
+void TForm1::Bemutatkozs1Click()
+{
+    selectPage(AboutPageIndex);
+}
+
+bool TForm1::confirmExit()
+{
+    QMessageBox question(QMessageBox::NoIcon, QStringLiteral("Figyelem:"),
+                         QStringLiteral("Biztosan be kívánja fejezni a program használatát ?"),
+                         QMessageBox::Yes | QMessageBox::No, this);
+    question.setDefaultButton(QMessageBox::Yes);
+    return question.exec() == QMessageBox::Yes;
+}
+
+void TForm1::Kilps1Click()
+{
+    // The detail window is modal: while it is up, nothing here may start.
+    if (QApplication::activeModalWidget())
+        return;
+    ui->StatusBar1->setPanelText(0, ExitStatusText);
+    if (confirmExit()) {
+        m_store->close();
+        // Ending this way runs no close handler, so the question is not asked again.
+        if (TorneviApplication *app = TorneviApplication::instance())
+            app->requestEnd();
+    }
+    ui->StatusBar1->setPanelText(0, QString());
+}
+
+void TForm1::closeEvent(QCloseEvent *event)
+{
+    FormClose(event);
+}
+
+void TForm1::FormClose(QCloseEvent *event)
+{
+    TorneviApplication *app = TorneviApplication::instance();
+    // At the end of the desktop session the program goes at once and leaves everything as it is.
+    if (app && app->isSessionEnding())
+        return;
+    if (QApplication::activeModalWidget()) {
+        event->ignore();
+        return;
+    }
+    ui->StatusBar1->setPanelText(0, ExitStatusText);
+    const bool yes = confirmExit();
+    ui->StatusBar1->setPanelText(0, QString());
+    if (!yes) {
+        event->ignore();
+        return;
+    }
+    m_store->close();
+    // The main window is closing: that ends the program.
+    if (app)
+        app->requestEnd();
 }
 
 PoemQuery *TForm1::query() const

@@ -37,14 +37,23 @@ public:
 
     void FormShow();
     void DBGrid1DblClick();
+    void Lexikon1Click();
+    void Keress1Click();
+    void Bemutatkozs1Click();
+    void Kilps1Click();
+    void FormClose(QCloseEvent *event);
 
 protected:
     void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     void setupWindow();
     void applyFonts();
     void bindViews();
+    void connectMenu();
+    void focusFirstControlOfPage();
+    bool confirmExit();
     void startupStep(PoemStore::Step step);
     void startupFailure(const QString &message);
 

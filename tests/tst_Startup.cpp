@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -30,6 +31,8 @@ private slots:
     void faults();
     void normalStartWritesIntoWorkingDirectory();
     void workingCopyRemovedBeforeExit();
+    void windowManagerCloseAsks_data();
+    void windowManagerCloseAsks();
     void renamedExecutableNamesItsMessages();
     void removedWorkingDirectoryWritesNothingElsewhere();
 
@@ -51,6 +54,7 @@ const QString Err1 = QStringLiteral("Hiba történt - 1 !");
 const QString Err2 = QStringLiteral("Hiba történt - 2 !");
 const QString NoFile = QStringLiteral("Nem található az adatállomány !");
 const QString NoOpen = QStringLiteral("Adatállomány nem nyitható meg !");
+const QString ExitQuestion = QStringLiteral("Figyelem:|Biztosan be kívánja fejezni a program használatát ?|icon=0|");
 const QString NoQuery = QStringLiteral("Lekérdezés nem hajtható végre !");
 
 // Exit code of a child whose set-up could not make its private mount.
@@ -283,8 +287,63 @@ void tst_Startup::workingCopyRemovedBeforeExit()
     const Run run = start(QStringLiteral(TORNEVI_EXE), dir.path(), QStringLiteral("remove-and-close:") + copy);
     QVERIFY(run.finished);
     QCOMPARE(run.exitCode, 0);
-    QCOMPARE(run.messages, QStringList());
+    // The exit question, answered Yes, and no message about the missing copy.
+    QCOMPARE(run.messages.size(), 1);
+    QVERIFY2(run.messages.constFirst().startsWith(ExitQuestion), qPrintable(run.messages.constFirst()));
     QVERIFY(!QFile::exists(copy));
+}
+
+void tst_Startup::windowManagerCloseAsks_data()
+{
+    QTest::addColumn<QString>("answer");
+    QTest::newRow("Yes ends the program and removes the copy") << "Yes";
+    QTest::newRow("No keeps it running with the copy") << "No";
+}
+
+// The close box as a window manager delivers it (WM_DELETE_WINDOW), to the unchanged program.
+void tst_Startup::windowManagerCloseAsks()
+{
+    QFETCH(QString, answer);
+    if (qEnvironmentVariable("QT_QPA_PLATFORM") != QLatin1String("xcb") || QStandardPaths::findExecutable(QStringLiteral("wmctrl")).isEmpty())
+        QSKIP("needs an X server with a window manager, and wmctrl (the _wm run)");
+    QTemporaryDir dir;
+    QTemporaryDir logDir;
+    const QString log = logDir.filePath(QStringLiteral("probe.log"));
+    const QString copy = dir.filePath(QStringLiteral("Tornevi.db"));
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_PLUGIN_PATH"), QStringLiteral(PROBE_PLUGIN_DIR));
+    env.insert(QStringLiteral("QT_QPA_GENERIC_PLUGINS"), QStringLiteral("messageprobe"));
+    env.insert(QStringLiteral("TORNEVI_PROBE_LOG"), log);
+    env.insert(QStringLiteral("TORNEVI_PROBE_ANSWER"), answer);
+    program.setProcessEnvironment(env);
+    program.setWorkingDirectory(dir.path());
+    program.start(QStringLiteral(TORNEVI_EXE), QStringList());
+    QVERIFY(program.waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(readAll(log).contains("running|"), 20000);
+    QVERIFY(QFile::exists(copy));
+
+    // wmctrl matches titles byte for byte only in ASCII; the caption's opening words are enough.
+    const int rc = QProcess::execute(QStringLiteral("wmctrl"), {QStringLiteral("-c"), QStringLiteral("Tornevi Ubrel")});
+    QCOMPARE(rc, 0);
+    QTRY_VERIFY_WITH_TIMEOUT(readAll(log).contains("message|"), 10000);
+    if (answer == QLatin1String("Yes")) {
+        // It may have ended while the log was being watched already.
+        if (program.state() != QProcess::NotRunning)
+            QVERIFY(program.waitForFinished(10000));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), 0);
+        QVERIFY(!QFile::exists(copy));
+    } else {
+        QTest::qWait(500);
+        QCOMPARE(program.state(), QProcess::Running);
+        QVERIFY(QFile::exists(copy));
+        program.kill();
+        program.waitForFinished();
+    }
+    const QString messages = QString::fromUtf8(readAll(log));
+    QCOMPARE(messages.count(QLatin1String("message|")), 1);
+    QVERIFY2(messages.contains(QLatin1String("message|") + ExitQuestion), qPrintable(messages));
 }
 
 void tst_Startup::renamedExecutableNamesItsMessages()

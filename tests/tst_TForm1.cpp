@@ -5,6 +5,7 @@
 #include "FixtureDb.h"
 #include "PoemQuery.h"
 #include "ProgramWindows.h"
+#include "SqliteConnection.h"
 #include "StatusBar.h"
 #include "TorneviApplication.h"
 #include "DbGrid.h"
@@ -19,6 +20,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTextDocument>
 #include <QTabBar>
 #include <QTabWidget>
@@ -47,7 +49,13 @@ private slots:
     void doubleClickOpensTheRowsPoem();
     void listFollowsTheNavigator();
     void framesAreCentredInTheWorkArea();
+    void pageSwitching_data();
+    void pageSwitching();
+    void exitFlows_data();
+    void exitFlows();
+    void noExitWhileTheDetailWindowIsOpen();
     void screenshotOfTheListPage();
+    void sessionEndEndsAtOnce();   // last: the application stays in its ending state
 
 private:
     // Answers the next message box and returns its text, icon and caption.
@@ -381,6 +389,194 @@ void tst_TForm1::listFollowsTheNavigator()
     // Each step: the query's position, then the record the grid's indicator stands on.
     QCOMPARE(rows, (QList<int>{2, 2, 3, 3, 89, 89, 88, 88, 1, 1}));
     QCOMPARE(grid->topRow(), 1);
+}
+
+void tst_TForm1::pageSwitching_data()
+{
+    QTest::addColumn<int>("startPage");
+    QTest::addColumn<QString>("focusBefore");   // object name, "tabs" for the row of tabs
+    QTest::addColumn<QString>("how");           // a menu item's name, or "Ctrl+Tab" / "Ctrl+Shift+Tab"
+    QTest::addColumn<int>("page");
+    QTest::addColumn<QString>("focusAfter");    // object name, "tabs", or a page's name
+
+    QTest::newRow("menu from the tabs: focus stays") << 0 << "tabs" << "Keress1" << 1 << "tabs";
+    QTest::newRow("menu from the grid: first control of the search page") << 0 << "DBGrid1" << "Keress1" << 1 << "Edit1";
+    QTest::newRow("menu from a later control: still the first one") << 1 << "BitBtn2" << "Lexikon1" << 0 << "DBGrid1";
+    QTest::newRow("menu to a page without controls: the page itself") << 1 << "BitBtn1" << "Bemutatkozs1" << 2 << "TabSheet3";
+    QTest::newRow("menu to the page in front changes nothing") << 1 << "BitBtn2" << "Keress1" << 1 << "BitBtn2";
+    QTest::newRow("Ctrl+Tab from the grid") << 0 << "DBGrid1" << "Ctrl+Tab" << 1 << "Edit1";
+    QTest::newRow("Ctrl+Tab wraps to the first page") << 2 << "TabSheet3" << "Ctrl+Tab" << 0 << "DBGrid1";
+    QTest::newRow("Ctrl+Shift+Tab wraps to the last page") << 0 << "DBGrid1" << "Ctrl+Shift+Tab" << 2 << "TabSheet3";
+    QTest::newRow("Ctrl+Tab on the tabs") << 0 << "tabs" << "Ctrl+Tab" << 1 << "tabs";
+}
+
+void tst_TForm1::pageSwitching()
+{
+    QFETCH(int, startPage);
+    QFETCH(QString, focusBefore);
+    QFETCH(QString, how);
+    QFETCH(int, page);
+    QFETCH(QString, focusAfter);
+    auto *pages = m_form->findChild<QTabWidget *>(QStringLiteral("PageControl1"));
+    const auto widget = [&](const QString &name) -> QWidget * {
+        return name == QLatin1String("tabs") ? pages->findChild<QTabBar *>() : m_form->findChild<QWidget *>(name);
+    };
+    m_form->show();
+    PoemQuery *query = m_form->query();
+    query->first();
+    query->setRecNo(5);
+    // Offscreen, activation stays with the hidden detail window until asked for.
+    m_form->activateWindow();
+    QTRY_COMPARE(QApplication::activeWindow(), m_form);
+    pages->setCurrentIndex(startPage);
+    widget(focusBefore)->setFocus(Qt::OtherFocusReason);
+    QCOMPARE(QApplication::focusWidget(), widget(focusBefore));
+
+    if (how.startsWith(QLatin1String("Ctrl")))
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab,
+                        how.contains(QLatin1String("Shift")) ? Qt::ControlModifier | Qt::ShiftModifier
+                                                              : Qt::ControlModifier);
+    else
+        m_form->findChild<QAction *>(how)->trigger();
+
+    QCOMPARE(pages->currentIndex(), page);
+    QCOMPARE(QApplication::focusWidget(), widget(focusAfter));
+    QCOMPARE(query->recNo(), 5);   // switching pages moves no record
+}
+
+namespace {
+struct ExitQuestion
+{
+    int asked = 0;
+    QString panelWhileAsked;
+    QString caption, text, buttons, defaultButton;
+    QMessageBox::Icon icon = QMessageBox::Information;
+    bool ownedByMainWindow = false;
+};
+
+// Answers every message box that comes up with `answer`, noting what it showed.
+void answerQuestions(ExitQuestion *seen, QMessageBox::StandardButton answer, TForm1 *form, QObject *context)
+{
+    QTimer::singleShot(0, context, [=] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box)
+            return answerQuestions(seen, answer, form, context);
+        ++seen->asked;
+        seen->panelWhileAsked = form->findChild<StatusBar *>(QStringLiteral("StatusBar1"))->panelText(0);
+        seen->caption = box->windowTitle();
+        seen->text = box->text();
+        seen->icon = box->icon();
+        QStringList buttons;
+        for (QAbstractButton *b : box->buttons())
+            buttons << QString::number(int(box->standardButton(b)), 16);
+        seen->buttons = buttons.join(QLatin1Char(','));
+        seen->defaultButton = QString::number(int(box->standardButton(box->defaultButton())), 16);
+        seen->ownedByMainWindow = box->parentWidget() == form;
+        box->button(answer)->click();
+    });
+}
+} // namespace
+
+void tst_TForm1::exitFlows_data()
+{
+    QTest::addColumn<QString>("flow");   // "menu" (Kilépés) or "close" (the close box)
+    QTest::addColumn<bool>("yes");
+    QTest::addColumn<bool>("copyGoneBefore");
+
+    QTest::newRow("Kilépés, No") << "menu" << false << false;
+    QTest::newRow("Kilépés, Yes") << "menu" << true << false;
+    QTest::newRow("Kilépés, Yes, copy already gone") << "menu" << true << true;
+    QTest::newRow("close box, No") << "close" << false << false;
+    QTest::newRow("close box, Yes") << "close" << true << false;
+    QTest::newRow("close box, Yes, copy already gone") << "close" << true << true;
+}
+
+// Each case runs on windows of its own, started in a directory of its own.
+void tst_TForm1::exitFlows()
+{
+    QFETCH(QString, flow);
+    QFETCH(bool, yes);
+    QFETCH(bool, copyGoneBefore);
+    QTemporaryDir dir;
+    QDir::setCurrent(dir.path());
+    ProgramWindows windows;
+    TForm1 &form = windows.form1();
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QDir::setCurrent(m_dir.path());   // the copy lives where the program started, wherever we are now
+    const QString copy = dir.filePath(QStringLiteral("Tornevi.db"));
+    QVERIFY(QFile::exists(copy));
+    if (copyGoneBefore)
+        QVERIFY(QFile::remove(copy));
+    auto *pages = form.findChild<QTabWidget *>(QStringLiteral("PageControl1"));
+    pages->setCurrentIndex(1);
+    form.query()->setRecNo(7);
+
+    QSignalSpy ends(TorneviApplication::instance(), &TorneviApplication::endRequested);
+    QSignalSpy queryStates(form.query(), &PoemQuery::stateChanged);
+    ExitQuestion seen;
+    answerQuestions(&seen, yes ? QMessageBox::Yes : QMessageBox::No, &form, &form);
+    if (flow == QLatin1String("menu"))
+        form.findChild<QAction *>(QStringLiteral("Kilps1"))->trigger();
+    else
+        QCOMPARE(form.close(), yes);
+
+    QCOMPARE(seen.asked, 1);
+    QCOMPARE(seen.panelWhileAsked, QStringLiteral("Program használatásan befejezése ?"));
+    QCOMPARE(seen.caption, QStringLiteral("Figyelem:"));
+    QCOMPARE(seen.text, QStringLiteral("Biztosan be kívánja fejezni a program használatát ?"));
+    QCOMPARE(seen.icon, QMessageBox::NoIcon);
+    QCOMPARE(seen.buttons, QStringLiteral("%1,%2").arg(int(QMessageBox::Yes), 0, 16).arg(int(QMessageBox::No), 0, 16));
+    QCOMPARE(seen.defaultButton, QString::number(int(QMessageBox::Yes), 16));
+    QVERIFY(seen.ownedByMainWindow);
+    QCOMPARE(form.findChild<StatusBar *>(QStringLiteral("StatusBar1"))->panelText(0), QString());
+
+    if (yes) {
+        QVERIFY(!form.query()->isOpen());
+        QCOMPARE(queryStates.count(), 1);
+        QVERIFY(!form.connection()->isOpen());
+        QVERIFY(!QFile::exists(copy));
+        QCOMPARE(ends.count(), 1);
+    } else {
+        QVERIFY(form.query()->isOpen());
+        QCOMPARE(form.query()->recNo(), 7);
+        QCOMPARE(pages->currentIndex(), 1);
+        QVERIFY(form.connection()->isOpen());
+        QVERIFY(QFile::exists(copy));
+        QCOMPARE(ends.count(), 0);
+        QVERIFY(form.isVisible());
+    }
+    // No second question, whatever comes after.
+    QTest::qWait(50);
+    QCOMPARE(seen.asked, 1);
+}
+
+void tst_TForm1::noExitWhileTheDetailWindowIsOpen()
+{
+    QSignalSpy ends(TorneviApplication::instance(), &TorneviApplication::endRequested);
+    int questions = -1;
+    whileDetailWindowIsOpen(m_form2, [&] {
+        m_form->findChild<QAction *>(QStringLiteral("Kilps1"))->trigger();
+        const bool closed = m_form->close();
+        questions = closed ? 100 : m_form->findChildren<QMessageBox *>().size();
+    });
+    m_form->DBGrid1DblClick();
+    QCOMPARE(questions, 0);
+    QVERIFY(m_form->isVisible());
+    QVERIFY(m_form->query()->isOpen());
+    QCOMPARE(ends.count(), 0);
+}
+
+// Logging off or shutting down: the program goes at once, asks nothing and leaves the copy.
+void tst_TForm1::sessionEndEndsAtOnce()
+{
+    QSignalSpy ends(TorneviApplication::instance(), &TorneviApplication::endRequested);
+    TorneviApplication::instance()->endSession();
+    QCOMPARE(ends.count(), 1);
+    QVERIFY(m_form->close());
+    QVERIFY(m_form->findChildren<QMessageBox *>().isEmpty());
+    QVERIFY(QFile::exists(m_dir.filePath(QStringLiteral("Tornevi.db"))));
+    QVERIFY(m_form->query()->isOpen());
 }
 
 // Looked at by hand: build/<preset>/test-output/list-page.png (on a real X server only).

@@ -353,12 +353,16 @@ void DbGrid::keyPressEvent(QKeyEvent *event)
     }
     switch (event->key()) {
     case Qt::Key_Tab:
-        if (!(event->modifiers() & Qt::ShiftModifier)) {
+    case Qt::Key_Backtab:
+        // Ctrl+Tab belongs to the page control around the grid.
+        if (control) {
+            event->ignore();
+            return;
+        }
+        if (event->key() == Qt::Key_Tab && !(event->modifiers() & Qt::ShiftModifier)) {
             moveBy(1);
             break;
         }
-        Q_FALLTHROUGH();
-    case Qt::Key_Backtab:
         moveBy(-1);
         break;
     case Qt::Key_Down:

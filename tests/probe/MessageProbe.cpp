@@ -17,6 +17,8 @@ MessageProbe::MessageProbe(QObject *parent) : QObject(parent)
     m_log.setFileName(qEnvironmentVariable("TORNEVI_PROBE_LOG"));
     if (!m_log.fileName().isEmpty())
         m_log.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered);
+    if (qEnvironmentVariable("TORNEVI_PROBE_ANSWER") == QLatin1String("No"))
+        m_answer = QMessageBox::No;
     qApp->installEventFilter(this);
     log(QStringLiteral("start"));
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
