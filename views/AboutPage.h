@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QWidget>
+
+#include <memory>
+
+namespace Ui {
+class AboutPage;
+}
+
+// The "Bemutatkozás" page: the collection's title, the maker's lines and five links that the
+// desktop opens with the user's own mail program or browser.
+class AboutPage : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit AboutPage(QWidget *parent = nullptr);
+    ~AboutPage() override;
+
+    // Each hands its one fixed address to the desktop and returns at once; what the desktop
+    // makes of it is the desktop's business.
+    void Label5Click();
+    void Label6Click();
+    void Label7Click();
+    void Label8Click();
+    void Label9Click();
+
+private:
+    void applyFonts();
+    void applyColours();
+    void connectLinks();
+
+    std::unique_ptr<Ui::AboutPage> ui;
+};
