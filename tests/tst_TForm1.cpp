@@ -41,6 +41,8 @@ private slots:
     void pagesAndStatusBar_data();
     void pagesAndStatusBar();
     void startupShowsTheListWithEveryPoem();
+    void pageSwitching_data();
+    void pageSwitching();
     void listGridIsBoundToTheTitles();
     void errorsAHandlerLetsThroughAreReported_data();
     void errorsAHandlerLetsThroughAreReported();
@@ -49,8 +51,6 @@ private slots:
     void doubleClickOpensTheRowsPoem();
     void listFollowsTheNavigator();
     void framesAreCentredInTheWorkArea();
-    void pageSwitching_data();
-    void pageSwitching();
     void exitFlows_data();
     void exitFlows();
     void noExitWhileTheDetailWindowIsOpen();
