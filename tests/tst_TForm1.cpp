@@ -29,6 +29,14 @@
 #include <QTest>
 #include <QTimer>
 
+namespace {
+// Wayland lets no client place its own windows: there the compositor centres them, or not.
+bool placesItsOwnWindows()
+{
+    return QGuiApplication::platformName() != QLatin1String("wayland");
+}
+} // namespace
+
 // The main window as the user first meets it, the default error report and the wait pointer.
 class tst_TForm1 : public QObject
 {
@@ -115,10 +123,12 @@ void tst_TForm1::windowSettings()
     QVERIFY(!f.windowIcon().isNull());
     QCOMPARE(f.windowIcon().availableSizes().size(), 6);
 
-    const QRect area = f.screen()->availableGeometry();
-    const QRect frame = f.frameGeometry();
-    QVERIFY(frame.left() >= area.left() && frame.top() >= area.top());
-    QVERIFY(qAbs((frame.center() - area.center()).x()) <= 1);
+    if (placesItsOwnWindows()) {
+        const QRect area = f.screen()->availableGeometry();
+        const QRect frame = f.frameGeometry();
+        QVERIFY(frame.left() >= area.left() && frame.top() >= area.top());
+        QVERIFY(qAbs((frame.center() - area.center()).x()) <= 1);
+    }
 }
 
 namespace {
@@ -360,7 +370,8 @@ void tst_TForm1::doubleClickOpensTheRowsPoem()
     QVERIFY(!photoEnabled);
     QVERIFY(!readerEnabled);
     const QRect area = m_form2->screen()->availableGeometry();
-    QVERIFY2(qAbs(frame.center().x() - area.center().x()) <= 1, "not centred at this showing");
+    if (placesItsOwnWindows())
+        QVERIFY2(qAbs(frame.center().x() - area.center().x()) <= 1, "not centred at this showing");
     // Moved away between showings: the next showing is centred again (the data rows repeat it).
     m_form2->move(area.topLeft());
 }
