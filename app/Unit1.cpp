@@ -1,6 +1,8 @@
 #include "Unit1.h"
 
 #include "PoemQuery.h"
+#include "RegionalClock.h"
+#include "StatusBar.h"
 #include "Tahoma.h"
 #include "TorneviApplication.h"
 #include "Unit2.h"
@@ -11,6 +13,7 @@
 #include <QIcon>
 #include <QLayout>
 #include <QPushButton>
+#include <QTimer>
 
 namespace {
 QIcon programIcon()
@@ -46,6 +49,7 @@ TForm1::TForm1(QWidget *parent)
     setupWindow();
     applyFonts();
     bindViews();
+    startClock();
 }
 
 TForm1::~TForm1() = default;
@@ -73,6 +77,22 @@ void TForm1::bindViews()
 {
     ui->DBGrid1->setQuery(m_store->query());
     connect(ui->DBGrid1, &DbGrid::doubleClicked, this, &TForm1::DBGrid1DblClick);
+}
+
+// Armed with the window; panel 1 stays empty until the first tick, a second later.
+void TForm1::startClock()
+{
+    m_clock = new RegionalClock(this);
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(1000);
+    connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
+    Timer1->start();
+}
+
+void TForm1::Timer1Timer()
+{
+    ui->StatusBar1->setPanelText(1, m_clock->text());
 }
 
 PoemQuery *TForm1::query() const
