@@ -35,9 +35,14 @@ void ApplicationHint::followMenuBar(QMenuBar *menuBar)
 
 // Disabled controls and labels count; widgetAt passes over only what is transparent to the mouse,
 // and then the control beneath it is the one the pointer acts on.
+QWidget *ApplicationHint::controlAt(const QPoint &globalPos)
+{
+    return QApplication::widgetAt(globalPos);
+}
+
 QWidget *ApplicationHint::controlUnderPointer()
 {
-    return QApplication::widgetAt(QCursor::pos());
+    return controlAt(QCursor::pos());
 }
 
 // While a drop-down is open with nothing in it highlighted, its top-level item still is.
@@ -97,7 +102,7 @@ void ApplicationHint::idle()
 
 void ApplicationHint::followPointer(const QPoint &pos)
 {
-    QWidget *control = QApplication::widgetAt(pos);
+    QWidget *control = controlAt(pos);
     if (control == m_control)
         return;
     m_control = control;

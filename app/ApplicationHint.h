@@ -43,6 +43,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    static QWidget *controlAt(const QPoint &globalPos);
     static QWidget *controlUnderPointer();
     QAction *highlightedMenuItem(bool *open) const;
     static QString itemHint(const QAction *item);

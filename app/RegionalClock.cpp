@@ -32,7 +32,6 @@ RegionalClock::~RegionalClock()
 void RegionalClock::setTimeSource(TimeSource source)
 {
     m_now = std::move(source);
-    rereadFormats();
 }
 
 void RegionalClock::setLocaleSource(LocaleSource source)

@@ -24,8 +24,8 @@ public:
     explicit RegionalClock(QObject *parent = nullptr);
     ~RegionalClock() override;
 
-    // Both re-read the formats at once.
     void setTimeSource(TimeSource source);
+    // Takes the formats from the new source at once.
     void setLocaleSource(LocaleSource source);
 
     // The user changed the regional settings: the next text uses the new formats.

@@ -18,6 +18,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QSizeGrip>
@@ -113,6 +114,15 @@ QDateTime at(int y, int mo, int d, int h, int mi, int s, int ms)
 
 const QLocale Hungarian(QLocale::Hungarian, QLocale::Hungary);
 const QLocale English(QLocale::English, QLocale::UnitedStates);
+
+// Gives the clock back its real time and locale however the test ends.
+auto restoredAtExit(RegionalClock *clock)
+{
+    return qScopeGuard([clock] {
+        clock->setLocaleSource([] { return QLocale::system(); });
+        clock->setTimeSource([] { return QDateTime::currentDateTime(); });
+    });
+}
 } // namespace
 
 void tst_StatusBar::initTestCase()
@@ -493,6 +503,7 @@ void tst_StatusBar::changedFormatsApplyAtTheNextTick()
 {
     QLocale regional = Hungarian;
     RegionalClock *clock = m_form->clock();
+    const auto restore = restoredAtExit(clock);
     clock->setTimeSource([] { return at(2024, 3, 5, 14, 7, 9, 0); });
     clock->setLocaleSource([&regional] { return regional; });
     QSignalSpy ticks(timer1(), &QTimer::timeout);
@@ -508,29 +519,27 @@ void tst_StatusBar::changedFormatsApplyAtTheNextTick()
     QCOMPARE(statusBar()->panelText(1), QStringLiteral("2024. 03. 05. 14:07:09"));
     QVERIFY(ticks.wait(3000));
     QCOMPARE(statusBar()->panelText(1), QStringLiteral("3/5/24 2:07:09 PM"));
-
-    clock->setLocaleSource([] { return QLocale::system(); });
-    clock->setTimeSource([] { return QDateTime::currentDateTime(); });
 }
 
 void tst_StatusBar::clockTicksWhileAMessageBoxIsOpen()
 {
     int second = 0;
     RegionalClock *clock = m_form->clock();
+    const auto restore = restoredAtExit(clock);
     clock->setLocaleSource([] { return Hungarian; });
     clock->setTimeSource([&second] { return at(2024, 3, 5, 10, 0, second++, 0); });
     QStringList seen;
-    QTimer::singleShot(0, this, [&] {
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        QVERIFY(box);
+    bool boxOpen = false;
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Figyelem:"), QStringLiteral("..."), QMessageBox::Ok, m_form);
+    QTimer::singleShot(0, &box, [&] {
+        boxOpen = box.isVisible() && QApplication::activeModalWidget() == &box;
         QSignalSpy ticks(timer1(), &QTimer::timeout);
         for (int i = 0; i < 2 && ticks.wait(3000); ++i)
             seen << statusBar()->panelText(1);
-        box->accept();
+        box.accept();
     });
-    QMessageBox::information(m_form, QStringLiteral("Figyelem:"), QStringLiteral("..."));
-    clock->setLocaleSource([] { return QLocale::system(); });
-    clock->setTimeSource([] { return QDateTime::currentDateTime(); });
+    box.exec();
+    QVERIFY(boxOpen);
     QCOMPARE(seen.size(), 2);
     QVERIFY(seen.at(0).startsWith(QLatin1String("2024. 03. 05. 10:00:")));
     QVERIFY(seen.at(0) != seen.at(1));
