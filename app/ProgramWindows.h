@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ApplicationHint.h"
 #include "DbWaitCursor.h"
 #include "Unit1.h"
 #include "Unit2.h"
@@ -14,6 +15,7 @@ public:
 
     TForm1 &form1() { return m_form1; }
     TForm2 &form2() { return m_form2; }
+    ApplicationHint &hint() { return m_hint; }
 
     // Shows the main window, which runs the start-up sequence, then runs the event loop.
     int run();
@@ -22,4 +24,5 @@ private:
     DbWaitCursor m_waitCursor;
     TForm1 m_form1;
     TForm2 m_form2;
+    ApplicationHint m_hint;
 };

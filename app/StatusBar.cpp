@@ -1,5 +1,6 @@
 #include "StatusBar.h"
 
+#include <QApplication>
 #include <QPainter>
 #include <qdrawutil.h>
 #include <QStyleOptionFrame>
@@ -8,6 +9,10 @@ StatusBar::StatusBar(QWidget *parent) : QWidget(parent)
 {
     setAutoFillBackground(true);
     setBackgroundRole(QPalette::Button);
+    // The system's status-bar font, not the window's Tahoma: fully resolved, so it is not inherited over.
+    QFont font = QApplication::font("QStatusBar");
+    font.setResolveMask(QFont::AllPropertiesResolved);
+    setFont(font);
 }
 
 QString StatusBar::panelText(int panel) const

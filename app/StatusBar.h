@@ -14,7 +14,10 @@ public:
     explicit StatusBar(QWidget *parent = nullptr);
 
     QString panelText(int panel) const;
+    // Replaces the panel's text at once; the empty text clears it.
     void setPanelText(int panel, const QString &text);
+    // Panel 0 follows the application hint.
+    void showApplicationHint(const QString &text) { setPanelText(0, text); }
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -1,6 +1,8 @@
 #include "Unit1.h"
 
 #include "PoemQuery.h"
+#include "RegionalClock.h"
+#include "StatusBar.h"
 #include "Tahoma.h"
 #include "TorneviApplication.h"
 #include "Unit2.h"
@@ -14,6 +16,7 @@
 #include <QLayout>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTimer>
 
 namespace {
 QIcon programIcon()
@@ -52,6 +55,7 @@ TForm1::TForm1(QWidget *parent)
     applyFonts();
     bindViews();
     connectMenu();
+    startClock();
 }
 
 TForm1::~TForm1() = default;
@@ -181,6 +185,22 @@ void TForm1::FormClose(QCloseEvent *event)
     // The main window is closing: that ends the program.
     if (app)
         app->requestEnd();
+}
+
+// Armed with the window; panel 1 stays empty until the first tick, a second later.
+void TForm1::startClock()
+{
+    m_clock = new RegionalClock(this);
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(1000);
+    connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
+    Timer1->start();
+}
+
+void TForm1::Timer1Timer()
+{
+    ui->StatusBar1->setPanelText(1, m_clock->text());
 }
 
 PoemQuery *TForm1::query() const

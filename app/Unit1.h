@@ -7,6 +7,8 @@
 #include <memory>
 
 class PoemQuery;
+class QTimer;
+class RegionalClock;
 class SqliteConnection;
 class TForm2;
 
@@ -42,6 +44,10 @@ public:
     void Bemutatkozs1Click();
     void Kilps1Click();
     void FormClose(QCloseEvent *event);
+    void Timer1Timer();
+
+    // The status bar clock's time and regional formats; tests replace them.
+    RegionalClock *clock() const { return m_clock; }
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -56,10 +62,13 @@ private:
     bool confirmExit();
     void startupStep(PoemStore::Step step);
     void startupFailure(const QString &message);
+    void startClock();
 
     std::unique_ptr<Ui::TForm1> ui;
     PoemStore *m_store = nullptr;
     TForm2 *Form2 = nullptr;
+    RegionalClock *m_clock = nullptr;
+    QTimer *Timer1 = nullptr;
     QString v_prdir;
     bool m_shownOnce = false;
 };

@@ -64,7 +64,7 @@ QPushButton *DbNavigator::createButton(const QString &name, Glyph glyph, const Q
     button->setIcon(GlyphStrip::icon(QStringLiteral(":/glyphs/%1.png").arg(QLatin1String(GlyphNames[glyph]))));
     button->setIconSize(GlyphSize);
     button->setProperty("hint", hint);
-    button->setToolTip(hint.section(QLatin1Char('|'), 0, 0));
+    button->setProperty("showHint", true);
     connect(button, &QPushButton::clicked, this, [this, button] { perform(button); });
     if (glyph == PriorGlyph || glyph == NextGlyph)
         button->installEventFilter(this);

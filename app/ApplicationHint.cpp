@@ -1,0 +1,170 @@
+#include "ApplicationHint.h"
+
+#include "Hint.h"
+
+#include <QAbstractEventDispatcher>
+#include <QAction>
+#include <QApplication>
+#include <QCursor>
+#include <QEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QToolTip>
+
+ApplicationHint::ApplicationHint(QObject *parent) : QObject(parent)
+{
+    m_toolTipDelay.setSingleShot(true);
+    connect(&m_toolTipDelay, &QTimer::timeout, this, &ApplicationHint::showToolTip);
+    if (QAbstractEventDispatcher *dispatcher = QAbstractEventDispatcher::instance())
+        connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, &ApplicationHint::idle);
+    if (QCoreApplication *app = QCoreApplication::instance())
+        app->installEventFilter(this);
+}
+
+ApplicationHint::~ApplicationHint()
+{
+    if (QCoreApplication *app = QCoreApplication::instance())
+        app->removeEventFilter(this);
+}
+
+void ApplicationHint::followMenuBar(QMenuBar *menuBar)
+{
+    m_menuBar = menuBar;
+}
+
+// Disabled controls and labels count; widgetAt passes over only what is transparent to the mouse,
+// and then the control beneath it is the one the pointer acts on.
+QWidget *ApplicationHint::controlAt(const QPoint &globalPos)
+{
+    return QApplication::widgetAt(globalPos);
+}
+
+QWidget *ApplicationHint::controlUnderPointer()
+{
+    return controlAt(QCursor::pos());
+}
+
+// While a drop-down is open with nothing in it highlighted, its top-level item still is.
+QAction *ApplicationHint::highlightedMenuItem(bool *open) const
+{
+    QAction *barItem = m_menuBar ? m_menuBar->activeAction() : nullptr;
+    QWidget *popup = QApplication::activePopupWidget();
+    auto *menu = popup ? qobject_cast<QMenu *>(popup) : nullptr;
+    *open = barItem || menu;
+    if (menu && menu->activeAction())
+        return menu->activeAction();
+    return barItem;
+}
+
+QString ApplicationHint::itemHint(const QAction *item)
+{
+    if (!item)
+        return {};
+    const QString own = Hint::of(item);
+    // A top-level item is the menu's own action; the menu carries the hint.
+    return own.isEmpty() ? Hint::of(QMenu::menuInAction(item)) : own;
+}
+
+void ApplicationHint::idle()
+{
+    bool open = false;
+    QAction *item = highlightedMenuItem(&open);
+    if (open) {
+        if (!m_menuOpen || item != m_menuItem) {
+            m_menuOpen = true;
+            m_menuItem = item;
+            setText(Hint::longPart(itemHint(item)));
+        }
+        return;
+    }
+    if (m_menuOpen) {
+        // Closing the menu empties the hint; the control under the pointer counts again only
+        // once the pointer reaches another one.
+        m_menuOpen = false;
+        m_menuItem = nullptr;
+        m_pointerMoved = false;
+        m_control = controlUnderPointer();
+        setText(QString());
+        return;
+    }
+    const bool moved = m_pointerMoved;
+    if (!moved && !QGuiApplication::modalWindow())
+        return;
+    m_pointerMoved = false;
+    // A modal window keeps the pointer's events from the other windows, so there it is asked.
+    const QPoint pos = QCursor::pos();
+    if (!moved && pos == m_pointerPos)
+        return;
+    m_pointerPos = pos;
+    followPointer(pos);
+}
+
+void ApplicationHint::followPointer(const QPoint &pos)
+{
+    QWidget *control = controlAt(pos);
+    if (control == m_control)
+        return;
+    m_control = control;
+    if (control != m_toolTipControl)
+        m_toolTipControl = nullptr;
+    setText(Hint::longPart(Hint::inherited(control)));
+}
+
+void ApplicationHint::setText(const QString &text)
+{
+    if (text == m_text)
+        return;
+    m_text = text;
+    emit changed(m_text);
+}
+
+bool ApplicationHint::eventFilter(QObject *watched, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::MouseMove:
+        // Every move reaches the window first, whatever control it is for.
+        if (watched->isWindowType()) {
+            m_pointerMoved = true;
+            if (static_cast<QMouseEvent *>(event)->buttons() != Qt::NoButton)
+                m_toolTipDelay.stop();
+            else
+                // Moving on while a tooltip shows brings up the next one at once (Qt's own never show).
+                m_toolTipDelay.start(QToolTip::isVisible() ? 0 : ToolTipDelayMs);
+        }
+        break;
+    case QEvent::Enter:
+    case QEvent::Leave:
+        // Also sent when a control appears or goes away under a pointer that stands still.
+        m_pointerMoved = true;
+        break;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+        m_toolTipDelay.stop();
+        break;
+    case QEvent::ToolTip:
+        // Qt's own tooltips never show; the ones the switch allows come from showToolTip().
+        return true;
+    default:
+        break;
+    }
+    return false;
+}
+
+void ApplicationHint::showToolTip()
+{
+    QWidget *control = controlUnderPointer();
+    const QString tip = Hint::toolTipOf(control);
+    if (tip.isEmpty()) {
+        if (m_toolTipControl)
+            QToolTip::hideText();
+        m_toolTipControl = nullptr;
+        return;
+    }
+    // One showing per visit: resting on after it has gone brings it back only on the next visit.
+    if (control == m_toolTipControl)
+        return;
+    m_toolTipControl = control;
+    QToolTip::showText(QCursor::pos(), tip, control, QRect(), ToolTipShowMs);
+}

@@ -1,0 +1,555 @@
+#include "ApplicationHint.h"
+#include "DbGrid.h"
+#include "DbNavigator.h"
+#include "Hint.h"
+#include "PoemQuery.h"
+#include "ProgramWindows.h"
+#include "RegionalClock.h"
+#include "StatusBar.h"
+#include "TorneviApplication.h"
+#include "Unit1.h"
+#include "Unit2.h"
+
+#include <QAction>
+#include <QDir>
+#include <QEventLoop>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScopeGuard>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QSizeGrip>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolTip>
+
+#include <functional>
+
+// The main window's status bar: the hint of what is under the real mouse pointer or highlighted
+// in the menu, the tooltips that the switch allows, and the clock.
+class tst_StatusBar : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void panelsAndFont();
+    void everyHintOfTheProgram_data();
+    void everyHintOfTheProgram();
+    void noOtherObjectCarriesAHint();
+    void pointerGivesHintAndTooltip_data();
+    void pointerGivesHintAndTooltip();
+    void tooltipMovesAtOnceBetweenSwitchedControls();
+    void mainWindowHintsWhileTheDetailWindowIsOpen();
+    void panelWrittenDirectlyStaysUntilTheHintChanges();
+    void menuHighlightGivesHint_data();
+    void menuHighlightGivesHint();
+    void hoveringAMenuItemWithThePointer();
+    void clockText_data();
+    void clockText();
+    void timeZoneIsLeftOut_data();
+    void timeZoneIsLeftOut();
+    void clockIsEmptyUntilTheFirstTick();
+    void changedFormatsApplyAtTheNextTick();
+    void clockTicksWhileAMessageBoxIsOpen();
+
+private:
+    StatusBar *statusBar() const { return m_form->findChild<StatusBar *>(QStringLiteral("StatusBar1")); }
+    QString panel0() const { return statusBar()->panelText(0); }
+    QTimer *timer1() const { return m_form->findChild<QTimer *>(QStringLiteral("Timer1")); }
+    void showPage(int index);
+    void pointAt(QWidget *control);
+    QObject *programObject(const QString &name) const;
+
+    QTemporaryDir m_dir;
+    QString m_savedCwd;
+    std::unique_ptr<ProgramWindows> m_windows;
+    TForm1 *m_form = nullptr;
+    TForm2 *m_form2 = nullptr;
+};
+
+namespace {
+const QString GridHint = QStringLiteral("Dupla klikk: megtekintés.|Dupla klikk: aktuális tétel megtekintése.");
+const QString SearchHint = QStringLiteral("Keresés indítása !");
+
+// The hint follows the pointer when the event loop is about to wait, which QTest::qWait never
+// lets it do: these waits run a real loop.
+void spin(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+bool spinUntil(const std::function<bool()> &done, int timeoutMs = 3000)
+{
+    for (int waited = 0; waited < timeoutMs && !done(); waited += 20)
+        spin(20);
+    return done();
+}
+
+// Runs `inspect` once the modal detail window is up and active, then closes it. A window that
+// becomes active later would hide a tooltip that is already showing.
+void whileDetailWindowIsOpen(TForm2 *form2, std::function<void()> inspect)
+{
+    QTimer::singleShot(0, form2, [form2, inspect] {
+        if (!form2->isVisible() || QApplication::activeModalWidget() != form2)
+            return whileDetailWindowIsOpen(form2, inspect);
+        static_cast<void>(QTest::qWaitForWindowActive(form2));
+        inspect();
+        form2->close();
+    });
+}
+
+QDateTime at(int y, int mo, int d, int h, int mi, int s, int ms)
+{
+    return QDateTime(QDate(y, mo, d), QTime(h, mi, s, ms));
+}
+
+const QLocale Hungarian(QLocale::Hungarian, QLocale::Hungary);
+const QLocale English(QLocale::English, QLocale::UnitedStates);
+
+// Gives the clock back its real time and locale however the test ends.
+auto restoredAtExit(RegionalClock *clock)
+{
+    return qScopeGuard([clock] {
+        clock->setLocaleSource([] { return QLocale::system(); });
+        clock->setTimeSource([] { return QDateTime::currentDateTime(); });
+    });
+}
+} // namespace
+
+void tst_StatusBar::initTestCase()
+{
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        QSKIP("moves the real pointer: runs on Xvfb");
+    m_savedCwd = QDir::currentPath();
+    QDir::setCurrent(m_dir.path());
+    m_windows = std::make_unique<ProgramWindows>();
+    m_form = &m_windows->form1();
+    m_form2 = &m_windows->form2();
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_form));
+    m_form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_form));
+}
+
+void tst_StatusBar::cleanupTestCase()
+{
+    m_windows.reset();
+    QDir::setCurrent(m_savedCwd);
+}
+
+void tst_StatusBar::showPage(int index)
+{
+    m_form->findChild<QTabWidget *>(QStringLiteral("PageControl1"))->setCurrentIndex(index);
+}
+
+void tst_StatusBar::pointAt(QWidget *control)
+{
+    QCursor::setPos(control->mapToGlobal(control->rect().center()));
+}
+
+QObject *tst_StatusBar::programObject(const QString &name) const
+{
+    if (QObject *o = m_form->findChild<QObject *>(name))
+        return o;
+    return m_form2->findChild<QObject *>(name);
+}
+
+void tst_StatusBar::panelsAndFont()
+{
+    StatusBar *bar = statusBar();
+    QVERIFY(bar);
+    QCOMPARE(bar->geometry(), QRect(0, 530, 702, 19));
+    QVERIFY(!bar->findChild<QSizeGrip *>());
+    // The system's status-bar font, which the window's Tahoma does not override.
+    QCOMPARE(bar->font(), QApplication::font("QStatusBar"));
+    QVERIFY(bar->font() != m_form->font());
+    QTimer *timer = timer1();
+    QVERIFY(timer);
+    QCOMPARE(timer->interval(), 1000);
+    QVERIFY(timer->isActive());
+}
+
+void tst_StatusBar::everyHintOfTheProgram_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("hint");
+    QTest::addColumn<bool>("tooltip");
+
+    QTest::newRow("top-level menu item") << "Lehetsgek1" << "Kérem válasszon !" << false;
+    QTest::newRow("menu: Lexikon") << "Lexikon1" << "Adatok megtekintése !" << false;
+    QTest::newRow("menu: Keresés") << "Keress1" << "Adatok keresése !" << false;
+    QTest::newRow("menu: Bemutatkozás") << "Bemutatkozs1" << "Névjegy !" << false;
+    QTest::newRow("menu: Kilépés, as it is spelt") << "Kilps1" << "Program hasznáéatának befejezése !" << false;
+    QTest::newRow("list grid") << "DBGrid1" << GridHint << false;
+    QTest::newRow("search button") << "BitBtn1" << SearchHint << false;
+    QTest::newRow("reset button") << "BitBtn2" << SearchHint << false;
+    QTest::newRow("e-mail link") << "Label5" << "E-mail küldése a készítőnek !" << true;
+    for (const char *label : {"Label6", "Label7", "Label8", "Label9"})
+        QTest::newRow(qPrintable(QStringLiteral("web link %1").arg(QLatin1String(label))))
+            << label << "Cím behívása Internet programba !" << true;
+    QTest::newRow("navigator: first") << "First" << "Első rekord|Első rekord !" << true;
+    QTest::newRow("navigator: prior") << "Prior" << "Előző rekord|Előző rekord !" << true;
+    QTest::newRow("navigator: next") << "Next" << "Következő rekord|Következő rekord !" << true;
+    QTest::newRow("navigator: last") << "Last" << "Utolsó rekord|Utolsó rekord !" << true;
+}
+
+void tst_StatusBar::everyHintOfTheProgram()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, hint);
+    QFETCH(bool, tooltip);
+    QObject *o = programObject(name);
+    if (!o && name.startsWith(QLatin1String("Label")))
+        QSKIP("the about page's links are not on this branch");
+    QVERIFY(o);
+    QCOMPARE(Hint::of(o), hint);
+    if (auto *w = qobject_cast<QWidget *>(o)) {
+        QCOMPARE(Hint::showsToolTip(w), tooltip);
+        // Qt's own tooltip text stays unused: only the switch decides.
+        QVERIFY(w->toolTip().isEmpty());
+    }
+}
+
+void tst_StatusBar::noOtherObjectCarriesAHint()
+{
+    const QStringList known = {QStringLiteral("Lehetsgek1"), QStringLiteral("Lexikon1"), QStringLiteral("Keress1"),
+                               QStringLiteral("Bemutatkozs1"), QStringLiteral("Kilps1"), QStringLiteral("DBGrid1"),
+                               QStringLiteral("BitBtn1"), QStringLiteral("BitBtn2"), QStringLiteral("Label5"),
+                               QStringLiteral("Label6"), QStringLiteral("Label7"), QStringLiteral("Label8"),
+                               QStringLiteral("Label9"), QStringLiteral("First"), QStringLiteral("Prior"),
+                               QStringLiteral("Next"), QStringLiteral("Last")};
+    QStringList others;
+    for (QObject *window : {static_cast<QObject *>(m_form), static_cast<QObject *>(m_form2)}) {
+        QList<QObject *> objects = window->findChildren<QObject *>();
+        objects << window;
+        for (QObject *o : objects) {
+            if (!Hint::of(o).isEmpty() && !known.contains(o->objectName()))
+                others << o->objectName() + QLatin1Char(' ') + QLatin1String(o->metaObject()->className());
+            auto *w = qobject_cast<QWidget *>(o);
+            if (w && Hint::showsToolTip(w) && !known.contains(o->objectName()))
+                others << o->objectName() + QStringLiteral(" (tooltip on)");
+        }
+    }
+    QCOMPARE(others, QStringList());
+    // The separator is named and carries nothing.
+    QObject *separator = m_form->findChild<QAction *>(QStringLiteral("N1"));
+    QVERIFY(separator);
+    QVERIFY(Hint::of(separator).isEmpty());
+}
+
+void tst_StatusBar::pointerGivesHintAndTooltip_data()
+{
+    QTest::addColumn<bool>("detailWindow");
+    QTest::addColumn<int>("page");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("panel");
+    QTest::addColumn<QString>("tooltip");
+
+    // Each row starts with the pointer on BitBtn1 and its hint in panel 0.
+    QTest::newRow("second search button: same text") << false << 1 << "BitBtn2" << SearchHint << QString();
+    QTest::newRow("phrase box without hint empties the panel") << false << 1 << "Edit1" << QString() << QString();
+    QTest::newRow("label without hint empties the panel") << false << 1 << "Label10" << QString() << QString();
+    QTest::newRow("hit counter label without hint") << false << 1 << "Label12" << QString() << QString();
+    QTest::newRow("grid: long part, no tooltip") << false << 0 << "DBGrid1"
+                                                 << "Dupla klikk: aktuális tétel megtekintése." << QString();
+    QTest::newRow("grid's row area takes the grid's hint") << false << 0 << "DBGrid1/viewport"
+                                                            << "Dupla klikk: aktuális tétel megtekintése." << QString();
+    QTest::newRow("disabled first-record button, detail window") << true << 1 << "First" << "Első rekord !"
+                                                                 << "Első rekord";
+    QTest::newRow("next-record button, detail window") << true << 1 << "Next" << "Következő rekord !"
+                                                       << "Következő rekord";
+    QTest::newRow("text box of the detail window") << true << 1 << "Memo1" << QString() << QString();
+}
+
+void tst_StatusBar::pointerGivesHintAndTooltip()
+{
+    QFETCH(bool, detailWindow);
+    QFETCH(int, page);
+    QFETCH(QString, name);
+    QFETCH(QString, panel);
+    QFETCH(QString, tooltip);
+
+    m_form->query()->first();
+    showPage(1);
+    pointAt(m_form->findChild<QWidget *>(QStringLiteral("BitBtn1")));
+    QVERIFY(spinUntil([&] { return panel0() == SearchHint && !QToolTip::isVisible(); }));
+    QSignalSpy changes(&m_windows->hint(), &ApplicationHint::changed);
+    showPage(page);
+
+    QString shownPanel, shownTip;
+    bool tipVisible = false;
+    auto inspect = [&] {
+        QWidget *window = detailWindow ? static_cast<QWidget *>(m_form2) : m_form;
+        QWidget *target = window->findChild<QWidget *>(name.section(QLatin1Char('/'), 0, 0));
+        QVERIFY2(target, qPrintable(name));
+        if (name.endsWith(QLatin1String("/viewport")))
+            target = static_cast<DbGrid *>(target)->viewport();
+        pointAt(target);
+        static_cast<void>(spinUntil([&] { return panel0() == panel; }));
+        // Resting well beyond the tooltip delay.
+        spin(ApplicationHint::ToolTipDelayMs + 500);
+        shownPanel = panel0();
+        tipVisible = QToolTip::isVisible();
+        shownTip = QToolTip::text();
+    };
+    if (detailWindow) {
+        whileDetailWindowIsOpen(m_form2, inspect);
+        m_form->DBGrid1DblClick();
+    } else {
+        inspect();
+    }
+
+    QCOMPARE(shownPanel, panel);
+    QCOMPARE(tipVisible, !tooltip.isEmpty());
+    if (tipVisible)
+        QCOMPARE(shownTip, tooltip);
+    if (name == QLatin1String("BitBtn2"))
+        QCOMPARE(changes.count(), 0);   // the same text is not offered again
+}
+
+void tst_StatusBar::tooltipMovesAtOnceBetweenSwitchedControls()
+{
+    m_form->query()->setRecNo(10);
+    QStringList tips;
+    QString panelAtLast;
+    whileDetailWindowIsOpen(m_form2, [&] {
+        auto *nav = m_form2->findChild<DbNavigator *>(QStringLiteral("DBNavigator1"));
+        pointAt(nav->nextButton());
+        static_cast<void>(spinUntil([] { return QToolTip::isVisible(); }));
+        tips << QToolTip::text();
+        // Well inside the rest delay: only the at-once rule can bring the next one up this soon.
+        pointAt(nav->lastButton());
+        spin(ApplicationHint::ToolTipDelayMs / 2);
+        tips << (QToolTip::isVisible() ? QToolTip::text() : QString());
+        panelAtLast = panel0();
+    });
+    m_form->DBGrid1DblClick();
+    QCOMPARE(tips, (QStringList{QStringLiteral("Következő rekord"), QStringLiteral("Utolsó rekord")}));
+    QCOMPARE(panelAtLast, QStringLiteral("Utolsó rekord !"));
+}
+
+// The modal detail window keeps the main window's pointer events away; its controls still count.
+void tst_StatusBar::mainWindowHintsWhileTheDetailWindowIsOpen()
+{
+    showPage(0);
+    auto *grid = m_form->findChild<DbGrid *>(QStringLiteral("DBGrid1"));
+    const QPoint onGrid = grid->viewport()->mapToGlobal(QPoint(10, grid->viewport()->height() / 2));
+    QString panel;
+    bool covered = false;
+    whileDetailWindowIsOpen(m_form2, [&] {
+        covered = m_form2->frameGeometry().contains(onGrid);
+        pointAt(m_form2->findChild<QWidget *>(QStringLiteral("Memo1")));
+        static_cast<void>(spinUntil([&] { return panel0().isEmpty(); }));
+        QCursor::setPos(onGrid);
+        static_cast<void>(spinUntil([&] { return !panel0().isEmpty(); }));
+        panel = panel0();
+    });
+    m_form->DBGrid1DblClick();
+    if (covered)
+        QSKIP("the detail window covers the grid on this screen");
+    QCOMPARE(panel, QStringLiteral("Dupla klikk: aktuális tétel megtekintése."));
+}
+
+// What the exit flows do: they write panel 0 themselves and leave the application hint alone.
+void tst_StatusBar::panelWrittenDirectlyStaysUntilTheHintChanges()
+{
+    showPage(1);
+    auto *search = m_form->findChild<QWidget *>(QStringLiteral("BitBtn1"));
+    pointAt(search);
+    QVERIFY(spinUntil([&] { return panel0() == SearchHint; }));
+    statusBar()->setPanelText(0, QStringLiteral("Program használatásan befejezése ?"));
+    QCOMPARE(panel0(), QStringLiteral("Program használatásan befejezése ?"));
+    statusBar()->setPanelText(0, QString());
+    QCursor::setPos(search->mapToGlobal(QPoint(5, 5)));   // still the same control
+    spin(300);
+    QCOMPARE(panel0(), QString());
+    QCOMPARE(m_windows->hint().text(), SearchHint);
+    pointAt(m_form->findChild<QWidget *>(QStringLiteral("Edit1")));
+    spin(300);
+    pointAt(search);
+    QVERIFY(spinUntil([&] { return panel0() == SearchHint; }));
+}
+
+void tst_StatusBar::menuHighlightGivesHint_data()
+{
+    QTest::addColumn<int>("downs");
+    QTest::addColumn<QString>("panel");
+    QTest::newRow("top-level item, drop-down just opened") << 0 << "Kérem válasszon !";
+    QTest::newRow("Lexikon") << 1 << "Adatok megtekintése !";
+    QTest::newRow("Keresés") << 2 << "Adatok keresése !";
+    QTest::newRow("Bemutatkozás") << 3 << "Névjegy !";
+    QTest::newRow("Kilépés, past the separator") << 4 << "Program hasznáéatának befejezése !";
+}
+
+void tst_StatusBar::menuHighlightGivesHint()
+{
+    QFETCH(int, downs);
+    QFETCH(QString, panel);
+    showPage(1);
+    // The pointer comes to BitBtn1 from another control: after a closed menu only a new one counts.
+    pointAt(m_form->findChild<QWidget *>(QStringLiteral("Edit1")));
+    spin(100);
+    pointAt(m_form->findChild<QWidget *>(QStringLiteral("BitBtn1")));
+    QVERIFY(spinUntil([&] { return panel0() == SearchHint; }));
+
+    QMenuBar *bar = m_form->menuBar();
+    auto *menu = m_form->findChild<QMenu *>(QStringLiteral("Lehetsgek1"));
+    bar->setActiveAction(menu->menuAction());
+    QVERIFY(spinUntil([&] { return menu->isVisible(); }));
+    for (int i = 0; i < downs; ++i)
+        QTest::keyClick(menu, Qt::Key_Down);
+    QVERIFY(spinUntil([&] { return panel0() == panel; }));
+    QCOMPARE(panel0(), panel);
+
+    // Escape closes the drop-down, then leaves the menu bar; the pointer has stayed on BitBtn1.
+    QTest::keyClick(menu, Qt::Key_Escape);
+    if (bar->activeAction())
+        QTest::keyClick(bar, Qt::Key_Escape);
+    QVERIFY(spinUntil([&] { return !menu->isVisible() && !bar->activeAction(); }));
+    spin(300);
+    QCOMPARE(panel0(), QString());
+}
+
+void tst_StatusBar::hoveringAMenuItemWithThePointer()
+{
+    QMenuBar *bar = m_form->menuBar();
+    auto *menu = m_form->findChild<QMenu *>(QStringLiteral("Lehetsgek1"));
+    auto *exit = m_form->findChild<QAction *>(QStringLiteral("Kilps1"));
+    bar->setActiveAction(menu->menuAction());
+    QVERIFY(spinUntil([&] { return menu->isVisible(); }));
+    QCursor::setPos(menu->mapToGlobal(menu->actionGeometry(exit).center()));
+    QVERIFY(spinUntil([&] { return panel0() == QStringLiteral("Program hasznáéatának befejezése !"); }));
+    menu->close();
+    if (bar->activeAction())
+        QTest::keyClick(bar, Qt::Key_Escape);
+    QVERIFY(spinUntil([&] { return !bar->activeAction(); }));
+    spin(300);
+    QCOMPARE(panel0(), QString());
+}
+
+void tst_StatusBar::clockText_data()
+{
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<QDateTime>("moment");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("Hungarian afternoon") << Hungarian << at(2024, 3, 5, 14, 7, 9, 250) << "2024. 03. 05. 14:07:09";
+    QTest::newRow("US afternoon") << English << at(2024, 3, 5, 14, 7, 9, 250) << "3/5/24 2:07:09 PM";
+    QTest::newRow("Hungarian midnight: the date alone") << Hungarian << at(2024, 3, 5, 0, 0, 0, 0) << "2024. 03. 05.";
+    QTest::newRow("US midnight: the date alone") << English << at(2024, 12, 31, 0, 0, 0, 0) << "12/31/24";
+    QTest::newRow("Hungarian, one millisecond after midnight") << Hungarian << at(2024, 3, 5, 0, 0, 0, 1)
+                                                               << "2024. 03. 05. 0:00:00";
+    QTest::newRow("US, one millisecond after midnight") << English << at(2024, 3, 5, 0, 0, 0, 1)
+                                                        << "3/5/24 12:00:00 AM";
+    QTest::newRow("one second before midnight") << Hungarian << at(2024, 3, 4, 23, 59, 59, 999)
+                                                << "2024. 03. 04. 23:59:59";
+}
+
+void tst_StatusBar::clockText()
+{
+    QFETCH(QLocale, locale);
+    QFETCH(QDateTime, moment);
+    QFETCH(QString, text);
+    RegionalClock clock;
+    clock.setLocaleSource([locale] { return locale; });
+    clock.setTimeSource([moment] { return moment; });
+    QCOMPARE(clock.text(), text);
+}
+
+void tst_StatusBar::timeZoneIsLeftOut_data()
+{
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<QString>("kept");
+    QTest::newRow("Hungarian long time") << "H:mm:ss t" << "H:mm:ss";
+    QTest::newRow("US long time") << "h:mm:ss AP t" << "h:mm:ss AP";
+    QTest::newRow("long zone name") << "HH:mm:ss tttt" << "HH:mm:ss";
+    QTest::newRow("zone in front") << "t HH:mm:ss" << "HH:mm:ss";
+    QTest::newRow("quoted t is text") << "HH:mm 'at' t" << "HH:mm 'at'";
+    QTest::newRow("Windows format without zone") << "H:mm:ss" << "H:mm:ss";
+}
+
+void tst_StatusBar::timeZoneIsLeftOut()
+{
+    QFETCH(QString, format);
+    QFETCH(QString, kept);
+    QCOMPARE(RegionalClock::withoutTimeZone(format), kept);
+}
+
+void tst_StatusBar::clockIsEmptyUntilTheFirstTick()
+{
+    TForm1 fresh;
+    auto *bar = fresh.findChild<StatusBar *>(QStringLiteral("StatusBar1"));
+    auto *timer = fresh.findChild<QTimer *>(QStringLiteral("Timer1"));
+    QVERIFY(timer && timer->isActive());
+    QCOMPARE(timer->interval(), 1000);
+    QCOMPARE(bar->panelText(1), QString());
+    fresh.clock()->setLocaleSource([] { return Hungarian; });
+    fresh.clock()->setTimeSource([] { return at(2024, 3, 5, 14, 7, 9, 0); });
+    QSignalSpy ticks(timer, &QTimer::timeout);
+    QVERIFY(ticks.wait(3000));
+    QCOMPARE(bar->panelText(1), QStringLiteral("2024. 03. 05. 14:07:09"));
+}
+
+void tst_StatusBar::changedFormatsApplyAtTheNextTick()
+{
+    QLocale regional = Hungarian;
+    RegionalClock *clock = m_form->clock();
+    const auto restore = restoredAtExit(clock);
+    clock->setTimeSource([] { return at(2024, 3, 5, 14, 7, 9, 0); });
+    clock->setLocaleSource([&regional] { return regional; });
+    QSignalSpy ticks(timer1(), &QTimer::timeout);
+    QVERIFY(ticks.wait(3000));
+    QCOMPARE(statusBar()->panelText(1), QStringLiteral("2024. 03. 05. 14:07:09"));
+
+    // Without the system's notice the formats read at start stay.
+    regional = English;
+    QVERIFY(ticks.wait(3000));
+    QCOMPARE(statusBar()->panelText(1), QStringLiteral("2024. 03. 05. 14:07:09"));
+
+    clock->rereadFormats();   // what the notice of changed regional settings does
+    QCOMPARE(statusBar()->panelText(1), QStringLiteral("2024. 03. 05. 14:07:09"));
+    QVERIFY(ticks.wait(3000));
+    QCOMPARE(statusBar()->panelText(1), QStringLiteral("3/5/24 2:07:09 PM"));
+}
+
+void tst_StatusBar::clockTicksWhileAMessageBoxIsOpen()
+{
+    int second = 0;
+    RegionalClock *clock = m_form->clock();
+    const auto restore = restoredAtExit(clock);
+    clock->setLocaleSource([] { return Hungarian; });
+    clock->setTimeSource([&second] { return at(2024, 3, 5, 10, 0, second++, 0); });
+    QStringList seen;
+    bool boxOpen = false;
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Figyelem:"), QStringLiteral("..."), QMessageBox::Ok, m_form);
+    QTimer::singleShot(0, &box, [&] {
+        boxOpen = box.isVisible() && QApplication::activeModalWidget() == &box;
+        QSignalSpy ticks(timer1(), &QTimer::timeout);
+        for (int i = 0; i < 2 && ticks.wait(3000); ++i)
+            seen << statusBar()->panelText(1);
+        box.accept();
+    });
+    box.exec();
+    QVERIFY(boxOpen);
+    QCOMPARE(seen.size(), 2);
+    QVERIFY(seen.at(0).startsWith(QLatin1String("2024. 03. 05. 10:00:")));
+    QVERIFY(seen.at(0) != seen.at(1));
+}
+
+int main(int argc, char *argv[])
+{
+    TorneviApplication app(argc, argv);
+    tst_StatusBar test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_StatusBar.moc"
