@@ -3,13 +3,17 @@
 #include "DatabaseError.h"
 #include "DbActivity.h"
 
+#include <QByteArray>
+
 #include <sqlite3.h>
 
 SqliteStatement::SqliteStatement(sqlite3 *db, const QString &text) : m_db(db)
 {
     DbActivity::Scope busy;
-    const int bytes = int(text.size() * sizeof(QChar));
-    const int rc = sqlite3_prepare16_v2(db, text.utf16(), bytes, &m_stmt, nullptr);
+    // Qt's UTF-8 replaces a lone surrogate. SQLite's own UTF-16 reader would join it with the
+    // unit after it, so a phrase could swallow a literal's closing quote and reshape the SQL.
+    const QByteArray utf8 = text.toUtf8();
+    const int rc = sqlite3_prepare_v2(db, utf8.constData(), int(utf8.size()), &m_stmt, nullptr);
     if (rc != SQLITE_OK) {
         const QString message = QString::fromUtf8(sqlite3_errmsg(db));
         sqlite3_finalize(m_stmt);
