@@ -157,7 +157,7 @@ void search(QString phrase)
 {
     current = &phrase;
     const QString statement = SearchStatement::forPhrase(phrase);
-    const QByteArray pattern = SearchStatement::pattern(phrase).toUtf8();
+    const QByteArray pattern = '%' + phrase.toUtf8() + '%';
     const bool tooLong = pattern.size() > LikePatternLimit;
     sqlite3 *db = fixture->connection.handle();
 
