@@ -3,6 +3,8 @@
 #include "DatabaseError.h"
 #include "DbActivity.h"
 
+#include <QByteArray>
+
 #include <sqlite3.h>
 
 SqliteStatement::SqliteStatement(sqlite3 *db, const QString &text) : m_db(db)
@@ -12,9 +14,11 @@ SqliteStatement::SqliteStatement(sqlite3 *db, const QString &text) : m_db(db)
     if (text.contains(QChar::Null))
         throw DatabaseError(QStringLiteral("statement contains a NUL character"));
     DbActivity::Scope busy;
-    const int bytes = int(text.size() * sizeof(QChar));
-    const void *tail = nullptr;
-    const int rc = sqlite3_prepare16_v2(db, text.utf16(), bytes, &m_stmt, &tail);
+    // Qt's UTF-8 replaces a lone surrogate. SQLite's own UTF-16 reader would join it with the
+    // unit after it, so a phrase could swallow a literal's closing quote and reshape the SQL.
+    const QByteArray utf8 = text.toUtf8();
+    const char *tail = nullptr;
+    const int rc = sqlite3_prepare_v2(db, utf8.constData(), int(utf8.size()), &m_stmt, &tail);
     if (rc != SQLITE_OK) {
         const QString message = QString::fromUtf8(sqlite3_errmsg(db));
         sqlite3_finalize(m_stmt);
@@ -24,8 +28,7 @@ SqliteStatement::SqliteStatement(sqlite3 *db, const QString &text) : m_db(db)
     if (!m_stmt) // empty or comment-only text prepares to nothing
         throw DatabaseError(QString::fromUtf8(sqlite3_errstr(SQLITE_MISUSE)));
     // One statement runs per text; a second one after it would be silently left out.
-    const qsizetype used = static_cast<const char16_t *>(tail) - reinterpret_cast<const char16_t *>(text.utf16());
-    if (!QStringView(text).mid(used).trimmed().isEmpty()) {
+    if (!QByteArrayView(tail, utf8.constData() + utf8.size() - tail).trimmed().isEmpty()) {
         finish();
         throw DatabaseError(QStringLiteral("statement has more text after its end"));
     }

@@ -9,7 +9,7 @@ struct sqlite3_stmt;
 class SqliteStatement
 {
 public:
-    // Prepares from UTF-16, as every statement of the program is; throws DatabaseError.
+    // Prepares the text as UTF-8 (see the .cpp for why not UTF-16); throws DatabaseError.
     SqliteStatement(sqlite3 *db, const QString &text);
     ~SqliteStatement();
     SqliteStatement(const SqliteStatement &) = delete;

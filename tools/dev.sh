@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The project's two commands:
 #   tools/dev.sh run    install what is missing, build, and start Tornevi
-#   tools/dev.sh test   install what is missing, build, and run every test (also under ASan/UBSan)
+#   tools/dev.sh test   install what is missing, build, and run every test (also under ASan/UBSan),
+#                       then each fuzz target briefly
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -11,6 +12,7 @@ packages=(
     libsqlite3-dev libxcb1-dev fonts-wine libbenchmark-dev
     xvfb xauth openbox x11-utils wmctrl weston qt6-wayland
     hyperfine
+    clang libclang-rt-14-dev
 )
 
 install_missing() {
@@ -45,6 +47,8 @@ test)
     ctest --preset default -j2
     build asan
     ctest --preset asan -j2
+    build fuzz
+    ctest --preset fuzz
     ;;
 *)
     echo "usage: $0 run|test" >&2
