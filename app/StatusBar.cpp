@@ -1,5 +1,6 @@
 #include "StatusBar.h"
 
+#include <QAccessible>
 #include <QPainter>
 #include <qdrawutil.h>
 #include <QStyleOptionFrame>
@@ -21,6 +22,12 @@ void StatusBar::setPanelText(int panel, const QString &text)
         return;
     m_texts[panel] = text;
     update(panelRect(panel));
+    // A screen reader hears the panel's new text as its new name.
+    if (QAccessible::isActive()) {
+        QAccessibleEvent changed(this, QAccessible::NameChanged);
+        changed.setChild(panel);
+        QAccessible::updateAccessibility(&changed);
+    }
 }
 
 QRect StatusBar::panelRect(int panel) const

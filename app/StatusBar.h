@@ -15,11 +15,11 @@ public:
 
     QString panelText(int panel) const;
     void setPanelText(int panel, const QString &text);
+    QRect panelRect(int panel) const;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    QRect panelRect(int panel) const;
     QString m_texts[2];
 };
