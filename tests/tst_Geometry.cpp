@@ -15,7 +15,6 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
 namespace {
 // Every named control of both windows, where the windows' designs put it: left, top, width and
