@@ -1,6 +1,7 @@
 #include "StatusBar.h"
 
 #include <QApplication>
+#include <QAccessible>
 #include <QPainter>
 #include <qdrawutil.h>
 #include <QStyleOptionFrame>
@@ -26,6 +27,12 @@ void StatusBar::setPanelText(int panel, const QString &text)
         return;
     m_texts[panel] = text;
     update(panelRect(panel));
+    // A screen reader hears the panel's new text as its new name.
+    if (QAccessible::isActive()) {
+        QAccessibleEvent changed(this, QAccessible::NameChanged);
+        changed.setChild(panel);
+        QAccessible::updateAccessibility(&changed);
+    }
 }
 
 QRect StatusBar::panelRect(int panel) const

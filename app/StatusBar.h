@@ -18,11 +18,11 @@ public:
     void setPanelText(int panel, const QString &text);
     // Panel 0 follows the application hint.
     void showApplicationHint(const QString &text) { setPanelText(0, text); }
+    QRect panelRect(int panel) const;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    QRect panelRect(int panel) const;
     QString m_texts[2];
 };

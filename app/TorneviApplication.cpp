@@ -1,8 +1,12 @@
 #include "TorneviApplication.h"
 
+#include "DbGridAccessible.h"
 #include "ErrorReport.h"
+#include "LinkLabelAccessible.h"
+#include "StatusBarAccessible.h"
 #include "Tahoma.h"
 
+#include <QAccessible>
 #include <QFileInfo>
 #include <QLibraryInfo>
 #include <QMessageBox>
@@ -22,6 +26,10 @@ TorneviApplication::TorneviApplication(int &argc, char **argv) : QApplication(ar
     setApplicationDisplayName(QString());
     loadTranslations();
     Tahoma::ensureLoaded();
+    // Our own drawn controls speak to screen readers as the table, links and panels they show.
+    QAccessible::installFactory(DbGridAccessible::create);
+    QAccessible::installFactory(LinkLabelAccessible::create);
+    QAccessible::installFactory(StatusBarAccessible::create);
     // The session manager's notice of the end of the session (on Windows, the session-end message).
     connect(this, &QGuiApplication::commitDataRequest, this, [this](QSessionManager &) { endSession(); });
     // Handlers that guard their own work report through the same box as notify() below.

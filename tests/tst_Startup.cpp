@@ -323,9 +323,16 @@ void tst_Startup::windowManagerCloseAsks()
     QTRY_VERIFY_WITH_TIMEOUT(readAll(log).contains("running|"), 20000);
     QVERIFY(QFile::exists(copy));
 
-    // wmctrl matches titles byte for byte only in ASCII; the caption's opening words are enough.
-    const int rc = QProcess::execute(QStringLiteral("wmctrl"), {QStringLiteral("-c"), QStringLiteral("Tornevi Ubrel")});
-    QCOMPARE(rc, 0);
+    // Closed only once the window manager lists the window; wmctrl matches titles byte for byte
+    // only in ASCII, and the caption's opening words are enough.
+    const auto listed = [] {
+        QProcess list;
+        list.start(QStringLiteral("wmctrl"), {QStringLiteral("-l")});
+        list.waitForFinished(5000);
+        return list.readAllStandardOutput().contains("Tornevi Ubrel");
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(listed(), 10000);
+    QCOMPARE(QProcess::execute(QStringLiteral("wmctrl"), {QStringLiteral("-c"), QStringLiteral("Tornevi Ubrel")}), 0);
     QTRY_VERIFY_WITH_TIMEOUT(readAll(log).contains("message|"), 10000);
     if (answer == QLatin1String("Yes")) {
         // It may have ended while the log was being watched already.

@@ -18,6 +18,9 @@ void setTextColour(QLabel *label, const QColor &colour)
     QPalette palette = label->palette();
     palette.setColor(QPalette::WindowText, colour);
     label->setPalette(palette);
+    // Left to itself the label would draw in the text colour that goes with its parents'
+    // background, which in the main window is the button face's, not this one.
+    label->setForegroundRole(QPalette::WindowText);
 }
 
 QFont underlined(QFont font)

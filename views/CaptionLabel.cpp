@@ -15,6 +15,16 @@ int CaptionLabel::lineSpacing() const
     return Tahoma::textHeight(font());
 }
 
+QSize CaptionLabel::sizeHint() const
+{
+    QSize hint = QLabel::sizeHint();
+    if (wordWrap())
+        return hint;
+    const int lines = int(text().count(QLatin1Char('\n'))) + 1;
+    hint.setHeight(lines * lineSpacing() + height() - contentsRect().height());
+    return hint;
+}
+
 void CaptionLabel::paintEvent(QPaintEvent *event)
 {
     QFrame::paintEvent(event);

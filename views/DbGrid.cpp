@@ -1,8 +1,10 @@
 #include "DbGrid.h"
 
+#include "DbGridAccessible.h"
 #include "ErrorReport.h"
 #include "Tahoma.h"
 
+#include <QAccessible>
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -194,11 +196,15 @@ void DbGrid::queryStateChanged(bool)
     m_top = 1;
     m_wheelDelta = 0;
     refresh();
+    if (QAccessible::isActive())
+        DbGridAccessible::announceReset(this);
 }
 
 void DbGrid::queryCurrentChanged()
 {
     refresh();
+    if (QAccessible::isActive())
+        DbGridAccessible::announceCurrent(this);
 }
 
 void DbGrid::queryDestroyed()
@@ -566,6 +572,9 @@ void DbGrid::focusInEvent(QFocusEvent *event)
 {
     QAbstractScrollArea::focusInEvent(event);
     viewport()->update();
+    // A screen reader announces the record the focus lands on, not only the grid.
+    if (QAccessible::isActive())
+        DbGridAccessible::announceCurrent(this);
 }
 
 void DbGrid::focusOutEvent(QFocusEvent *event)

@@ -65,6 +65,9 @@ QPushButton *DbNavigator::createButton(const QString &name, Glyph glyph, const Q
     button->setIconSize(GlyphSize);
     button->setProperty("hint", hint);
     button->setProperty("showHint", true);
+    // The buttons show glyphs only: screen readers name them by the hint's parts.
+    button->setAccessibleName(hint.section(QLatin1Char('|'), 0, 0));
+    button->setAccessibleDescription(hint.section(QLatin1Char('|'), 1));
     connect(button, &QPushButton::clicked, this, [this, button] { perform(button); });
     if (glyph == PriorGlyph || glyph == NextGlyph)
         button->installEventFilter(this);

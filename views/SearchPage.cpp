@@ -65,6 +65,8 @@ void SearchPage::showHitCount(int count)
 {
     ui->Label12->setText(QString::number(count));
     ui->Label12->adjustSize();
+    // Read out alone, the bare number would not say what it counts.
+    ui->Label12->setAccessibleName(ui->Label11->text() + QLatin1Char(' ') + ui->Label12->text());
 }
 
 // A failing step ends the handler at once; the error goes to the default error report and the

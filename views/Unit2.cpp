@@ -45,7 +45,11 @@ void TForm2::applyGlyphs()
 void TForm2::bindQuery(PoemQuery *query)
 {
     BindSourceDB1 = new RecordBinding(query, {
-        {QStringLiteral("CIM"), [this](const QString &text) { ui->Label1->setText(text); }},
+        // A screen reader names the text box by the poem's title, which labels it on screen.
+        {QStringLiteral("CIM"), [this](const QString &text) {
+             ui->Label1->setText(text);
+             ui->Memo1->setAccessibleName(text);
+         }},
         // Replacing the whole text also brings the view back to its first line and the caret to the start.
         {QStringLiteral("VERS"), [this](const QString &text) { ui->Memo1->setPlainText(text); }},
     }, this);

@@ -1,0 +1,503 @@
+#include "DbGrid.h"
+#include "LinkLabel.h"
+#include "PoemQuery.h"
+#include "ProgramWindows.h"
+#include "StatusBar.h"
+#include "TorneviApplication.h"
+#include "Unit1.h"
+#include "Unit2.h"
+
+#include <QAccessible>
+#include <QDesktopServices>
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+
+namespace {
+// What the program told assistive tools, as the platform bridge would have received it.
+struct SeenEvent
+{
+    QAccessible::Event type;
+    QObject *object;
+    int child;
+    int modelChange;   // QAccessibleTableModelChangeEvent::ModelChangeType, -1 for other events
+};
+QList<SeenEvent> seenEvents;
+
+void collectEvent(QAccessibleEvent *event)
+{
+    int change = -1;
+    if (event->type() == QAccessible::TableModelChanged)
+        change = static_cast<QAccessibleTableModelChangeEvent *>(event)->modelChangeType();
+    seenEvents.append({event->type(), event->object(), event->child(), change});
+}
+
+bool sawEvent(QAccessible::Event type, QObject *object, int child = -1)
+{
+    for (const SeenEvent &e : std::as_const(seenEvents))
+        if (e.type == type && e.object == object && (child < 0 || e.child == child))
+            return true;
+    return false;
+}
+
+class AddressCatcher : public QObject
+{
+    Q_OBJECT
+public:
+    QStringList opened;
+public slots:
+    void take(const QUrl &url) { opened << url.toString(); }
+};
+
+// Every interface reachable from `root` by walking its children, as a screen reader does.
+void walk(QAccessibleInterface *root, QList<QAccessibleInterface *> &seen, int depth = 0)
+{
+    if (!root || seen.contains(root) || depth > 40)
+        return;
+    seen << root;
+    for (int i = 0; i < root->childCount(); ++i)
+        walk(root->child(i), seen, depth + 1);
+}
+} // namespace
+
+// What a screen reader finds in both windows: roles, Hungarian names from captions and hints,
+// the list grid as a table that follows the current record, and the status bar's panels.
+class tst_Accessibility : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void init();
+    void controlsHaveRolesAndNames_data();
+    void controlsHaveRolesAndNames();
+    void tabsAreNamedByTheirCaptions();
+    void hitCounterSaysWhatItCounts();
+    void linksOpenTheirTargetThroughTheirAction_data();
+    void linksOpenTheirTargetThroughTheirAction();
+    void gridIsATableOfEveryRecord();
+    void gridFollowsTheCurrentRecord_data();
+    void gridFollowsTheCurrentRecord();
+    void gridFocusGoesToTheCurrentCell();
+    void gridCellsOfAnEarlierResultGoStale();
+    void gridCellsOnScreenHaveTheirPlace();
+    void statusBarPanels();
+
+private:
+    QWidget *control(const QString &window, const QString &name) const;
+    DbGrid *grid() const { return m_form->findChild<DbGrid *>(QStringLiteral("DBGrid1")); }
+    QAccessibleTableInterface *table() const;
+    void search(const QString &phrase);
+
+    QTemporaryDir m_dir;
+    QString m_savedCwd;
+    std::unique_ptr<ProgramWindows> m_windows;
+    TForm1 *m_form = nullptr;
+    TForm2 *m_form2 = nullptr;
+    AddressCatcher m_catcher;
+};
+
+void tst_Accessibility::initTestCase()
+{
+    QAccessible::installUpdateHandler(collectEvent);
+    for (const char *scheme : {"mailto", "http", "https"})
+        QDesktopServices::setUrlHandler(QString::fromLatin1(scheme), &m_catcher, "take");
+    m_savedCwd = QDir::currentPath();
+    QDir::setCurrent(m_dir.path());
+    m_windows = std::make_unique<ProgramWindows>();
+    m_form = &m_windows->form1();
+    m_form2 = &m_windows->form2();
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_form));
+    QVERIFY(m_form->query()->isOpen());
+    // The desktop's accessibility bus switches the bridge on once it has answered.
+    QTRY_VERIFY_WITH_TIMEOUT(QAccessible::isActive(), 10000);
+}
+
+void tst_Accessibility::cleanupTestCase()
+{
+    QAccessible::installUpdateHandler(nullptr);
+    for (const char *scheme : {"mailto", "http", "https"})
+        QDesktopServices::unsetUrlHandler(QString::fromLatin1(scheme));
+    m_windows.reset();
+    QDir::setCurrent(m_savedCwd);
+}
+
+void tst_Accessibility::init()
+{
+    seenEvents.clear();
+}
+
+QWidget *tst_Accessibility::control(const QString &window, const QString &name) const
+{
+    QWidget *top = window == QLatin1String("detail") ? static_cast<QWidget *>(m_form2) : m_form;
+    if (name.isEmpty())
+        return top;
+    // The detail window is a child of the main window; both have a Label1, BitBtn1 and BitBtn2.
+    for (QWidget *w : top->findChildren<QWidget *>(name))
+        if (w->window() == top)
+            return w;
+    return nullptr;
+}
+
+QAccessibleTableInterface *tst_Accessibility::table() const
+{
+    QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(grid());
+    return iface ? iface->tableInterface() : nullptr;
+}
+
+void tst_Accessibility::search(const QString &phrase)
+{
+    m_form->findChild<QLineEdit *>(QStringLiteral("Edit1"))->setText(phrase);
+    m_form->findChild<QPushButton *>(QStringLiteral("BitBtn1"))->click();
+}
+
+void tst_Accessibility::controlsHaveRolesAndNames_data()
+{
+    QTest::addColumn<QString>("window");   // "main" or "detail"
+    QTest::addColumn<QString>("name");     // object name; empty for the window itself
+    QTest::addColumn<int>("role");
+    QTest::addColumn<QString>("accessibleName");
+    QTest::addColumn<QString>("description");
+
+    const QString searchHint = QStringLiteral("Keresés indítása !");
+    const QString linkHint = QStringLiteral("Cím behívása Internet programba !");
+    QTest::newRow("main window by its caption") << "main" << "" << int(QAccessible::Window)
+                                                << "Tornevi Ubrel összes költeménye:" << "";
+    QTest::newRow("page control") << "main" << "PageControl1" << int(QAccessible::Client) << "" << "";
+    QTest::newRow("search box by the label above it") << "main" << "Edit1" << int(QAccessible::EditableText)
+                                                       << "Keresendő kifejezés:" << "";
+    QTest::newRow("search button: caption, then hint") << "main" << "BitBtn1" << int(QAccessible::Button)
+                                                       << "Keresés indítása" << searchHint;
+    QTest::newRow("reset button: caption, then hint") << "main" << "BitBtn2" << int(QAccessible::Button)
+                                                      << "Korábbi keresés törlése /alaphelyzet/" << searchHint;
+    QTest::newRow("list grid: the parts of its hint") << "main" << "DBGrid1" << int(QAccessible::Table)
+                                                      << "Dupla klikk: megtekintés."
+                                                      << "Dupla klikk: aktuális tétel megtekintése.";
+    QTest::newRow("about page heading") << "main" << "Label1" << int(QAccessible::StaticText)
+                                        << "Tornevi Ubrel összes költeménye" << "";
+    QTest::newRow("maker line") << "main" << "Label2" << int(QAccessible::StaticText)
+                                << "Készítette: Pelmos Daruvin." << "";
+    QTest::newRow("e-mail link") << "main" << "Label5" << int(QAccessible::Link)
+                                 << "E-mail: pelmos.daruvin@pelmosdaruvin.hu" << "E-mail küldése a készítőnek !";
+    QTest::newRow("home page link") << "main" << "Label6" << int(QAccessible::Link)
+                                    << "http://www.pelmosdaruvin.hu/" << linkHint;
+    QTest::newRow("store link by its caption") << "main" << "Label9" << int(QAccessible::Link)
+                                               << "Android alkalmazások - Google Play " << linkHint;
+    QTest::newRow("closing line is no link") << "main" << "Label13" << int(QAccessible::StaticText)
+                                             << "Nyilvántartó programok fejlesztése Windows és Android eszközökre !"
+                                             << "";
+    QTest::newRow("status bar") << "main" << "StatusBar1" << int(QAccessible::StatusBar) << "" << "";
+
+    QTest::newRow("detail window by its caption") << "detail" << "" << int(QAccessible::Dialog) << " Találat:" << "";
+    QTest::newRow("photo button") << "detail" << "BitBtn1" << int(QAccessible::Button) << "Fotó" << "";
+    QTest::newRow("read-aloud button") << "detail" << "BitBtn2" << int(QAccessible::Button) << "Felolvas" << "";
+    QTest::newRow("navigator: first") << "detail" << "First" << int(QAccessible::Button) << "Első rekord"
+                                      << "Első rekord !";
+    QTest::newRow("navigator: prior") << "detail" << "Prior" << int(QAccessible::Button) << "Előző rekord"
+                                      << "Előző rekord !";
+    QTest::newRow("navigator: next") << "detail" << "Next" << int(QAccessible::Button) << "Következő rekord"
+                                     << "Következő rekord !";
+    QTest::newRow("navigator: last") << "detail" << "Last" << int(QAccessible::Button) << "Utolsó rekord"
+                                     << "Utolsó rekord !";
+}
+
+// Each control answers with its role and names, and a walk from its window's root reaches it.
+void tst_Accessibility::controlsHaveRolesAndNames()
+{
+    QFETCH(QString, window);
+    QFETCH(QString, name);
+    QFETCH(int, role);
+    QFETCH(QString, accessibleName);
+    QFETCH(QString, description);
+    QWidget *w = control(window, name);
+    QVERIFY2(w, qPrintable(name));
+    QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(w);
+    QVERIFY(iface && iface->isValid());
+    QCOMPARE(int(iface->role()), role);
+    QCOMPARE(iface->text(QAccessible::Name), accessibleName);
+    QCOMPARE(iface->text(QAccessible::Description), description);
+
+    QList<QAccessibleInterface *> reached;
+    walk(QAccessible::queryAccessibleInterface(w->window()), reached);
+    QVERIFY2(reached.contains(iface), "not reachable from its window");
+}
+
+void tst_Accessibility::tabsAreNamedByTheirCaptions()
+{
+    auto *pages = m_form->findChild<QTabWidget *>(QStringLiteral("PageControl1"));
+    QAccessibleInterface *tabs = QAccessible::queryAccessibleInterface(pages->tabBar());
+    QVERIFY(tabs);
+    QStringList names;
+    for (int i = 0; i < tabs->childCount(); ++i)
+        if (tabs->child(i)->role() == QAccessible::PageTab)
+            names << tabs->child(i)->text(QAccessible::Name);
+    QCOMPARE(names, (QStringList{QStringLiteral("Lexikon"), QStringLiteral("Keresés"), QStringLiteral("Bemutatkozás")}));
+}
+
+// The bare number would be read out alone; the counter carries its label's words, and the
+// screen reader hears each new count.
+void tst_Accessibility::hitCounterSaysWhatItCounts()
+{
+    QWidget *counter = control(QStringLiteral("main"), QStringLiteral("Label12"));
+    QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(counter);
+    QCOMPARE(iface->role(), QAccessible::StaticText);
+    QCOMPARE(iface->text(QAccessible::Name), QStringLiteral("Keresés eredménye /találat/: 89"));
+
+    search(QStringLiteral("nincs-ilyen-szo-a-versekben"));
+    QCOMPARE(iface->text(QAccessible::Name), QStringLiteral("Keresés eredménye /találat/: 0"));
+    QVERIFY(sawEvent(QAccessible::NameChanged, counter));
+    m_form->findChild<QPushButton *>(QStringLiteral("BitBtn2"))->click();
+    QCOMPARE(iface->text(QAccessible::Name), QStringLiteral("Keresés eredménye /találat/: 89"));
+}
+
+void tst_Accessibility::linksOpenTheirTargetThroughTheirAction_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("target");
+    QTest::newRow("e-mail") << "Label5" << "mailto:pelmos.daruvin@pelmosdaruvin.hu";
+    QTest::newRow("second web site") << "Label7" << "http://tornevi.pelmosdaruvin.hu/";
+    QTest::newRow("store page") << "Label9" << "https://play.store.example/store/apps/developer?id=Pelmos+Daruvin";
+}
+
+void tst_Accessibility::linksOpenTheirTargetThroughTheirAction()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, target);
+    auto *link = m_form->findChild<LinkLabel *>(name);
+    QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(link);
+    QVERIFY(iface->state().linked);
+    QAccessibleActionInterface *actions = iface->actionInterface();
+    QVERIFY(actions);
+    QCOMPARE(actions->actionNames().value(0), QAccessibleActionInterface::pressAction());
+    m_catcher.opened.clear();
+    actions->doAction(QAccessibleActionInterface::pressAction());
+    QCOMPARE(m_catcher.opened, QStringList{target});
+
+    // Plain lines have no action that opens anything.
+    QAccessibleInterface *plain = QAccessible::queryAccessibleInterface(m_form->findChild<QWidget *>(QStringLiteral("Label4")));
+    QVERIFY(!plain->state().linked);
+    QVERIFY(!plain->actionInterface() || !plain->actionInterface()->actionNames().contains(QAccessibleActionInterface::pressAction()));
+}
+
+void tst_Accessibility::gridIsATableOfEveryRecord()
+{
+    QAccessibleTableInterface *t = table();
+    QVERIFY(t);
+    PoemQuery *query = m_form->query();
+    query->first();
+    QCOMPARE(t->rowCount(), 89);
+    QCOMPARE(t->columnCount(), 1);
+    QCOMPARE(t->columnDescription(0), QStringLiteral("Cím"));
+
+    QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(grid());
+    QCOMPARE(iface->childCount(), 90);   // the title cell and one cell per record
+    QAccessibleInterface *header = iface->child(0);
+    QCOMPARE(header->role(), QAccessible::ColumnHeader);
+    QCOMPARE(header->text(QAccessible::Name), QStringLiteral("Cím"));
+
+    // Rows beyond the window on screen are there too, read from the query.
+    for (int row : {0, 1, 40, 88}) {
+        QAccessibleInterface *cell = t->cellAt(row, 0);
+        QVERIFY(cell);
+        QCOMPARE(cell->role(), QAccessible::Cell);
+        QCOMPARE(cell->text(QAccessible::Name), query->value(row + 1, QStringLiteral("CIM")).toString());
+        QCOMPARE(cell->parent(), iface);
+        QCOMPARE(iface->indexOfChild(cell), row + 1);
+        QCOMPARE(iface->child(row + 1), cell);
+        QVERIFY(cell->state().readOnly);
+        QAccessibleTableCellInterface *c = cell->tableCellInterface();
+        QVERIFY(c);
+        QCOMPARE(c->rowIndex(), row);
+        QCOMPARE(c->columnIndex(), 0);
+        QCOMPARE(c->columnHeaderCells(), QList<QAccessibleInterface *>{header});
+        QCOMPARE(c->table(), iface);
+    }
+    QVERIFY(!t->cellAt(89, 0));
+    QVERIFY(!t->cellAt(0, 1));
+}
+
+void tst_Accessibility::gridFollowsTheCurrentRecord_data()
+{
+    QTest::addColumn<QString>("action");   // "setRecNo n", "last", "search <phrase>", "close", "reset"
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<int>("selectedRow");  // -1: nothing selected
+    QTest::addColumn<bool>("reset");       // a model reset was announced
+
+    QTest::newRow("a move inside the window") << "setRecNo 5" << 89 << 4 << false;
+    QTest::newRow("a move past the window") << "setRecNo 60" << 89 << 59 << false;
+    QTest::newRow("last record") << "last" << 89 << 88 << false;
+    QTest::newRow("search without hits: no rows") << "search nincs-ilyen-szo-a-versekben" << 0 << -1 << true;
+    QTest::newRow("query closed: no rows") << "close" << 0 << -1 << true;
+    QTest::newRow("reset: every poem, the first current") << "reset" << 89 << 0 << true;
+}
+
+void tst_Accessibility::gridFollowsTheCurrentRecord()
+{
+    QFETCH(QString, action);
+    QFETCH(int, rows);
+    QFETCH(int, selectedRow);
+    QFETCH(bool, reset);
+    PoemQuery *query = m_form->query();
+    if (!query->isOpen())
+        query->open();
+    query->first();
+    seenEvents.clear();
+
+    const QString argument = action.section(QLatin1Char(' '), 1);
+    if (action.startsWith(QLatin1String("setRecNo")))
+        query->setRecNo(argument.toInt());
+    else if (action == QLatin1String("last"))
+        query->last();
+    else if (action.startsWith(QLatin1String("search")))
+        search(argument);
+    else if (action == QLatin1String("close"))
+        query->close();
+    else if (action == QLatin1String("reset"))
+        m_form->findChild<QPushButton *>(QStringLiteral("BitBtn2"))->click();
+
+    QAccessibleTableInterface *t = table();
+    QCOMPARE(t->rowCount(), rows);
+    QCOMPARE(t->selectedRows(), selectedRow < 0 ? QList<int>{} : QList<int>{selectedRow});
+    QCOMPARE(t->selectedCellCount(), selectedRow < 0 ? 0 : 1);
+    if (selectedRow >= 0) {
+        QAccessibleInterface *current = t->cellAt(selectedRow, 0);
+        QVERIFY(current->state().selected);
+        QCOMPARE(t->selectedCells(), QList<QAccessibleInterface *>{current});
+        QCOMPARE(current->text(QAccessible::Name), query->fieldText(QStringLiteral("CIM")));
+        QVERIFY(sawEvent(QAccessible::Selection, grid(), selectedRow + 1));
+        if (selectedRow > 0)
+            QVERIFY(!t->cellAt(0, 0)->state().selected);
+    }
+    bool sawReset = false;
+    for (const SeenEvent &e : std::as_const(seenEvents))
+        sawReset |= e.type == QAccessible::TableModelChanged && e.object == grid()
+                    && e.modelChange == QAccessibleTableModelChangeEvent::ModelReset;
+    QCOMPARE(sawReset, reset);
+
+    if (!query->isOpen())
+        query->open();
+}
+
+void tst_Accessibility::gridFocusGoesToTheCurrentCell()
+{
+    PoemQuery *query = m_form->query();
+    query->first();
+    m_form->findChild<QTabWidget *>(QStringLiteral("PageControl1"))->setCurrentIndex(0);
+    m_form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_form));
+    QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(grid());
+    QVERIFY(!iface->focusChild());   // the focus is on the tabs
+
+    seenEvents.clear();
+    grid()->setFocus(Qt::TabFocusReason);
+    QVERIFY(grid()->hasFocus());
+    QVERIFY(sawEvent(QAccessible::Focus, grid(), 1));
+    QCOMPARE(iface->focusChild(), table()->cellAt(0, 0));
+    QVERIFY(table()->cellAt(0, 0)->state().focused);
+
+    seenEvents.clear();
+    QTest::keyClick(grid(), Qt::Key_Down);
+    QCOMPARE(query->recNo(), 2);
+    QVERIFY(sawEvent(QAccessible::Focus, grid(), 2));
+    QCOMPARE(iface->focusChild(), table()->cellAt(1, 0));
+    QVERIFY(!table()->cellAt(0, 0)->state().focused);
+
+    // Without the focus, a move is a change of selection only.
+    m_form->findChild<QTabWidget *>(QStringLiteral("PageControl1"))->tabBar()->setFocus();
+    seenEvents.clear();
+    query->setRecNo(7);
+    QVERIFY(sawEvent(QAccessible::Selection, grid(), 7));
+    QVERIFY(!sawEvent(QAccessible::Focus, grid()));
+    QVERIFY(!iface->focusChild());
+}
+
+// A cell a screen reader still holds from before a search must not read a record it no longer has.
+void tst_Accessibility::gridCellsOfAnEarlierResultGoStale()
+{
+    QAccessibleInterface *cell = table()->cellAt(50, 0);
+    QVERIFY(cell && cell->isValid());
+    const QAccessible::Id id = QAccessible::uniqueId(cell);
+    search(QStringLiteral("nincs-ilyen-szo-a-versekben"));
+    // The reset took the cells of the old result away; the id leads nowhere.
+    QVERIFY(!QAccessible::accessibleInterface(id));
+    QVERIFY(!table()->cellAt(50, 0));
+    m_form->findChild<QPushButton *>(QStringLiteral("BitBtn2"))->click();
+    QVERIFY(table()->cellAt(50, 0));
+    QCOMPARE(table()->cellAt(50, 0)->text(QAccessible::Name), m_form->query()->value(51, QStringLiteral("CIM")).toString());
+}
+
+void tst_Accessibility::gridCellsOnScreenHaveTheirPlace()
+{
+    PoemQuery *query = m_form->query();
+    query->first();
+    m_form->findChild<QTabWidget *>(QStringLiteral("PageControl1"))->setCurrentIndex(0);
+    QAccessibleTableInterface *t = table();
+    QCOMPARE(t->rowCount(), 89);
+    QWidget *viewport = grid()->viewport();
+    const auto onScreen = [&](int row) {
+        return QRect(viewport->mapToGlobal(grid()->cellRect(row).topLeft()), grid()->cellRect(row).size());
+    };
+    QCOMPARE(t->cellAt(0, 0)->rect(), onScreen(0));
+    QCOMPARE(t->cellAt(23, 0)->rect(), onScreen(23));
+    QVERIFY(!t->cellAt(0, 0)->state().offscreen);
+    // Below the bottom row: there, but not on screen.
+    QVERIFY(t->cellAt(24, 0)->state().offscreen);
+    QVERIFY(t->cellAt(24, 0)->rect().isEmpty());
+
+    QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(grid());
+    const QPoint inThirdRow = viewport->mapToGlobal(grid()->cellRect(2).center());
+    QCOMPARE(iface->childAt(inThirdRow.x(), inThirdRow.y()), t->cellAt(2, 0));
+    const QPoint inTitle = viewport->mapToGlobal(grid()->cellRect(DbGrid::TitleRow).center());
+    QCOMPARE(iface->childAt(inTitle.x(), inTitle.y()), iface->child(0));
+
+    // After scrolling, the rows on screen are other records.
+    query->setRecNo(60);
+    QVERIFY(t->cellAt(0, 0)->state().offscreen);
+    QCOMPARE(t->cellAt(59, 0)->rect(), onScreen(grid()->currentRow()));
+}
+
+void tst_Accessibility::statusBarPanels()
+{
+    auto *bar = m_form->findChild<StatusBar *>(QStringLiteral("StatusBar1"));
+    QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(bar);
+    QCOMPARE(iface->childCount(), 2);
+    QAccessibleInterface *hints = iface->child(0);
+    QAccessibleInterface *clock = iface->child(1);
+    QCOMPARE(hints->role(), QAccessible::StaticText);
+    QCOMPARE(clock->role(), QAccessible::StaticText);
+    QCOMPARE(hints->text(QAccessible::Description), QStringLiteral("Súgó"));
+    QCOMPARE(clock->text(QAccessible::Description), QStringLiteral("Dátum és idő"));
+    QCOMPARE(hints->parent(), iface);
+    QCOMPARE(iface->indexOfChild(clock), 1);
+    QCOMPARE(hints->rect(), QRect(bar->mapToGlobal(QPoint(0, 0)), QSize(500, 19)));
+    QCOMPARE(clock->rect(), QRect(bar->mapToGlobal(QPoint(500, 0)), QSize(202, 19)));
+    const QPoint inClock = bar->mapToGlobal(QPoint(600, 9));
+    QCOMPARE(iface->childAt(inClock.x(), inClock.y()), clock);
+
+    const QString before = bar->panelText(0);
+    seenEvents.clear();
+    bar->setPanelText(0, QStringLiteral("Program használatásan befejezése ?"));
+    QCOMPARE(hints->text(QAccessible::Name), QStringLiteral("Program használatásan befejezése ?"));
+    QVERIFY(sawEvent(QAccessible::NameChanged, bar, 0));
+    bar->setPanelText(1, QStringLiteral("2026. 12. 10. 14:30:00"));
+    QCOMPARE(clock->text(QAccessible::Name), QStringLiteral("2026. 12. 10. 14:30:00"));
+    QVERIFY(sawEvent(QAccessible::NameChanged, bar, 1));
+    bar->setPanelText(0, before);
+}
+
+int main(int argc, char *argv[])
+{
+    TorneviApplication::prepare();
+    TorneviApplication app(argc, argv);
+    tst_Accessibility test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_Accessibility.moc"
