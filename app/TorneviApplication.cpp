@@ -20,6 +20,8 @@ TorneviApplication::TorneviApplication(int &argc, char **argv) : QApplication(ar
     m_title = titleFromPath(QCoreApplication::applicationFilePath());
     setApplicationName(m_title);
     setApplicationDisplayName(QString());
+    // The desktop finds the program's entry, and with it the icon, by this id (on Wayland above all).
+    setDesktopFileName(QStringLiteral(TORNEVI_APP_ID));
     loadTranslations();
     Tahoma::ensureLoaded();
     // The session manager's notice of the end of the session (on Windows, the session-end message).
