@@ -11,6 +11,8 @@ packages=(
     libsqlite3-dev libxcb1-dev fonts-wine libbenchmark-dev
     xvfb xauth openbox x11-utils wmctrl
     hyperfine
+    # the package and its checks, and the Windows resource compiler for checking Tornevi.rc
+    desktop-file-utils appstream lintian dpkg-dev file libxml2-utils binutils-mingw-w64-x86-64
 )
 
 install_missing() {
