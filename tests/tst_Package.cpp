@@ -231,25 +231,22 @@ void tst_Package::metainfo()
     QVERIFY(file.open(QIODevice::ReadOnly));
     QXmlStreamReader xml(&file);
     QString id, launchable, binary;
-    while (xml.readNextStartElement()) {
-        if (xml.name() == QLatin1String("component"))
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement)
             continue;
-        if (xml.name() == QLatin1String("id"))
-            id = xml.readElementText();
-        else if (xml.name() == QLatin1String("launchable"))
-            launchable = xml.readElementText();
-        else if (xml.name() == QLatin1String("provides"))
-            continue;
-        else if (xml.name() == QLatin1String("binary"))
-            binary = xml.readElementText();
-        else
-            xml.skipCurrentElement();
+        QString *field = xml.name() == QLatin1String("id")           ? &id
+                         : xml.name() == QLatin1String("launchable") ? &launchable
+                         : xml.name() == QLatin1String("binary")     ? &binary
+                                                                     : nullptr;
+        if (field && field->isNull())
+            *field = xml.readElementText();
     }
     QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
     QCOMPARE(id, AppId);
     // The software centre reaches the program through the installed entry and binary named here.
-    QVERIFY(QFileInfo::exists(installed(QStringLiteral("usr/share/applications/") + launchable)));
-    QVERIFY(QFileInfo(installed(QStringLiteral("usr/bin/") + binary)).isExecutable());
+    QVERIFY(QFileInfo(installed(QStringLiteral("usr/share/applications/") + launchable)).isFile());
+    const QFileInfo program(installed(QStringLiteral("usr/bin/") + binary));
+    QVERIFY(program.isFile() && program.isExecutable());
 }
 
 void tst_Package::dependencies_data()
