@@ -24,6 +24,8 @@ TorneviApplication::TorneviApplication(int &argc, char **argv) : QApplication(ar
     m_title = titleFromPath(QCoreApplication::applicationFilePath());
     setApplicationName(m_title);
     setApplicationDisplayName(QString());
+    // The desktop finds the program's entry, and with it the icon, by this id (on Wayland above all).
+    setDesktopFileName(QStringLiteral(TORNEVI_APP_ID));
     loadTranslations();
     Tahoma::ensureLoaded();
     // Our own drawn controls speak to screen readers as the table, links and panels they show.

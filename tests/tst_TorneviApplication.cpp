@@ -12,6 +12,7 @@ private slots:
     void titleFromPath();
     void fullStop_data();
     void fullStop();
+    void desktopFileNameIsTheApplicationId();
 };
 
 void tst_TorneviApplication::titleFromPath_data()
@@ -54,6 +55,16 @@ void tst_TorneviApplication::fullStop()
 {
     QFETCH(QString, message);
     QTEST(TorneviApplication::withFullStop(message), "shown");
+}
+
+void tst_TorneviApplication::desktopFileNameIsTheApplicationId()
+{
+    // The installed desktop entry, icons and metainfo are named by the same id.
+    int argc = 1;
+    char name[] = "Tornevi";
+    char *argv[] = {name, nullptr};
+    TorneviApplication app(argc, argv);
+    QCOMPARE(QGuiApplication::desktopFileName(), QStringLiteral("hu.pelmosdaruvin.tornevi"));
 }
 
 QTEST_APPLESS_MAIN(tst_TorneviApplication)

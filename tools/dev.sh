@@ -14,6 +14,8 @@ packages=(
     dbus-daemon dbus-session-bus-common at-spi2-core libglib2.0-bin
     hyperfine
     clang libclang-rt-14-dev
+    # the package and its checks, and the Windows resource compiler for checking Tornevi.rc
+    desktop-file-utils appstream lintian dpkg-dev file libxml2-utils binutils-mingw-w64-x86-64
 )
 
 install_missing() {
