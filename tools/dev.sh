@@ -9,7 +9,7 @@ packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl1-mesa-dev
     libsqlite3-dev libxcb1-dev fonts-wine libbenchmark-dev
-    xvfb xauth openbox x11-utils wmctrl
+    xvfb xauth openbox x11-utils wmctrl xdotool
     hyperfine
 )
 
