@@ -433,7 +433,7 @@ void tst_EndToEnd::browseSearchReadAndClose()
     QVERIFY(xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("40"), Phrase}));
     QVERIFY(program.waitForState(QStringLiteral("Edit1"), Phrase));
     QVERIFY(program.grab(QStringLiteral("Form1"), QStringLiteral("e2e-search-page.png")));
-    QVERIFY(program.click(QStringLiteral("BitBtn1")));
+    QVERIFY(program.click(QStringLiteral("Form1/BitBtn1")));
     QVERIFY(program.waitForState(QStringLiteral("Label12"), QString::number(hits.size())));
     QCOMPARE(program.stateField(QStringLiteral("page")), QStringLiteral("0"));
     QCOMPARE(program.stateField(QStringLiteral("title")), hits.at(0));
@@ -448,12 +448,12 @@ void tst_EndToEnd::browseSearchReadAndClose()
     QCOMPARE(program.stateField(QStringLiteral("nav")), QStringLiteral("FPNL"));
     QVERIFY(program.grab(QStringLiteral("Form2"), QStringLiteral("e2e-detail-window.png")));
 
-    QVERIFY(program.click(QStringLiteral("Next")));
+    QVERIFY(program.click(QStringLiteral("Form2/Next")));
     QVERIFY(program.waitForState(QStringLiteral("title"), hits.at(2)));
-    QVERIFY(program.click(QStringLiteral("Last")));
+    QVERIFY(program.click(QStringLiteral("Form2/Last")));
     QVERIFY(program.waitForState(QStringLiteral("title"), hits.last()));
     QVERIFY(program.waitForState(QStringLiteral("nav"), QStringLiteral("FP--")));
-    QVERIFY(program.click(QStringLiteral("First")));
+    QVERIFY(program.click(QStringLiteral("Form2/First")));
     QVERIFY(program.waitForState(QStringLiteral("title"), hits.first()));
     QVERIFY(program.waitForState(QStringLiteral("nav"), QStringLiteral("--NL")));
 

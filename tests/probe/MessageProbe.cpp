@@ -160,19 +160,27 @@ void MessageProbe::perform(const QString &command)
     }
 }
 
+// "Form1/BitBtn1" names a widget of one window; a bare name may stand in several windows
+// ("BitBtn1" is on the search page and in the detail window), and then the visible one wins.
 QWidget *MessageProbe::widgetNamed(const QString &name) const
 {
-    const QWidgetList windows = QApplication::topLevelWidgets();
-    for (QWidget *w : windows)
-        if (w->objectName() == name)
+    const QString window = name.contains(QLatin1Char('/')) ? name.section(QLatin1Char('/'), 0, 0) : QString();
+    const QString child = name.section(QLatin1Char('/'), -1);
+    QWidgetList found;
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (!window.isEmpty() && w->objectName() != window)
+            continue;
+        if (w->objectName() == child)
+            found << w;
+        found += w->findChildren<QWidget *>(child);
+    }
+    for (QWidget *w : std::as_const(found))
+        if (w->isVisible())
             return w;
-    for (QWidget *w : windows)
-        if (QWidget *child = w->findChild<QWidget *>(name))
-            return child;
-    return nullptr;
+    return found.value(0);
 }
 
-// A widget's rectangle, a menu item's in whichever visible menu or menu bar shows it, a drop-down
+// A widget's rectangle (named as widgetNamed() takes it), a menu item's in whichever visible menu or menu bar shows it, a drop-down
 // menu's title in the menu bar, or a tab's ("PageControl1:1"), in global coordinates; an invalid
 // rectangle when none is on screen.
 QRect MessageProbe::screenRect(const QString &name) const

@@ -12,8 +12,9 @@
 // At the end it logs the size of the file named by TORNEVI_PROBE_FILE as the program sees it.
 // With TORNEVI_PROBE_ANSWER=user it leaves every box to the user and logs the box's window id.
 // With TORNEVI_PROBE_COMMANDS it follows the commands appended to that file, one a line:
-// "state" logs the windows' state, "where <name>" the screen rectangle of a widget, of a menu
-// item or of a tab ("PageControl1:2"), "grab <name> <path>" saves a picture of a widget.
+// "state" logs the windows' state, "where <name>" the screen rectangle of a widget ("Form1/BitBtn1"
+// or a bare name), of a menu item or of a tab ("PageControl1:2"), "grab <name> <path>" saves a
+// picture of a widget.
 // In-process tests make one themselves and read what it saw from messages().
 class MessageProbe : public QObject
 {
