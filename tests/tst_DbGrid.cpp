@@ -9,6 +9,7 @@
 #include <QKeySequence>
 #include <QLineEdit>
 #include <QProxyStyle>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QStyle>
@@ -63,6 +64,8 @@ private slots:
     void columnResizeSurvivesReopen();
     void wideColumnScrollsSideways();
     void followsMovesWhileDisabled();
+    void screenMatchesFullRepaint_data();
+    void screenMatchesFullRepaint();
     void screenshot();
 
 private:
@@ -1099,6 +1102,53 @@ void tst_DbGrid::followsMovesWhileDisabled()
 }
 
 // Pictures of the grid at 96 dpi on a real X server, for a person to look at.
+void tst_DbGrid::screenMatchesFullRepaint_data()
+{
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<QKeySequence>("keys");
+    QTest::addColumn<QString>("elsewhere");   // moves made by another view afterwards
+
+    const auto keys = [](const char *text) { return QKeySequence(QString::fromLatin1(text)); };
+    QTest::newRow("Down inside the window") << "" << keys("Down") << "";
+    QTest::newRow("Down twice, then Up") << "=5" << keys("Down, Down, Up") << "";
+    QTest::newRow("Down below the bottom row scrolls") << "=24" << keys("Down") << "";
+    QTest::newRow("Up above the top row scrolls") << "=50 -23" << keys("Up") << "";
+    QTest::newRow("Up on the first record only sets BOF") << "=2" << keys("Up, Up") << "";
+    QTest::newRow("Page Down and Home") << "" << keys("PgDown, Home") << "";
+    QTest::newRow("Ctrl+Down to the bottom row") << "" << keys("Ctrl+Down") << "";
+    QTest::newRow("moves made elsewhere, inside the window") << "" << QKeySequence() << "+3 -1 +7";
+    QTest::newRow("moves made elsewhere, then Last") << "" << keys("Down") << "+3 L";
+    QTest::newRow("a move, then the focus leaves") << "=3" << keys("Down, Tab") << "";
+}
+
+// What reaches the screen after a string of moves is what a repaint of the whole grid draws:
+// rows painted one by one leave nothing stale behind (old highlight, old mark, old scroll bar).
+void tst_DbGrid::screenMatchesFullRepaint()
+{
+    QFETCH(QString, setup);
+    QFETCH(QKeySequence, keys);
+    QFETCH(QString, elsewhere);
+    open(89);
+    setUp(setup);
+    QCoreApplication::processEvents();
+    for (int i = 0; i < keys.count(); ++i)
+        QTest::keyClick(m_grid, keys[i].key(), keys[i].keyboardModifiers());
+    setUp(elsewhere);
+    if (QTest::currentDataTag() == QLatin1String("a move, then the focus leaves"))
+        m_edit->setFocus();
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents();
+
+    QWidget *viewport = m_grid->viewport();
+    const QPoint at = viewport->mapTo(m_page.get(), QPoint(0, 0));
+    const QImage screen = m_page->screen()
+                              ->grabWindow(m_page->winId(), at.x(), at.y(), viewport->width(), viewport->height())
+                              .toImage()
+                              .convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(screen.size(), viewport->size());
+    QCOMPARE(screen, grabViewport());
+}
+
 void tst_DbGrid::screenshot()
 {
     if (QGuiApplication::platformName() != QLatin1String("xcb"))

@@ -10,7 +10,7 @@ packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl1-mesa-dev
     libsqlite3-dev libxcb1-dev fonts-wine libbenchmark-dev
-    xvfb xauth openbox x11-utils wmctrl weston qt6-wayland
+    xvfb xauth openbox x11-utils wmctrl xdotool weston qt6-wayland
     dbus-daemon dbus-session-bus-common at-spi2-core libglib2.0-bin
     hyperfine
     clang libclang-rt-14-dev

@@ -8,6 +8,7 @@
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPolygon>
 #include <QScopedValueRollback>
@@ -188,7 +189,16 @@ void DbGrid::refresh()
     keepCurrentVisible();
     fetchWindow();
     updateScrollBars();
+    m_shownCurrent = hasRecords() ? m_query->recNo() : 0;
     viewport()->update();
+}
+
+// The whole row, indicator cell included, down to its grid line.
+void DbGrid::updateRow(int row)
+{
+    if (row < 0 || row >= rowCount())
+        return;
+    viewport()->update(QRect(0, titleRowHeight() + row * rowHeight(), viewport()->width(), rowHeight()));
 }
 
 void DbGrid::queryStateChanged(bool)
@@ -200,9 +210,23 @@ void DbGrid::queryStateChanged(bool)
         DbGridAccessible::announceReset(this);
 }
 
+// A move inside the window of rows changes only the row left and the row reached; everything
+// else is repainted only when the window scrolls.
 void DbGrid::queryCurrentChanged()
 {
-    refresh();
+    const int top = m_top;
+    const int shown = m_shownCurrent;
+    const int rows = rowCount();
+    keepCurrentVisible();
+    if (!hasRecords() || shown == 0 || m_top != top || rowCount() != rows) {
+        refresh();
+    } else {
+        fetchWindow();
+        updateScrollBars();
+        m_shownCurrent = m_query->recNo();
+        updateRow(shown - m_top);
+        updateRow(m_shownCurrent - m_top);
+    }
     if (QAccessible::isActive())
         DbGridAccessible::announceCurrent(this);
 }
@@ -296,9 +320,11 @@ void DbGrid::scrollBarValueChanged(int value)
     updateScrollBars();
 }
 
-void DbGrid::scrollContentsBy(int, int)
+void DbGrid::scrollContentsBy(int dx, int)
 {
-    viewport()->update();   // painting reads the horizontal offset; the vertical bar scrolls nothing
+    // Painting reads the horizontal offset; the vertical bar scrolls nothing, it follows the record.
+    if (dx != 0)
+        viewport()->update();
 }
 
 // ---- moving the current record -------------------------------------------------------------
@@ -591,14 +617,19 @@ void DbGrid::resizeEvent(QResizeEvent *event)
 
 // ---- painting ------------------------------------------------------------------------------
 
-void DbGrid::paintEvent(QPaintEvent *)
+void DbGrid::paintEvent(QPaintEvent *event)
 {
     QPainter painter(viewport());
     const QRect area = viewport()->rect();
-    painter.fillRect(area, palette().color(QPalette::Base));
+    const QRect dirty = event->rect();
+    painter.fillRect(dirty, palette().color(QPalette::Base));
     const QRect dataArea(IndicatorWidth + 1, 0, area.width() - IndicatorWidth - 1, area.height());
-    paintTitleRow(painter, dataArea);
-    for (int row = 0; row < rowCount(); ++row)
+    if (dirty.top() < titleRowHeight())
+        paintTitleRow(painter, dataArea);
+    // Only the rows the update touches; a move of the current record repaints two of them.
+    const int firstRow = std::max(0, (dirty.top() - titleRowHeight()) / rowHeight());
+    const int lastRow = std::min(rowCount() - 1, (dirty.bottom() - titleRowHeight()) / rowHeight());
+    for (int row = firstRow; row <= lastRow; ++row)
         paintRow(painter, row, dataArea);
     paintGridLines(painter, dataArea);
 }

@@ -102,6 +102,7 @@ private:
     void keepCurrentVisible();
     void fetchWindow();
     void refresh();
+    void updateRow(int row);
     void updateScrollBars();
     QString titleAt(int position) const noexcept;
 
@@ -122,6 +123,7 @@ private:
     int m_titleBaseline = 13;
     int m_columnWidth = DefaultColumnWidth;
     int m_top = 1;              // position of the record in the top row
+    int m_shownCurrent = 0;     // position of the current record as last scheduled for painting
     int m_wheelDelta = 0;
     bool m_titleHot = false;
     bool m_titlePressed = false;

@@ -1,14 +1,18 @@
 #include "MessageProbe.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QPointer>
 #include <QApplication>
 #include <QEvent>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
 
@@ -19,6 +23,15 @@ MessageProbe::MessageProbe(QObject *parent) : QObject(parent)
         m_log.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered);
     if (qEnvironmentVariable("TORNEVI_PROBE_ANSWER") == QLatin1String("No"))
         m_answer = QMessageBox::No;
+    m_userAnswers = qEnvironmentVariable("TORNEVI_PROBE_ANSWER") == QLatin1String("user");
+    m_commands.setFileName(qEnvironmentVariable("TORNEVI_PROBE_COMMANDS"));
+    if (!m_commands.fileName().isEmpty()) {
+        // Polled rather than watched: the timer also runs inside the message boxes' and the
+        // detail window's own event loops.
+        auto *poll = new QTimer(this);
+        connect(poll, &QTimer::timeout, this, &MessageProbe::readCommands);
+        poll->start(50);
+    }
     qApp->installEventFilter(this);
     log(QStringLiteral("start"));
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
@@ -53,6 +66,10 @@ bool MessageProbe::eventFilter(QObject *watched, QEvent *event)
                                       box->defaultButton() ? box->defaultButton()->text() : QString());
         m_messages << line;
         log(QStringLiteral("message|") + line);
+        if (m_userAnswers) {
+            log(QStringLiteral("box|%1").arg(box->winId()));
+            return false;
+        }
         QPointer<QMessageBox> guard(box);
         const QMessageBox::StandardButton answer = m_answer;
         QTimer::singleShot(0, box, [guard, answer] {
@@ -101,4 +118,121 @@ void MessageProbe::mainWindowShown(QWidget *window)
             QCoreApplication::exit(0);
         }
     });
+}
+
+void MessageProbe::readCommands()
+{
+    if (!m_commands.isOpen() && !m_commands.open(QIODevice::ReadOnly))
+        return;
+    if (m_commands.size() <= m_commandsRead)
+        return;
+    m_commands.seek(m_commandsRead);
+    const QByteArray fresh = m_commands.readAll();
+    m_commandsRead += fresh.size();
+    m_pending += fresh;
+    qsizetype end;
+    while ((end = m_pending.indexOf('\n')) >= 0) {
+        const QString command = QString::fromUtf8(m_pending.left(end)).trimmed();
+        m_pending.remove(0, end + 1);
+        if (!command.isEmpty())
+            perform(command);
+    }
+}
+
+void MessageProbe::perform(const QString &command)
+{
+    const QStringList words = command.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    const QString verb = words.value(0);
+    if (verb == QLatin1String("state")) {
+        log(QStringLiteral("state|") + detailedState());
+    } else if (verb == QLatin1String("where")) {
+        const QRect r = screenRect(words.value(1));
+        log(QStringLiteral("where|%1|%2").arg(words.value(1),
+                                               r.isValid() ? QStringLiteral("%1,%2,%3,%4")
+                                                                 .arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height())
+                                                           : QStringLiteral("none")));
+    } else if (verb == QLatin1String("grab")) {
+        QWidget *w = widgetNamed(words.value(1));
+        const bool saved = w && w->isVisible() && w->grab().save(words.mid(2).join(QLatin1Char(' ')));
+        log(QStringLiteral("grabbed|%1|%2").arg(words.value(1)).arg(saved ? 1 : 0));
+    } else {
+        log(QStringLiteral("unknown|") + command);
+    }
+}
+
+// "Form1/BitBtn1" names a widget of one window; a bare name may stand in several windows
+// ("BitBtn1" is on the search page and in the detail window), and then the visible one wins.
+QWidget *MessageProbe::widgetNamed(const QString &name) const
+{
+    const QString window = name.contains(QLatin1Char('/')) ? name.section(QLatin1Char('/'), 0, 0) : QString();
+    const QString child = name.section(QLatin1Char('/'), -1);
+    QWidgetList found;
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (!window.isEmpty() && w->objectName() != window)
+            continue;
+        if (w->objectName() == child)
+            found << w;
+        found += w->findChildren<QWidget *>(child);
+    }
+    for (QWidget *w : std::as_const(found))
+        if (w->isVisible())
+            return w;
+    return found.value(0);
+}
+
+// A widget's rectangle (named as widgetNamed() takes it), a menu item's in whichever visible menu or menu bar shows it, a drop-down
+// menu's title in the menu bar, or a tab's ("PageControl1:1"), in global coordinates; an invalid
+// rectangle when none is on screen.
+QRect MessageProbe::screenRect(const QString &name) const
+{
+    const QString widgetName = name.section(QLatin1Char(':'), 0, 0);
+    if (name.contains(QLatin1Char(':'))) {
+        auto *tabs = qobject_cast<QTabWidget *>(widgetNamed(widgetName));
+        if (!tabs || !tabs->isVisible())
+            return {};
+        QTabBar *bar = tabs->tabBar();
+        const QRect r = bar->tabRect(name.section(QLatin1Char(':'), 1).toInt());
+        return QRect(bar->mapToGlobal(r.topLeft()), r.size());
+    }
+    QWidget *widget = widgetNamed(name);
+    auto *menu = qobject_cast<QMenu *>(widget);
+    if (widget && !menu)
+        return widget->isVisible() ? QRect(widget->mapToGlobal(QPoint(0, 0)), widget->size()) : QRect();
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        // A drop-down menu's name stands for its title in the menu bar.
+        QAction *action = menu ? menu->menuAction() : window->findChild<QAction *>(name);
+        if (!action)
+            continue;
+        for (QObject *shown : action->associatedObjects()) {
+            QRect r;
+            QWidget *host = qobject_cast<QWidget *>(shown);
+            if (auto *menu = qobject_cast<QMenu *>(shown))
+                r = menu->actionGeometry(action);
+            else if (auto *bar = qobject_cast<QMenuBar *>(shown))
+                r = bar->actionGeometry(action);
+            if (host && host->isVisible() && r.isValid())
+                return QRect(host->mapToGlobal(r.topLeft()), r.size());
+        }
+    }
+    return {};
+}
+
+// The start-up state plus what the detail window shows of the current record, which buttons of
+// its navigator are enabled ("FPNL", "-" for a disabled one), and who has the focus.
+QString MessageProbe::detailedState() const
+{
+    QWidget *form2 = widgetNamed(QStringLiteral("Form2"));
+    auto *title = form2 ? form2->findChild<QLabel *>(QStringLiteral("Label1")) : nullptr;
+    QString nav;
+    for (const char *button : {"First", "Prior", "Next", "Last"}) {
+        auto *b = form2 ? form2->findChild<QAbstractButton *>(QLatin1String(button)) : nullptr;
+        nav += b && b->isEnabled() ? QLatin1Char(button[0]) : QLatin1Char('-');
+    }
+    const QWidget *active = QApplication::activeWindow();
+    const QWidget *focus = QApplication::focusWidget();
+    return state()
+        + QStringLiteral("|detail=%1|title=%2|nav=%3|active=%4|focus=%5")
+              .arg(form2 && form2->isVisible() ? 1 : 0)
+              .arg(title ? title->text() : QString(), nav, active ? active->objectName() : QString(),
+                   focus ? focus->objectName() : QString());
 }

@@ -10,6 +10,11 @@
 // so the tests can watch the unchanged program: it writes every message box to the log named by
 // TORNEVI_PROBE_LOG and answers it with its default button (or No, when TORNEVI_PROBE_ANSWER says so), and it can end a run that started well.
 // At the end it logs the size of the file named by TORNEVI_PROBE_FILE as the program sees it.
+// With TORNEVI_PROBE_ANSWER=user it leaves every box to the user and logs the box's window id.
+// With TORNEVI_PROBE_COMMANDS it follows the commands appended to that file, one a line:
+// "state" logs the windows' state, "where <name>" the screen rectangle of a widget ("Form1/BitBtn1"
+// or a bare name), of a menu item or of a tab ("PageControl1:2"), "grab <name> <path>" saves a
+// picture of a widget.
 // In-process tests make one themselves and read what it saw from messages().
 class MessageProbe : public QObject
 {
@@ -30,7 +35,16 @@ private:
     void log(const QString &line);
     void mainWindowShown(QWidget *window);
     QString state() const;
+    QString detailedState() const;
+    void readCommands();
+    void perform(const QString &command);
+    QWidget *widgetNamed(const QString &name) const;
+    QRect screenRect(const QString &name) const;
     QFile m_log;
+    QFile m_commands;
+    qint64 m_commandsRead = 0;
+    QByteArray m_pending;
+    bool m_userAnswers = false;
     QStringList m_messages;
     QMessageBox::StandardButton m_answer = QMessageBox::NoButton;
     QPointer<QWidget> m_main;
