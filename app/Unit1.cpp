@@ -1,5 +1,6 @@
 #include "Unit1.h"
 
+#include "LazyIconEngine.h"
 #include "PoemQuery.h"
 #include "RegionalClock.h"
 #include "StatusBar.h"
@@ -19,12 +20,14 @@
 #include <QTimer>
 
 namespace {
+// Sizes are decoded only when the platform asks for them. The files go to the engine before the
+// icon takes it: QIcon drops an engine that is still empty.
 QIcon programIcon()
 {
-    QIcon icon;
+    auto *engine = new LazyIconEngine;
     for (int size : {16, 32, 48, 64, 128, 256})
-        icon.addFile(QStringLiteral(":/icons/mainicon_%1.png").arg(size), QSize(size, size));
-    return icon;
+        engine->addFile(QStringLiteral(":/icons/mainicon_%1.png").arg(size), QSize(size, size), QIcon::Normal, QIcon::Off);
+    return QIcon(engine);
 }
 
 const QString ExitStatusText = QStringLiteral("Program használatásan befejezése ?");

@@ -26,22 +26,20 @@ FieldKind kindOf(const char *declaredType)
 }
 
 // Fetched texts lose their trailing blanks and control characters; an empty text stays empty.
-QString trimmedRight(QString text)
+// Those characters are single bytes in UTF-8, so the bytes can be cut before any conversion.
+QByteArray trimmedRight(const char *data, int bytes)
 {
-    qsizetype end = text.size();
-    while (end > 0 && text.at(end - 1).unicode() < 0x21)
-        --end;
-    text.truncate(end);
-    return text;
+    while (bytes > 0 && static_cast<unsigned char>(data[bytes - 1]) < 0x21)
+        --bytes;
+    return QByteArray(data, bytes);
 }
 
-QVariant readText(sqlite3_stmt *stmt, int column)
+QByteArray readText(sqlite3_stmt *stmt, int column)
 {
-    const void *data = sqlite3_column_text16(stmt, column);
-    const int bytes = sqlite3_column_bytes16(stmt, column);
+    const auto *data = reinterpret_cast<const char *>(sqlite3_column_text(stmt, column));
     if (!data)
-        return QString(QLatin1String(""));
-    return trimmedRight(QString::fromUtf16(static_cast<const char16_t *>(data), bytes / 2));
+        return QByteArray("");
+    return trimmedRight(data, sqlite3_column_bytes(stmt, column));
 }
 } // namespace
 
@@ -132,30 +130,30 @@ PoemQuery::Row PoemQuery::readRow() const
     for (int c = 0; c < int(m_fieldKinds.size()); ++c) {
         const int type = sqlite3_column_type(stmt, c);
         if (type == SQLITE_NULL) {
-            row.emplace_back();
+            row.push_back({});
             continue;
         }
         switch (m_fieldKinds[c]) {
         case Integer:
-            row.emplace_back(int(sqlite3_column_int64(stmt, c)));
+            row.push_back({int(sqlite3_column_int64(stmt, c))});
             break;
         case Text:
-            row.push_back(readText(stmt, c));
+            row.push_back({readText(stmt, c), true});
             break;
         case Blob:
-            row.emplace_back(QByteArray(static_cast<const char *>(sqlite3_column_blob(stmt, c)),
-                                        sqlite3_column_bytes(stmt, c)));
+            row.push_back({QByteArray(static_cast<const char *>(sqlite3_column_blob(stmt, c)),
+                                      sqlite3_column_bytes(stmt, c))});
             break;
         case Dynamic:
             if (type == SQLITE_INTEGER)
-                row.emplace_back(qlonglong(sqlite3_column_int64(stmt, c)));
+                row.push_back({qlonglong(sqlite3_column_int64(stmt, c))});
             else if (type == SQLITE_FLOAT)
-                row.emplace_back(sqlite3_column_double(stmt, c));
+                row.push_back({sqlite3_column_double(stmt, c)});
             else if (type == SQLITE_BLOB)
-                row.emplace_back(QByteArray(static_cast<const char *>(sqlite3_column_blob(stmt, c)),
-                                            sqlite3_column_bytes(stmt, c)));
+                row.push_back({QByteArray(static_cast<const char *>(sqlite3_column_blob(stmt, c)),
+                                          sqlite3_column_bytes(stmt, c))});
             else
-                row.push_back(readText(stmt, c));
+                row.push_back({readText(stmt, c), true});
             break;
         }
     }
@@ -285,7 +283,7 @@ QVariant PoemQuery::fieldValue(const QString &name) const
     const int field = fieldIndex(name);
     if (!m_open || m_current < 0 || field < 0)
         return {};
-    return m_rows[m_current][field];
+    return valueOf(m_rows[m_current][field]);
 }
 
 QString PoemQuery::fieldText(const QString &name) const
@@ -301,5 +299,14 @@ QVariant PoemQuery::value(int position, const QString &name)
     fetchUpTo(position);
     if (position > int(m_rows.size()))
         return {};
-    return m_rows[position - 1][field];
+    return valueOf(m_rows[position - 1][field]);
+}
+
+QVariant PoemQuery::valueOf(const Cell &cell)
+{
+    if (!cell.utf8Text)
+        return cell.value;
+    const QByteArray bytes = cell.value.toByteArray();
+    // An empty text reads as empty, not as NULL.
+    return bytes.isEmpty() ? QString(QLatin1String("")) : QString::fromUtf8(bytes);
 }

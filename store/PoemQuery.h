@@ -59,7 +59,14 @@ signals:
     void currentChanged();          // the current record moved (not sent for blocked moves)
 
 private:
-    using Row = std::vector<QVariant>;
+    // A value as SQLite gave it; texts stay UTF-8 until a view reads them, most never being read.
+    struct Cell
+    {
+        QVariant value;
+        bool utf8Text = false;
+    };
+    using Row = std::vector<Cell>;
+    static QVariant valueOf(const Cell &cell);
 
     void fetchUpTo(int rowCount);   // rows are fetched in batches; -1 fetches everything
     void fetchBatch();

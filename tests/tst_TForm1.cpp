@@ -46,6 +46,8 @@ private slots:
     void initTestCase();
     void cleanupTestCase();
     void windowSettings();
+    void programIconSizes_data();
+    void programIconSizes();
     void pagesAndStatusBar_data();
     void pagesAndStatusBar();
     void startupShowsTheListWithEveryPoem();
@@ -104,6 +106,38 @@ void tst_TForm1::answerNextMessage()
         m_lastIcon = box->icon();
         box->defaultButton()->click();
     });
+}
+
+// The icon decodes its files only when a size is asked for; what it hands out is still the
+// image of the best fitting file, scaled down where no file has the size.
+void tst_TForm1::programIconSizes_data()
+{
+    QTest::addColumn<QSize>("asked");
+    QTest::addColumn<int>("file");
+    QTest::addColumn<QSize>("given");
+    QTest::newRow("exact 16") << QSize(16, 16) << 16 << QSize(16, 16);
+    QTest::newRow("exact 256") << QSize(256, 256) << 256 << QSize(256, 256);
+    QTest::newRow("between sizes: next larger, scaled down") << QSize(24, 24) << 32 << QSize(24, 24);
+    QTest::newRow("above the largest: largest, not enlarged") << QSize(512, 512) << 256 << QSize(256, 256);
+}
+
+void tst_TForm1::programIconSizes()
+{
+    QFETCH(QSize, asked);
+    QFETCH(int, file);
+    QFETCH(QSize, given);
+    const QIcon icon = m_form->windowIcon();
+    QCOMPARE(icon.availableSizes(), (QList<QSize>{{16, 16}, {32, 32}, {48, 48}, {64, 64}, {128, 128}, {256, 256}}));
+    QCOMPARE(icon.actualSize(asked), given);
+    const QImage image = icon.pixmap(asked).toImage().convertToFormat(QImage::Format_ARGB32);
+    QCOMPARE(image.size(), given);
+    const QImage source = QImage(QStringLiteral(":/icons/mainicon_%1.png").arg(file)).convertToFormat(QImage::Format_ARGB32);
+    // A scaled image is compared by its middle pixel only: the scaling filter is Qt's business.
+    if (source.size() == given)
+        QCOMPARE(image, source);
+    else
+        QCOMPARE(QColor(image.pixel(given.width() / 2, given.height() / 2)).alpha() > 0,
+                 QColor(source.pixel(source.width() / 2, source.height() / 2)).alpha() > 0);
 }
 
 void tst_TForm1::windowSettings()

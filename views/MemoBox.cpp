@@ -21,18 +21,36 @@ MemoBox::MemoBox(QWidget *parent) : QTextEdit(parent)
     // Read-only still lets the reader move the caret, select and copy.
     setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     setUndoRedoEnabled(false);
-    setLineWrapMode(QTextEdit::WidgetWidth);
+    // Wrapping at the widget's width is the default; setting it again would lay out every text
+    // this box is given while its window is still hidden.
     setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     document()->setDocumentMargin(0);
-    applyLineSpacing();
+    m_lineSpacingPending = true;
 }
 
 void MemoBox::setPlainText(const QString &text)
 {
     QTextEdit::setPlainText(text);
-    applyLineSpacing();
+    applyLineSpacingWhenShown();
+}
+
+// A hidden box holds its text as given; the line pitch, which needs the font's tables and lays
+// every line out again, waits until the box is shown.
+void MemoBox::applyLineSpacingWhenShown()
+{
+    if (isVisible())
+        applyLineSpacing();
+    else
+        m_lineSpacingPending = true;
+}
+
+void MemoBox::showEvent(QShowEvent *event)
+{
+    if (m_lineSpacingPending)
+        applyLineSpacing();
+    QTextEdit::showEvent(event);
 }
 
 int MemoBox::lineSpacing() const
@@ -44,13 +62,14 @@ void MemoBox::changeEvent(QEvent *event)
 {
     QTextEdit::changeEvent(event);
     if (event->type() == QEvent::FontChange)
-        applyLineSpacing();
+        applyLineSpacingWhenShown();
 }
 
 // Qt's plain-text layout ignores a block's line height, so the text lives in a rich-text
 // document whose every block carries a fixed one. Replacing the text resets the blocks' format.
 void MemoBox::applyLineSpacing()
 {
+    m_lineSpacingPending = false;
     QTextBlockFormat format;
     format.setLineHeight(lineSpacing(), QTextBlockFormat::FixedHeight);
     format.setLeftMargin(SideMargin);

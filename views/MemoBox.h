@@ -21,8 +21,12 @@ public:
 
 protected:
     void changeEvent(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     QMimeData *createMimeDataFromSelection() const override;
 
 private:
     void applyLineSpacing();
+    void applyLineSpacingWhenShown();
+
+    bool m_lineSpacingPending = false;
 };

@@ -2,6 +2,7 @@
 
 #include <QFontDatabase>
 #include <QFontMetrics>
+#include <QHash>
 #include <QRawFont>
 #include <QtEndian>
 
@@ -43,6 +44,20 @@ QFont Tahoma::font(int pixelHeight, bool bold, bool italic)
 }
 
 int Tahoma::textHeight(const QFont &font)
+{
+    // Reading the font tables costs more than all the rest of a label's layout; every control
+    // asks for the same few sizes.
+    static QHash<QString, int> heights;
+    const QString key = font.key();
+    const auto known = heights.constFind(key);
+    if (known != heights.cend())
+        return *known;
+    const int height = measuredTextHeight(font);
+    heights.insert(key, height);
+    return height;
+}
+
+int Tahoma::measuredTextHeight(const QFont &font)
 {
     const QRawFont raw = QRawFont::fromFont(font);
     const QByteArray os2 = raw.fontTable("OS/2");

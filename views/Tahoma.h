@@ -12,4 +12,7 @@ public:
     static QFont font(int pixelHeight, bool bold = false, bool italic = false);
     // Height of one line of text as Windows measures it: winAscent + winDescent at the font's size.
     static int textHeight(const QFont &font);
+
+private:
+    static int measuredTextHeight(const QFont &font);
 };

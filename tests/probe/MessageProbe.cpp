@@ -21,6 +21,7 @@ MessageProbe::MessageProbe(QObject *parent) : QObject(parent)
     m_log.setFileName(qEnvironmentVariable("TORNEVI_PROBE_LOG"));
     if (!m_log.fileName().isEmpty())
         m_log.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered);
+    m_exitOnPaint = qEnvironmentVariable("TORNEVI_PROBE_ACTION") == QLatin1String("exit-on-paint");
     if (qEnvironmentVariable("TORNEVI_PROBE_ANSWER") == QLatin1String("No"))
         m_answer = QMessageBox::No;
     m_userAnswers = qEnvironmentVariable("TORNEVI_PROBE_ANSWER") == QLatin1String("user");
@@ -53,6 +54,12 @@ void MessageProbe::log(const QString &line)
 
 bool MessageProbe::eventFilter(QObject *watched, QEvent *event)
 {
+    if (event->type() == QEvent::Paint && m_exitOnPaint && watched->objectName() == QLatin1String("ClientArea")) {
+        // The rest of the frame is painted and flushed in this same pass; the loop ends after it.
+        m_exitOnPaint = false;
+        QCoreApplication::exit(0);
+        return false;
+    }
     if (event->type() != QEvent::Show || !watched->isWidgetType())
         return false;
     if (auto *box = qobject_cast<QMessageBox *>(watched)) {
