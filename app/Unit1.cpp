@@ -54,8 +54,8 @@ QString startupMessage(PoemStore::Step step)
 TForm1::TForm1(QWidget *parent)
     : QMainWindow(parent), ui(std::make_unique<Ui::TForm1>()), m_store(new PoemStore(this))
 {
-    setupWindow();
     applyFonts();
+    setupWindow();
     bindViews();
     connectMenu();
     startClock();
@@ -77,6 +77,7 @@ void TForm1::setupWindow()
 }
 
 // Tahoma is registered when the program starts, so its pixel sizes are set here, not in the form.
+// Set before the form makes the children, so none of them is laid out in the default font first.
 void TForm1::applyFonts()
 {
     setFont(Tahoma::font(11));

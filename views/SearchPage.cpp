@@ -18,6 +18,9 @@ const char *const NulInPhrase = "A keresendő kifejezés nem tartalmazhat NUL (U
 
 SearchPage::SearchPage(QWidget *parent) : QWidget(parent), ui(std::make_unique<Ui::SearchPage>())
 {
+    // The page is made before the page control takes it in; starting in the window's font spares
+    // the phrase box a layout in the default font.
+    setFont(Tahoma::font(11));
     ui->setupUi(this);
     applyFonts();
     applyGlyphs();

@@ -22,6 +22,8 @@ TForm2::~TForm2() = default;
 
 void TForm2::setupWindow()
 {
+    // The children are made in the window's font, so none of them is laid out twice.
+    setFont(Tahoma::font(11));
     ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowCloseButtonHint);
@@ -30,7 +32,6 @@ void TForm2::setupWindow()
 
 void TForm2::applyFonts()
 {
-    setFont(Tahoma::font(11));
     ui->Label1->setFont(Tahoma::font(16, true));
     ui->Memo1->setFont(Tahoma::font(15));
 }
