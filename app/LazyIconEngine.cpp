@@ -1,5 +1,7 @@
 #include "LazyIconEngine.h"
 
+#include "PngResource.h"
+
 #include <QPainter>
 #include <QPixmap>
 
@@ -50,7 +52,7 @@ QPixmap LazyIconEngine::pixmap(const QSize &size, QIcon::Mode mode, QIcon::State
         return {};
     if (!entry->loaded) {
         entry->loaded = true;
-        const QPixmap decoded(entry->fileName);
+        const QPixmap decoded = QPixmap::fromImage(PngResource::read(entry->fileName));
         if (!decoded.isNull())
             m_decoded.addPixmap(decoded);
     }

@@ -1,15 +1,24 @@
 #include "GlyphStrip.h"
 
+#include "DeferredIconEngine.h"
+#include "PngResource.h"
+
 #include <QBitmap>
 #include <QPixmap>
 
 QIcon GlyphStrip::icon(const QString &resourcePath)
 {
-    QPixmap strip(resourcePath);
-    const QSize cell(strip.width() / 2, strip.height());
+    return QIcon(new DeferredIconEngine([resourcePath] { return read(resourcePath); }));
+}
+
+QIcon GlyphStrip::read(const QString &resourcePath)
+{
+    const QImage image = PngResource::read(resourcePath);
+    const QSize cell(image.width() / 2, image.height());
     if (cell.isEmpty())
         return QIcon();
-    const QColor clear = strip.toImage().pixelColor(0, strip.height() - 1);
+    const QColor clear = image.pixelColor(0, image.height() - 1);
+    QPixmap strip = QPixmap::fromImage(image);
     strip.setMask(strip.createMaskFromColor(clear, Qt::MaskInColor));
     QIcon icon;
     icon.addPixmap(strip.copy(QRect(QPoint(0, 0), cell)), QIcon::Normal);

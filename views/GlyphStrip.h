@@ -9,6 +9,10 @@
 class GlyphStrip
 {
 public:
-    // Normal and Disabled pixmaps of the strip's cells; an empty icon when the strip cannot be read.
+    // Normal and Disabled pixmaps of the strip's cells, read when first asked for; an empty
+    // icon when the strip cannot be read.
     static QIcon icon(const QString &resourcePath);
+
+private:
+    static QIcon read(const QString &resourcePath);
 };

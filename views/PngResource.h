@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QImage>
+#include <QString>
+
+// The program's own images are PNG files. Read as such, Qt takes its built-in PNG reader at once
+// instead of loading every image format plugin to ask whether one of them would read the file.
+class PngResource
+{
+public:
+    // A null image when the file is missing or is not a PNG image.
+    static QImage read(const QString &path);
+};
