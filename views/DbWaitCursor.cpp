@@ -16,7 +16,7 @@ DbWaitCursor::DbWaitCursor(QObject *parent) : QObject(parent)
 
 QCursor DbWaitCursor::cursor()
 {
-    const QPixmap image = QPixmap::fromImage(PngResource::read(QStringLiteral(":/cursors/dbwait.png")));
+    const QPixmap image = PngResource::pixmap(QStringLiteral(":/cursors/dbwait.png"));
     if (image.isNull())
         return QCursor(Qt::WaitCursor);
     return QCursor(image, 0, 0);

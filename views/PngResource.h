@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <QPixmap>
 #include <QString>
 
 // The program's own images are PNG files. Read as such, Qt takes its built-in PNG reader at once
@@ -10,4 +11,7 @@ class PngResource
 public:
     // A null image when the file is missing or is not a PNG image.
     static QImage read(const QString &path);
+    // The same as a pixmap, kept in Qt's pixmap cache as QPixmap(path) would keep it, for images
+    // asked for again and again.
+    static QPixmap pixmap(const QString &path);
 };
