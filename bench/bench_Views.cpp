@@ -4,6 +4,8 @@
 // widget that repaints the two rows such a move changes.
 // TORNEVI_BENCH_DOWN_KEYS=n instead presses Down n times in one function, pressDownKeys, for
 // callgrind: valgrind --tool=callgrind --collect-atstart=no --toggle-collect=pressDownKeys ...
+// TORNEVI_BENCH_SEARCH_CLICKS=n likewise searches "tenger" n times from the search page, each
+// click and its repaint in clickSearch.
 #include "DbGrid.h"
 #include "PoemQuery.h"
 #include "ProgramWindows.h"
@@ -244,6 +246,28 @@ Q_NEVER_INLINE void pressDownKeys(Program &p, int n)
     }
 }
 
+// For callgrind: one search for the phrase in Edit1, from the click to the repainted list.
+Q_NEVER_INLINE void clickSearch(Program &p, QPushButton *search)
+{
+    QTest::mouseClick(search, Qt::LeftButton);
+    waitForPaint(p.gridPaints);
+}
+
+int countSearchClicks(int n)
+{
+    Program &p = program();
+    auto *edit = p.windows->form1().findChild<QLineEdit *>(QStringLiteral("Edit1"));
+    QPushButton *search = p.button("BitBtn1");
+    for (int i = 0; i < n; ++i) {
+        p.pages()->setCurrentIndex(1);
+        edit->setText(Phrases[0]);
+        QCoreApplication::processEvents();
+        clickSearch(p, search);
+    }
+    std::printf("clicked Search %d times\n", n);
+    return 0;
+}
+
 int countDownKeys(int n)
 {
     Program &p = program();
@@ -264,6 +288,8 @@ int main(int argc, char **argv)
     int rc = 0;
     if (!qEnvironmentVariableIsEmpty("TORNEVI_BENCH_DOWN_KEYS")) {
         rc = countDownKeys(qEnvironmentVariableIntValue("TORNEVI_BENCH_DOWN_KEYS"));
+    } else if (!qEnvironmentVariableIsEmpty("TORNEVI_BENCH_SEARCH_CLICKS")) {
+        rc = countSearchClicks(qEnvironmentVariableIntValue("TORNEVI_BENCH_SEARCH_CLICKS"));
     } else {
         benchmark::Initialize(&argc, argv);
         RatioReporter reporter;

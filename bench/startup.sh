@@ -2,7 +2,8 @@
 # Start-up to the first painted frame of the main window, against a floor window of the same
 # shape (bench/floor_window.cpp). The probe plugin ends both runs right after that frame.
 # Prints hyperfine's wall times and callgrind's whole-run instruction counts, with the ratios.
-# Needs hyperfine and valgrind. STARTUP_RUNS overrides the number of timed runs (default 40).
+# Needs hyperfine and valgrind. STARTUP_RUNS (default 40) and STARTUP_ROUNDS (default 5) set how
+# many timed runs of each program a round has and how many rounds there are.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake --preset bench >/dev/null
@@ -14,12 +15,22 @@ cd "$work"
 export QT_QPA_PLATFORM=offscreen QT_PLUGIN_PATH=$build/tests/plugins QT_QPA_GENERIC_PLUGINS=messageprobe \
        TORNEVI_PROBE_ACTION=exit-on-paint TORNEVI_PROBE_LOG=/dev/null
 
-hyperfine -N -w 3 -r "${STARTUP_RUNS:-40}" --export-json times.json "$build/bench/floor_window" "$build/app/Tornevi"
-python3 - <<'EOF'
-import json
-r = json.load(open("times.json"))["results"]
-floor, prog = (sorted(x["times"])[len(x["times"]) // 2] for x in r)
-print(f"median wall: floor {floor*1e3:.2f} ms, Tornevi {prog*1e3:.2f} ms, ratio {prog/floor:.3f}")
+# A shared machine's speed drifts from minute to minute, so the two programs are timed in short
+# alternating rounds, the ratio is taken within each round, and the median of the rounds is reported.
+rounds=${STARTUP_ROUNDS:-5}
+for round in $(seq 1 "$rounds"); do
+    hyperfine -N -w 3 -r "${STARTUP_RUNS:-40}" --export-json "times$round.json" \
+        "$build/bench/floor_window" "$build/app/Tornevi" >/dev/null
+done
+python3 - "$rounds" <<'EOF'
+import json, statistics, sys
+ratios = []
+for i in range(1, int(sys.argv[1]) + 1):
+    r = json.load(open(f"times{i}.json"))["results"]
+    floor, prog = (statistics.median(x["times"]) for x in r)
+    ratios.append(prog / floor)
+    print(f"round {i}: median wall floor {floor*1e3:.2f} ms, Tornevi {prog*1e3:.2f} ms, ratio {prog/floor:.3f}")
+print(f"median of the rounds' wall ratios: {statistics.median(ratios):.3f}")
 EOF
 
 irs() { valgrind --tool=callgrind --callgrind-out-file=cg.out "$@" >/dev/null 2>cg.log; sed -n 's/^summary: //p' cg.out; }
