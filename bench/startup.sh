@@ -3,7 +3,8 @@
 # shape (bench/floor_window.cpp). The probe plugin ends both runs right after that frame.
 # Prints hyperfine's wall times and callgrind's whole-run instruction counts, with the ratios.
 # Needs hyperfine and valgrind. STARTUP_RUNS (default 40) and STARTUP_ROUNDS (default 5) set how
-# many timed runs of each program a round has and how many rounds there are.
+# many timed runs of each program a round has and how many rounds there are; STARTUP_CPU (default
+# the last one) is the processor both programs are pinned to.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake --preset bench >/dev/null
@@ -17,9 +18,12 @@ export QT_QPA_PLATFORM=offscreen QT_PLUGIN_PATH=$build/tests/plugins QT_QPA_GENE
 
 # A shared machine's speed drifts from minute to minute, so the two programs are timed in short
 # alternating rounds, the ratio is taken within each round, and the median of the rounds is reported.
+# Both run on one processor: on a virtual machine the first one also takes the host's interrupts,
+# and a program that lands there now and then takes a quarter longer.
+cpu=${STARTUP_CPU:-$(($(nproc) - 1))}
 rounds=${STARTUP_ROUNDS:-5}
 for round in $(seq 1 "$rounds"); do
-    hyperfine -N -w 3 -r "${STARTUP_RUNS:-40}" --export-json "times$round.json" \
+    taskset -c "$cpu" hyperfine -N -w 3 -r "${STARTUP_RUNS:-40}" --export-json "times$round.json" \
         "$build/bench/floor_window" "$build/app/Tornevi" >/dev/null
 done
 python3 - "$rounds" <<'EOF'
