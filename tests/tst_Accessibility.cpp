@@ -1,7 +1,7 @@
 #include "DbGrid.h"
 #include "LinkLabel.h"
 #include "PoemQuery.h"
-#include "ProgramWindows.h"
+#include "ProgramInFreshDirectory.h"
 #include "StatusBar.h"
 #include "TorneviApplication.h"
 #include "Unit1.h"
@@ -9,12 +9,10 @@
 
 #include <QAccessible>
 #include <QDesktopServices>
-#include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
 
@@ -95,9 +93,7 @@ private:
     QAccessibleTableInterface *table() const;
     void search(const QString &phrase);
 
-    QTemporaryDir m_dir;
-    QString m_savedCwd;
-    std::unique_ptr<ProgramWindows> m_windows;
+    std::unique_ptr<ProgramInFreshDirectory> m_program;
     TForm1 *m_form = nullptr;
     TForm2 *m_form2 = nullptr;
     AddressCatcher m_catcher;
@@ -108,11 +104,9 @@ void tst_Accessibility::initTestCase()
     QAccessible::installUpdateHandler(collectEvent);
     for (const char *scheme : {"mailto", "http", "https"})
         QDesktopServices::setUrlHandler(QString::fromLatin1(scheme), &m_catcher, "take");
-    m_savedCwd = QDir::currentPath();
-    QDir::setCurrent(m_dir.path());
-    m_windows = std::make_unique<ProgramWindows>();
-    m_form = &m_windows->form1();
-    m_form2 = &m_windows->form2();
+    m_program = std::make_unique<ProgramInFreshDirectory>();
+    m_form = &m_program->windows().form1();
+    m_form2 = &m_program->windows().form2();
     m_form->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_form));
     QVERIFY(m_form->query()->isOpen());
@@ -125,8 +119,7 @@ void tst_Accessibility::cleanupTestCase()
     QAccessible::installUpdateHandler(nullptr);
     for (const char *scheme : {"mailto", "http", "https"})
         QDesktopServices::unsetUrlHandler(QString::fromLatin1(scheme));
-    m_windows.reset();
-    QDir::setCurrent(m_savedCwd);
+    m_program.reset();
 }
 
 void tst_Accessibility::init()

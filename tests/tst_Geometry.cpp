@@ -1,6 +1,6 @@
 #include "DbGrid.h"
 #include "PoemQuery.h"
-#include "ProgramWindows.h"
+#include "ProgramInFreshDirectory.h"
 #include "SearchPage.h"
 #include "StatusBar.h"
 #include "TorneviApplication.h"
@@ -13,7 +13,6 @@
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -149,20 +148,16 @@ private:
     QWidget *control(const QString &which, const QString &name) const;
     void addWindowRows();
 
-    QTemporaryDir m_dir;
-    QString m_savedCwd;
-    std::unique_ptr<ProgramWindows> m_windows;
+    std::unique_ptr<ProgramInFreshDirectory> m_program;
     TForm1 *m_form = nullptr;
     TForm2 *m_form2 = nullptr;
 };
 
 void tst_Geometry::initTestCase()
 {
-    m_savedCwd = QDir::currentPath();
-    QDir::setCurrent(m_dir.path());
-    m_windows = std::make_unique<ProgramWindows>();
-    m_form = &m_windows->form1();
-    m_form2 = &m_windows->form2();
+    m_program = std::make_unique<ProgramInFreshDirectory>();
+    m_form = &m_program->windows().form1();
+    m_form2 = &m_program->windows().form2();
     m_form->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_form));
     QVERIFY(m_form->query()->isOpen());
@@ -176,8 +171,7 @@ void tst_Geometry::initTestCase()
 
 void tst_Geometry::cleanupTestCase()
 {
-    m_windows.reset();
-    QDir::setCurrent(m_savedCwd);
+    m_program.reset();
 }
 
 QWidget *tst_Geometry::window(const QString &which) const

@@ -2,16 +2,14 @@
 #include "FixtureDb.h"
 #include "MessageProbe.h"
 #include "PoemQuery.h"
-#include "ProgramWindows.h"
+#include "ProgramInFreshDirectory.h"
 #include "SqliteConnection.h"
 #include "TorneviApplication.h"
 
-#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <sqlite3.h>
@@ -50,9 +48,7 @@ private:
     QList<int> shownKeys() const;
     static QList<int> expectedKeys(const QString &pattern);
 
-    QTemporaryDir m_dir;
-    QString m_savedCwd;
-    std::unique_ptr<ProgramWindows> m_windows;
+    std::unique_ptr<ProgramInFreshDirectory> m_program;
     TForm1 *m_form = nullptr;
     MessageProbe *m_probe = nullptr;
 };
@@ -64,11 +60,9 @@ template<typename T> T *tst_SearchPage::child(const char *name) const
 
 void tst_SearchPage::initTestCase()
 {
-    m_savedCwd = QDir::currentPath();
-    QDir::setCurrent(m_dir.path());
     m_probe = new MessageProbe(this);
-    m_windows = std::make_unique<ProgramWindows>();
-    m_form = &m_windows->form1();
+    m_program = std::make_unique<ProgramInFreshDirectory>();
+    m_form = &m_program->windows().form1();
     m_form->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_form));
     QCOMPARE(counter(), QStringLiteral("89"));
@@ -77,8 +71,7 @@ void tst_SearchPage::initTestCase()
 
 void tst_SearchPage::cleanupTestCase()
 {
-    m_windows.reset();
-    QDir::setCurrent(m_savedCwd);
+    m_program.reset();
 }
 
 void tst_SearchPage::showSearchPage()

@@ -3,7 +3,7 @@
 #include "DbNavigator.h"
 #include "Hint.h"
 #include "PoemQuery.h"
-#include "ProgramWindows.h"
+#include "ProgramInFreshDirectory.h"
 #include "RegionalClock.h"
 #include "StatusBar.h"
 #include "TorneviApplication.h"
@@ -11,7 +11,6 @@
 #include "Unit2.h"
 
 #include <QAction>
-#include <QDir>
 #include <QEventLoop>
 #include <QLabel>
 #include <QMenu>
@@ -23,7 +22,6 @@
 #include <QSignalSpy>
 #include <QSizeGrip>
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolTip>
@@ -67,9 +65,7 @@ private:
     void pointAt(QWidget *control);
     QObject *programObject(const QString &name) const;
 
-    QTemporaryDir m_dir;
-    QString m_savedCwd;
-    std::unique_ptr<ProgramWindows> m_windows;
+    std::unique_ptr<ProgramInFreshDirectory> m_program;
     TForm1 *m_form = nullptr;
     TForm2 *m_form2 = nullptr;
 };
@@ -129,11 +125,9 @@ void tst_StatusBar::initTestCase()
 {
     if (QGuiApplication::platformName() != QLatin1String("xcb"))
         QSKIP("moves the real pointer: runs on Xvfb");
-    m_savedCwd = QDir::currentPath();
-    QDir::setCurrent(m_dir.path());
-    m_windows = std::make_unique<ProgramWindows>();
-    m_form = &m_windows->form1();
-    m_form2 = &m_windows->form2();
+    m_program = std::make_unique<ProgramInFreshDirectory>();
+    m_form = &m_program->windows().form1();
+    m_form2 = &m_program->windows().form2();
     m_form->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_form));
     m_form->activateWindow();
@@ -142,8 +136,7 @@ void tst_StatusBar::initTestCase()
 
 void tst_StatusBar::cleanupTestCase()
 {
-    m_windows.reset();
-    QDir::setCurrent(m_savedCwd);
+    m_program.reset();
 }
 
 void tst_StatusBar::showPage(int index)
@@ -282,7 +275,7 @@ void tst_StatusBar::pointerGivesHintAndTooltip()
     showPage(1);
     pointAt(m_form->findChild<QWidget *>(QStringLiteral("BitBtn1")));
     QVERIFY(spinUntil([&] { return panel0() == SearchHint && !QToolTip::isVisible(); }));
-    QSignalSpy changes(&m_windows->hint(), &ApplicationHint::changed);
+    QSignalSpy changes(&m_program->windows().hint(), &ApplicationHint::changed);
     showPage(page);
 
     QString shownPanel, shownTip;
@@ -375,7 +368,7 @@ void tst_StatusBar::panelWrittenDirectlyStaysUntilTheHintChanges()
     QCursor::setPos(search->mapToGlobal(QPoint(5, 5)));   // still the same control
     spin(300);
     QCOMPARE(panel0(), QString());
-    QCOMPARE(m_windows->hint().text(), SearchHint);
+    QCOMPARE(m_program->windows().hint().text(), SearchHint);
     pointAt(m_form->findChild<QWidget *>(QStringLiteral("Edit1")));
     spin(300);
     pointAt(search);

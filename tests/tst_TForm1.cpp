@@ -4,7 +4,7 @@
 #include "ErrorReport.h"
 #include "FixtureDb.h"
 #include "PoemQuery.h"
-#include "ProgramWindows.h"
+#include "ProgramInFreshDirectory.h"
 #include "SqliteConnection.h"
 #include "StatusBar.h"
 #include "TorneviApplication.h"
@@ -73,26 +73,21 @@ private:
     QString m_lastMessage;
     QString m_lastCaption;
     QMessageBox::Icon m_lastIcon = QMessageBox::NoIcon;
-    QTemporaryDir m_dir;
-    QString m_savedCwd;
-    std::unique_ptr<ProgramWindows> m_windows;
+    std::unique_ptr<ProgramInFreshDirectory> m_program;
     TForm1 *m_form = nullptr;
     TForm2 *m_form2 = nullptr;
 };
 
 void tst_TForm1::initTestCase()
 {
-    m_savedCwd = QDir::currentPath();
-    QDir::setCurrent(m_dir.path());
-    m_windows = std::make_unique<ProgramWindows>();
-    m_form = &m_windows->form1();
-    m_form2 = &m_windows->form2();
+    m_program = std::make_unique<ProgramInFreshDirectory>();
+    m_form = &m_program->windows().form1();
+    m_form2 = &m_program->windows().form2();
 }
 
 void tst_TForm1::cleanupTestCase()
 {
-    m_windows.reset();
-    QDir::setCurrent(m_savedCwd);
+    m_program.reset();
 }
 
 void tst_TForm1::answerNextMessage()
@@ -253,8 +248,8 @@ void tst_TForm1::startupShowsTheListWithEveryPoem()
 {
     TForm1 &f = *m_form;
     QVERIFY(f.isVisible());
-    QCOMPARE(f.workingDirectory(), QDir::toNativeSeparators(m_dir.path()));
-    QVERIFY(QFile::exists(m_dir.filePath(QStringLiteral("Tornevi.db"))));
+    QCOMPARE(f.workingDirectory(), QDir::toNativeSeparators(m_program->directory().path()));
+    QVERIFY(QFile::exists(m_program->directory().filePath(QStringLiteral("Tornevi.db"))));
     QCOMPARE(f.findChild<QTabWidget *>(QStringLiteral("PageControl1"))->currentIndex(), 0);
     QCOMPARE(f.findChild<QLineEdit *>(QStringLiteral("Edit1"))->text(), QString());
     QCOMPARE(f.findChild<QLabel *>(QStringLiteral("Label12"))->text(), QStringLiteral("89"));
@@ -548,7 +543,8 @@ void tst_TForm1::exitFlows()
     TForm1 &form = windows.form1();
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
-    QDir::setCurrent(m_dir.path());   // the copy lives where the program started, wherever we are now
+    // The copy lives where the program started, wherever we are now.
+    QDir::setCurrent(m_program->directory().path());
     const QString copy = dir.filePath(QStringLiteral("Tornevi.db"));
     QVERIFY(QFile::exists(copy));
     if (copyGoneBefore)
@@ -620,7 +616,7 @@ void tst_TForm1::sessionEndEndsAtOnce()
     QCOMPARE(ends.count(), 1);
     QVERIFY(m_form->close());
     QVERIFY(m_form->findChildren<QMessageBox *>().isEmpty());
-    QVERIFY(QFile::exists(m_dir.filePath(QStringLiteral("Tornevi.db"))));
+    QVERIFY(QFile::exists(m_program->directory().filePath(QStringLiteral("Tornevi.db"))));
     QVERIFY(m_form->query()->isOpen());
 }
 
