@@ -249,8 +249,7 @@ void TForm1::startupStep(PoemStore::Step step)
 
 void TForm1::FormShow()
 {
-    v_prdir = QDir::toNativeSeparators(QDir::currentPath());
-    m_store->setWorkingDirectory(v_prdir);
+    v_prdir = m_store->captureWorkingDirectory();
 
     startupStep(PoemStore::Step::TakeItem);
     startupStep(PoemStore::Step::WriteCopy);

@@ -15,12 +15,12 @@ namespace {
 QString workingCopy()
 {
     static QTemporaryDir dir;
-    static QString path;
-    if (path.isEmpty()) {
-        path = dir.filePath(QStringLiteral("Tornevi.db"));
-        WorkingCopy::write(path, EmbeddedResource::find(QStringLiteral("Resource_1")).bytes());
+    static WorkingCopy copy;
+    if (copy.directory().isEmpty()) {
+        copy.setDirectory(QFile::encodeName(dir.path()));
+        copy.write(EmbeddedResource::find(QStringLiteral("Resource_1")).bytes());
     }
-    return path;
+    return QFile::decodeName(copy.path());
 }
 
 // The floor: one statement stepped over every row, reading the title as UTF-16, plus the count.

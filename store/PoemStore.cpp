@@ -5,6 +5,12 @@
 #include "SqliteConnection.h"
 #include "WorkingCopy.h"
 
+#include <QDir>
+#include <QFile>
+#include <QMetaEnum>
+
+Q_LOGGING_CATEGORY(lcStore, "tornevi.store")
+
 PoemStore::PoemStore(QObject *parent, const QString &itemName) : QObject(parent), m_itemName(itemName)
 {
     m_connection = new SqliteConnection(this);
@@ -23,14 +29,35 @@ PoemStore::~PoemStore()
     delete m_connection;
 }
 
-QString PoemStore::workingCopyPath() const
+QString PoemStore::captureWorkingDirectory()
 {
-    return WorkingCopy::pathIn(m_directory);
+    m_copy.captureCurrentDirectory(&m_directoryError);
+    return workingDirectory();
 }
 
-bool PoemStore::fail(const QString &reason)
+void PoemStore::setWorkingDirectory(const QString &directory)
+{
+    m_copy.setDirectory(QFile::encodeName(directory), &m_directoryError);
+}
+
+QString PoemStore::workingDirectory() const
+{
+    return QDir::toNativeSeparators(QFile::decodeName(m_copy.directory()));
+}
+
+QString PoemStore::workingCopyPath() const
+{
+    return QDir::toNativeSeparators(QFile::decodeName(m_copy.path()));
+}
+
+bool PoemStore::fail(Step step, const QString &reason)
 {
     m_error = reason;
+    // The boxes the user sees carry fixed texts; the reason goes to standard error.
+    const QString path = m_copy.path().isEmpty() ? QStringLiteral("(no working directory: %1)").arg(m_directoryError)
+                                                 : workingCopyPath();
+    qCWarning(lcStore).noquote() << QMetaEnum::fromType<Step>().valueToKey(int(step)) << "failed for"
+                                 << path << "-" << reason;
     return false;
 }
 
@@ -42,19 +69,24 @@ bool PoemStore::perform(Step step)
     case Step::TakeItem:
         m_item = EmbeddedResource::find(m_itemName);
         if (!m_item.isValid())
-            return fail(QStringLiteral("The program carries no item named %1").arg(m_itemName));
+            return fail(step, QStringLiteral("The program carries no item named %1").arg(m_itemName));
         return true;
     case Step::WriteCopy:
         if (!m_item.isValid())
-            return fail(QStringLiteral("Nothing to write: the item %1 was not taken").arg(m_itemName));
-        if (!WorkingCopy::write(workingCopyPath(), m_item.bytes(), &reason))
-            return fail(reason);
+            return fail(step, QStringLiteral("Nothing to write: the item %1 was not taken").arg(m_itemName));
+        // A copy SQLite could not open is not written at all.
+        if (m_copy.path().size() > SqliteConnection::maxPathLength())
+            return fail(step, QStringLiteral("The path is %1 bytes long; SQLite opens at most %2")
+                                  .arg(m_copy.path().size())
+                                  .arg(SqliteConnection::maxPathLength()));
+        if (!m_copy.write(m_item.bytes(), &reason))
+            return fail(step, reason);
         return true;
     case Step::FindCopy:
         // Pointing the connection at a missing path would let SQLite create an empty database.
-        if (!WorkingCopy::exists(workingCopyPath(), &reason))
-            return fail(reason);
-        m_connection->setDatabase(workingCopyPath());
+        if (!m_copy.exists(&reason))
+            return fail(step, reason);
+        m_connection->setDatabase(m_copy.path());
         return true;
     case Step::OpenConnection:
     case Step::OpenQuery:
@@ -64,13 +96,13 @@ bool PoemStore::perform(Step step)
             else
                 m_query->open();
         } catch (const DatabaseError &error) {
-            return fail(error.message());
+            return fail(step, error.message());
         } catch (const std::exception &error) {
-            return fail(QString::fromUtf8(error.what()));
+            return fail(step, QString::fromUtf8(error.what()));
         }
         return true;
     }
-    return fail(QStringLiteral("Unknown step"));
+    return fail(step, QStringLiteral("Unknown step"));
 }
 
 void PoemStore::releaseItem()
@@ -82,5 +114,5 @@ void PoemStore::close() noexcept
 {
     m_query->close();
     m_connection->close();
-    WorkingCopy::remove(workingCopyPath());
+    m_copy.remove();
 }

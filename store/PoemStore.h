@@ -1,9 +1,14 @@
 #pragma once
 
 #include "EmbeddedResource.h"
+#include "WorkingCopy.h"
 
+#include <QLoggingCategory>
 #include <QObject>
 #include <QString>
+
+// Why a start-up step failed: the step, the path and SQLite's or the system's reason.
+Q_DECLARE_LOGGING_CATEGORY(lcStore)
 
 class PoemQuery;
 class SqliteConnection;
@@ -29,8 +34,11 @@ public:
     PoemQuery *query() const { return m_query; }
 
     // The directory captured at start-up; every path of the working copy is built from it.
-    void setWorkingDirectory(const QString &directory) { m_directory = directory; }
-    QString workingDirectory() const { return m_directory; }
+    // Capturing takes the process's current directory as the system names it and returns it
+    // for display; setting names one. A directory that cannot be had makes every step fail.
+    QString captureWorkingDirectory();
+    void setWorkingDirectory(const QString &directory);
+    QString workingDirectory() const;
     QString workingCopyPath() const;
 
     // false when the step failed; errorString() then says why. Every step may be performed
@@ -40,17 +48,18 @@ public:
 
     void releaseItem(); // the embedded bytes are given back once the copy is written
 
-    // Closing steps: query, connection, then the working copy if a regular file stands at the
-    // path. Silent: what is already closed or missing is passed over.
+    // Closing steps: query, connection, then the working copy if the file at the path is still
+    // the one written. Silent: what is already closed, missing or replaced is passed over.
     void close() noexcept;
 
 private:
-    bool fail(const QString &reason);
+    bool fail(Step step, const QString &reason);
 
     SqliteConnection *m_connection = nullptr;
     PoemQuery *m_query = nullptr;
     QString m_itemName;
-    QString m_directory;
+    WorkingCopy m_copy;
+    QString m_directoryError;
     EmbeddedResource m_item;
     QString m_error;
 };

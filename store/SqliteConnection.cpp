@@ -4,11 +4,58 @@
 #include "DbActivity.h"
 #include "SqliteStatement.h"
 
+#include <QFile>
+
 #include <sqlite3.h>
 
+#include <cerrno>
+
+#ifndef Q_OS_WIN
+#include <fcntl.h>
+#include <sys/stat.h>
+#endif
+
 namespace {
-// No cache flag and the default VFS: SQLite's own defaults.
-constexpr int OpenFlags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
+// No cache flag and the default VFS: SQLite's own defaults. The name is a URI so that it can
+// carry "immutable": SQLite then takes the file as it stands, and a journal or WAL file that
+// somebody left beside it can neither be replayed into it nor be deleted.
+constexpr int OpenFlags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_URI;
+
+QString sqliteText(int code)
+{
+    return QString::fromUtf8(sqlite3_errstr(code));
+}
+
+// Every byte outside the unreserved set is escaped, so any name the system allows survives.
+QByteArray immutableUri(const QByteArray &nativePath)
+{
+#ifdef Q_OS_WIN
+    // Windows keeps SQLite's own locking; the file is opened by its plain name.
+    return nativePath;
+#else
+    return QByteArrayLiteral("file:") + nativePath.toPercentEncoding("/") + QByteArrayLiteral("?immutable=1");
+#endif
+}
+
+#ifndef Q_OS_WIN
+// Immutable means SQLite takes no locks of its own, so the connection holds one for it: shared,
+// as SQLite's exclusive locking mode holds it after the first read, so others may read the file
+// but none may commit, and a file somebody is writing is refused. Only a regular file is opened,
+// and never through a link.
+FileDescriptor lockForReading(const QByteArray &nativePath)
+{
+    FileDescriptor file(::open(nativePath.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY));
+    struct stat st = {};
+    if (!file.isValid() || ::fstat(file.get(), &st) != 0 || !S_ISREG(st.st_mode))
+        throw DatabaseError(sqliteText(SQLITE_CANTOPEN));
+    const int code = file.lock(false);
+    if (code == EAGAIN || code == EACCES)
+        throw DatabaseError(sqliteText(SQLITE_BUSY));
+    if (code)
+        throw DatabaseError(sqliteText(SQLITE_IOERR_LOCK));
+    return file;
+}
+#endif
 } // namespace
 
 SqliteConnection::SqliteConnection(QObject *parent) : QObject(parent) {}
@@ -16,6 +63,23 @@ SqliteConnection::SqliteConnection(QObject *parent) : QObject(parent) {}
 SqliteConnection::~SqliteConnection()
 {
     close();
+}
+
+QString SqliteConnection::database() const
+{
+    return QFile::decodeName(m_database);
+}
+
+void SqliteConnection::setDatabase(const QString &path)
+{
+    m_database = QFile::encodeName(path);
+}
+
+qsizetype SqliteConnection::maxPathLength()
+{
+    // SQLite's own full name of the file (the name and a terminating NUL) must fit in this.
+    const sqlite3_vfs *vfs = sqlite3_vfs_find(nullptr);
+    return vfs ? qsizetype(vfs->mxPathname) - 1 : 0;
 }
 
 QStringList SqliteConnection::pragmas()
@@ -35,11 +99,14 @@ void SqliteConnection::open()
         return;
     // Without a path SQLite would open a private temporary database and "succeed".
     if (m_database.isEmpty())
-        throw DatabaseError(QString::fromUtf8(sqlite3_errstr(SQLITE_CANTOPEN)));
+        throw DatabaseError(sqliteText(SQLITE_CANTOPEN));
 
     DbActivity::Scope busy;
+#ifndef Q_OS_WIN
+    FileDescriptor lock = lockForReading(m_database);
+#endif
     sqlite3 *db = nullptr;
-    const int rc = sqlite3_open_v2(m_database.toUtf8().constData(), &db, OpenFlags, nullptr);
+    const int rc = sqlite3_open_v2(immutableUri(m_database).constData(), &db, OpenFlags, nullptr);
     if (rc != SQLITE_OK) {
         const QString message = db ? QString::fromUtf8(sqlite3_errmsg(db))
                                    : QString::fromUtf8(sqlite3_errstr(rc));
@@ -59,6 +126,9 @@ void SqliteConnection::open()
         throw;
     }
     m_db = db;
+#ifndef Q_OS_WIN
+    m_lock = std::move(lock);
+#endif
 }
 
 void SqliteConnection::close() noexcept
@@ -69,4 +139,5 @@ void SqliteConnection::close() noexcept
         sqlite3_close_v2(m_db);
         m_db = nullptr;
     }
+    m_lock.reset();
 }

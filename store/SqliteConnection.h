@@ -1,11 +1,17 @@
 #pragma once
 
+#include "FileDescriptor.h"
+
+#include <QByteArray>
 #include <QObject>
 #include <QString>
 
 struct sqlite3;
 
 // The one connection to the working copy. The handle is owned here and closed with it.
+// SQLite reads the file as it stands: journals or WAL files found beside it are neither replayed
+// nor removed. The connection itself holds a shared lock on the file for as long as it is open,
+// so other connections may read it but not commit a change.
 class SqliteConnection : public QObject
 {
     Q_OBJECT
@@ -13,8 +19,10 @@ public:
     explicit SqliteConnection(QObject *parent = nullptr);
     ~SqliteConnection() override;
 
-    QString database() const { return m_database; }
-    void setDatabase(const QString &path) { m_database = path; }
+    QString database() const;
+    QByteArray nativeDatabase() const { return m_database; }
+    void setDatabase(const QByteArray &nativePath) { m_database = nativePath; }
+    void setDatabase(const QString &path);
 
     bool isOpen() const { return m_db != nullptr; }
     void open();            // throws DatabaseError and stays closed on any failure
@@ -23,8 +31,11 @@ public:
     sqlite3 *handle() const { return m_db; }
 
     static QStringList pragmas();
+    // The longest path, in bytes, that SQLite can open.
+    static qsizetype maxPathLength();
 
 private:
-    QString m_database;
+    QByteArray m_database;
     sqlite3 *m_db = nullptr;
+    FileDescriptor m_lock;
 };

@@ -1,128 +1,176 @@
 #include "WorkingCopy.h"
 
+#include "PoemSchema.h"
+
+#include <cerrno>
+
+#ifdef Q_OS_WIN
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-
-#ifdef Q_OS_WIN
-#include <windows.h>
 #else
-#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
 
 namespace {
-void report(QString *error, const QString &text)
-{
-    if (error)
-        *error = text;
-}
+// A poem database's first page is at most this long; enough to read its schema.
+constexpr qsizetype LargestPage = 65536;
 
-#ifndef Q_OS_WIN
-// Only a regular file may be opened: opening a pipe or a device can block or act on the device.
-QString notRegularReason(mode_t mode)
+const QString NotOurs = QStringLiteral("Not a copy of the poem database; it is left as it is");
+const QString ALink = QStringLiteral("Is a symbolic link; it is left as it is");
+const QString OtherNames = QStringLiteral("Has other names (hard links); it is left as it is");
+const QString NotRegular = QStringLiteral("Not a regular file");
+
+// A killed run leaves a whole or partly written copy of the same bytes; an older program leaves
+// a poem database of its own edition. Anything else belongs to somebody else.
+bool leftByThisProgram(QByteArrayView standing, QByteArrayView bytes)
 {
-    return S_ISDIR(mode) ? qt_error_string(EISDIR) : QStringLiteral("Not a regular file");
+    if (standing.size() <= bytes.size() && standing == bytes.first(standing.size()))
+        return true;
+    return PoemSchema::definesPoemTable(standing);
 }
-#endif
 } // namespace
 
-QString WorkingCopy::pathIn(const QString &directory)
+QByteArray WorkingCopy::pathIn(const QByteArray &nativeDirectory)
 {
     // A working directory that could not be read (it was removed under us) must not turn into
     // the root directory: no path at all makes every later step fail with its own message.
-    if (directory.isEmpty())
-        return QString();
-    return directory + QDir::separator() + FileName;
-}
-
+    if (nativeDirectory.isEmpty())
+        return QByteArray();
 #ifdef Q_OS_WIN
-bool WorkingCopy::write(const QString &path, QByteArrayView bytes, QString *error)
-{
-    if (path.isEmpty()) {
-        report(error, qt_error_string(ERROR_PATH_NOT_FOUND));
-        return false;
-    }
-    // Share mode 0: while we write, nobody else may open the file, and a file someone holds
-    // open cannot be replaced.
-    HANDLE file = CreateFileW(reinterpret_cast<LPCWSTR>(path.utf16()), GENERIC_READ | GENERIC_WRITE, 0,
-                              nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        report(error, qt_error_string(int(GetLastError())));
-        return false;
-    }
-    if (GetFileType(file) != FILE_TYPE_DISK) {
-        CloseHandle(file);
-        report(error, QStringLiteral("Not a regular file"));
-        return false;
-    }
-    DWORD written = 0;
-    BOOL ok = bytes.isEmpty() || WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr);
-    DWORD code = ok ? DWORD(ERROR_SUCCESS) : GetLastError();
-    if (ok && qsizetype(written) != bytes.size()) {
-        ok = FALSE;
-        code = ERROR_DISK_FULL;
-    }
-    if (!CloseHandle(file) && ok) {
-        ok = FALSE;
-        code = GetLastError();
-    }
-    if (!ok)
-        report(error, qt_error_string(int(code)));
-    return ok;
-}
+    return nativeDirectory + '\\' + FileName;
 #else
-bool WorkingCopy::write(const QString &path, QByteArrayView bytes, QString *error)
-{
-    const QByteArray native = QFile::encodeName(path);
-    if (native.isEmpty()) {
-        report(error, qt_error_string(ENOENT));
-        return false;
-    }
-    // Look before opening: a pipe, device or directory at the path is refused untouched.
-    struct stat st = {};
-    if (::stat(native.constData(), &st) == 0 && !S_ISREG(st.st_mode)) {
-        report(error, notRegularReason(st.st_mode));
-        return false;
-    }
-    // No O_TRUNC: an existing file is emptied only after we hold the lock, so a copy that
-    // another process (SQLite included) has locked is left exactly as it is. O_NONBLOCK and
-    // O_NOCTTY keep a pipe or terminal swapped in after the look from blocking or adopting us.
-    const int fd = ::open(native.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0666);
-    if (fd < 0) {
-        report(error, qt_error_string(errno));
-        return false;
-    }
-    int failure = 0;
-    QString reason;
-    if (::fstat(fd, &st) != 0)
-        failure = errno;
-    else if (!S_ISREG(st.st_mode))
-        reason = notRegularReason(st.st_mode);
-
-    if (!failure && reason.isEmpty()) {
-        struct flock lock = {};
-        lock.l_type = F_WRLCK;
-        lock.l_whence = SEEK_SET;
-        lock.l_start = 0;
-        lock.l_len = 0; // the whole file and beyond, where SQLite keeps its lock bytes
-#ifdef F_OFD_SETLK
-        if (::fcntl(fd, F_OFD_SETLK, &lock) != 0)
-#else
-        if (::fcntl(fd, F_SETLK, &lock) != 0)
+    return nativeDirectory + '/' + FileName;
 #endif
-            failure = errno;
+}
+
+bool WorkingCopy::fail(QString *error, const QString &reason) const
+{
+    if (error)
+        *error = reason;
+    return false;
+}
+
+bool WorkingCopy::fail(QString *error, int code) const
+{
+    return fail(error, qt_error_string(code));
+}
+
+#ifndef Q_OS_WIN
+
+bool WorkingCopy::captureCurrentDirectory(QString *error)
+{
+    // The name as the system gives it: decoding it would turn bytes that are not UTF-8 into
+    // a look-alike folder.
+    QByteArray name(256, Qt::Uninitialized);
+    while (!::getcwd(name.data(), size_t(name.size()))) {
+        if (errno != ERANGE) {
+            const int code = errno;
+            m_directory.clear();
+            m_directoryHandle.reset();
+            m_directoryError = code;
+            return fail(error, code);
+        }
+        name.resize(name.size() * 2);
     }
-    if (!failure && reason.isEmpty() && ::ftruncate(fd, 0) != 0)
-        failure = errno;
+    name.truncate(qsizetype(qstrlen(name.constData())));
+    return setDirectory(name, error);
+}
+
+bool WorkingCopy::setDirectory(const QByteArray &nativeDirectory, QString *error)
+{
+    m_copy.reset();
+    m_directory.clear();
+    m_directoryHandle.reset();
+    m_directoryError = ENOENT;
+    if (nativeDirectory.isEmpty())
+        return fail(error, m_directoryError);
+#ifdef O_PATH
+    const int flags = O_PATH | O_DIRECTORY | O_CLOEXEC; // needs no read permission on the folder
+#else
+    const int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+#endif
+    // Every later step works inside this very folder, even if its name is taken away meanwhile.
+    m_directoryHandle.reset(::open(nativeDirectory.constData(), flags));
+    if (!m_directoryHandle.isValid()) {
+        m_directoryError = errno;
+        return fail(error, m_directoryError);
+    }
+    m_directory = nativeDirectory;
+    m_directoryError = 0;
+    return true;
+}
+
+bool WorkingCopy::write(QByteArrayView bytes, QString *error)
+{
+    m_copy.reset();
+    if (!m_directoryHandle.isValid())
+        return fail(error, m_directoryError);
+    const int directory = m_directoryHandle.get();
+    const char *name = FileName.constData();
+
+    // Look before opening: what is not a plain file of ours is refused without being opened,
+    // so a pipe cannot block us and a device or link target is never touched.
+    struct stat standing = {};
+    const bool existed = ::fstatat(directory, name, &standing, AT_SYMLINK_NOFOLLOW) == 0;
+    if (!existed && errno != ENOENT)
+        return fail(error, errno);
+    if (existed) {
+        if (S_ISLNK(standing.st_mode))
+            return fail(error, ALink);
+        if (S_ISDIR(standing.st_mode))
+            return fail(error, EISDIR);
+        if (!S_ISREG(standing.st_mode))
+            return fail(error, NotRegular);
+        if (standing.st_nlink != 1)
+            return fail(error, OtherNames);
+    }
+    // O_EXCL for a new file and O_NOFOLLOW for an old one: whatever was put there since the
+    // look makes the open fail instead of being written. No O_TRUNC: an existing file is emptied
+    // only once we hold it and know it is ours.
+    const int flags = O_RDWR | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | (existed ? 0 : O_CREAT | O_EXCL);
+    FileDescriptor file(::openat(directory, name, flags, 0666));
+    if (!file.isValid())
+        return fail(error, errno);
+    struct stat opened = {};
+    if (::fstat(file.get(), &opened) != 0)
+        return fail(error, errno);
+    if (!S_ISREG(opened.st_mode) || opened.st_nlink != 1
+        || (existed && (opened.st_dev != standing.st_dev || opened.st_ino != standing.st_ino)))
+        return fail(error, NotOurs);
+    // Another process that holds the file (a second start, any SQLite connection) keeps it.
+    if (const int code = file.lock(true))
+        return fail(error, code);
+
+    if (existed && opened.st_size > 0) {
+        QByteArray standingBytes(qMin(qsizetype(opened.st_size), qMax(bytes.size(), LargestPage)), Qt::Uninitialized);
+        qsizetype got = 0;
+        while (got < standingBytes.size()) {
+            const ssize_t n = ::pread(file.get(), standingBytes.data() + got, size_t(standingBytes.size() - got), off_t(got));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                return fail(error, errno);
+            if (n == 0)
+                break;
+            got += n;
+        }
+        standingBytes.truncate(got);
+        // A file longer than the image cannot be a partial copy, whatever its first bytes say.
+        if (opened.st_size > bytes.size() ? !PoemSchema::definesPoemTable(standingBytes)
+                                          : !leftByThisProgram(standingBytes, bytes))
+            return fail(error, NotOurs);
+    }
+
+    int failure = ::ftruncate(file.get(), 0) == 0 ? 0 : errno;
     // A short write is followed by another one for the rest: it either finishes a write that a
     // signal cut short or names the reason (ENOSPC, EFBIG) without storing anything more.
     const char *data = bytes.data();
     qsizetype left = bytes.size();
-    while (!failure && reason.isEmpty() && left > 0) {
-        const ssize_t written = ::write(fd, data, size_t(left));
+    while (!failure && left > 0) {
+        const ssize_t written = ::write(file.get(), data, size_t(left));
         if (written < 0) {
             if (errno != EINTR)
                 failure = errno;
@@ -133,48 +181,92 @@ bool WorkingCopy::write(const QString &path, QByteArrayView bytes, QString *erro
             left -= written;
         }
     }
-    // Closing drops the lock; a failing close can mean the data never reached the file.
-    if (::close(fd) != 0 && !failure && reason.isEmpty())
-        failure = errno;
-    if (failure)
-        reason = qt_error_string(failure);
-    if (!reason.isEmpty()) {
-        report(error, reason);
-        return false;
-    }
-    return true;
-}
-#endif
-
-void WorkingCopy::remove(const QString &path)
-{
-    if (QFileInfo(path).isFile())
-        QFile::remove(path);
+    // Held for the run with a shared lock: a second start cannot replace it, SQLite elsewhere
+    // cannot change it, and removal can tell it from a file put in its place.
+    if (!failure)
+        failure = file.lock(false);
+    m_copy = std::move(file);
+    return failure ? fail(error, failure) : true;
 }
 
-bool WorkingCopy::exists(const QString &path, QString *error)
+bool WorkingCopy::exists(QString *error) const
 {
-#ifdef Q_OS_WIN
-    const QFileInfo info(path);
-    if (info.isFile())
-        return true;
-    report(error, info.exists() ? qt_error_string(ERROR_DIRECTORY) : qt_error_string(ERROR_FILE_NOT_FOUND));
-    return false;
-#else
-    const QByteArray native = QFile::encodeName(path);
+    if (!m_directoryHandle.isValid())
+        return fail(error, m_directoryError);
     struct stat st = {};
-    if (native.isEmpty()) {
-        report(error, qt_error_string(ENOENT));
-        return false;
-    }
-    if (::stat(native.constData(), &st) != 0) {
-        report(error, qt_error_string(errno));
-        return false;
-    }
-    if (!S_ISREG(st.st_mode)) {
-        report(error, notRegularReason(st.st_mode));
-        return false;
-    }
+    if (::fstatat(m_directoryHandle.get(), FileName.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return fail(error, errno);
+    if (S_ISLNK(st.st_mode))
+        return fail(error, ALink);
+    if (S_ISDIR(st.st_mode))
+        return fail(error, EISDIR);
+    if (!S_ISREG(st.st_mode))
+        return fail(error, NotRegular);
     return true;
-#endif
 }
+
+void WorkingCopy::remove() noexcept
+{
+    if (!m_copy.isValid() || !m_directoryHandle.isValid())
+        return;
+    struct stat ours = {};
+    struct stat standing = {};
+    if (::fstat(m_copy.get(), &ours) == 0
+        && ::fstatat(m_directoryHandle.get(), FileName.constData(), &standing, AT_SYMLINK_NOFOLLOW) == 0
+        && ours.st_dev == standing.st_dev && ours.st_ino == standing.st_ino)
+        (void)::unlinkat(m_directoryHandle.get(), FileName.constData(), 0);
+    m_copy.reset();
+}
+
+#else // Q_OS_WIN: by path, as the platform has no directory handles for these calls.
+
+bool WorkingCopy::captureCurrentDirectory(QString *error)
+{
+    return setDirectory(QFile::encodeName(QDir::toNativeSeparators(QDir::currentPath())), error);
+}
+
+bool WorkingCopy::setDirectory(const QByteArray &nativeDirectory, QString *error)
+{
+    m_copy.reset();
+    m_directory = QFileInfo(QFile::decodeName(nativeDirectory)).isDir() ? nativeDirectory : QByteArray();
+    m_directoryError = m_directory.isEmpty() ? ENOENT : 0;
+    return m_directory.isEmpty() ? fail(error, m_directoryError) : true;
+}
+
+bool WorkingCopy::write(QByteArrayView bytes, QString *error)
+{
+    if (m_directory.isEmpty())
+        return fail(error, m_directoryError);
+    const QString name = QFile::decodeName(path());
+    const QFileInfo info(name);
+    if (info.isSymLink() || info.isJunction())
+        return fail(error, ALink);
+    if (info.exists() && !info.isFile())
+        return fail(error, NotRegular);
+    QFile file(name);
+    if (!file.open(QIODevice::ReadWrite))
+        return fail(error, file.errorString());
+    const QByteArray standing = file.read(qMax(bytes.size(), LargestPage) + 1);
+    if (!standing.isEmpty() && !leftByThisProgram(standing, bytes))
+        return fail(error, NotOurs);
+    if (!file.resize(0) || file.write(bytes.data(), bytes.size()) != bytes.size() || !file.flush())
+        return fail(error, file.errorString());
+    return true;
+}
+
+bool WorkingCopy::exists(QString *error) const
+{
+    const QFileInfo info(QFile::decodeName(path()));
+    if (!m_directory.isEmpty() && info.isFile() && !info.isSymLink())
+        return true;
+    return fail(error, info.exists() ? NotRegular : qt_error_string(ENOENT));
+}
+
+void WorkingCopy::remove() noexcept
+{
+    const QString name = QFile::decodeName(path());
+    if (!m_directory.isEmpty() && QFileInfo(name).isFile())
+        QFile::remove(name);
+}
+
+#endif

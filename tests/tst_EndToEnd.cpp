@@ -562,13 +562,11 @@ void tst_EndToEnd::killedRunLeavesCopyForNextStart()
         QCOMPARE(first.process().exitStatus(), QProcess::CrashExit);
     }
     QCOMPARE(readAll(copy), shipped);
-    // Left behind and then spoilt: shorter, and no database at all.
+    // Left behind cut short, as a run killed while writing it leaves it.
     {
         QFile spoilt(copy);
         QVERIFY(spoilt.open(QIODevice::ReadWrite));
         QVERIFY(spoilt.resize(4096));
-        spoilt.seek(0);
-        spoilt.write(QByteArray(4096, 'k'));
     }
 
     Program second(dir.path());

@@ -2,6 +2,7 @@
 #include "PoemQuery.h"
 #include "PoemStore.h"
 #include "SqliteConnection.h"
+#include "SqliteLockHolder.h"
 
 #include <QDir>
 #include <QFile>
@@ -33,8 +34,8 @@ private slots:
     void startupSteps_data();
     void startupSteps();
     void closeGoesQueryConnectionCopy();
-    void closeRemovesOnlyARegularFile_data();
-    void closeRemovesOnlyARegularFile();
+    void closeRemovesOnlyItsOwnCopy_data();
+    void closeRemovesOnlyItsOwnCopy();
     void closeIsSilent_data();
     void closeIsSilent();
     void destructionKeepsTheWorkingCopy();
@@ -197,7 +198,7 @@ void tst_PoemStore::startupSteps()
     store.setWorkingDirectory(QDir::toNativeSeparators(m_dir->path()));
     QCOMPARE(store.workingCopyPath(), m_copy);
     QByteArray placed;
-    sqlite3 *holder = nullptr;
+    std::optional<SqliteLockHolder> holder;
 
     if (setup == QLatin1String("readonly")) {
         const auto readAndEnter = QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadGroup
@@ -206,8 +207,8 @@ void tst_PoemStore::startupSteps()
     } else if (setup == QLatin1String("locked")) {
         FixtureDb::create(m_copy, 3);
         placed = readAll(m_copy);
-        QCOMPARE(sqlite3_open_v2(m_copy.toUtf8().constData(), &holder, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
-        QCOMPARE(sqlite3_exec(holder, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+        holder.emplace(m_copy, "BEGIN EXCLUSIVE");
+        QVERIFY(holder->isHolding());
     }
 
 #ifdef Q_OS_UNIX
@@ -255,8 +256,7 @@ void tst_PoemStore::startupSteps()
     QCOMPARE(store.query()->isOpen(), queryOpen);
     QCOMPARE(store.query()->recordCount(), queryOpen ? 89 : 0);
 
-    if (holder)
-        sqlite3_close(holder);
+    holder.reset();
     QFile::setPermissions(m_dir->path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     if (onDisk == QLatin1String("image"))
         QCOMPARE(readAll(m_copy), readAll(FixtureDb::shippedDatabase()));
@@ -304,26 +304,36 @@ void tst_PoemStore::closeGoesQueryConnectionCopy()
     QVERIFY(!QFileInfo::exists(m_copy));
 }
 
-void tst_PoemStore::closeRemovesOnlyARegularFile_data()
+void tst_PoemStore::closeRemovesOnlyItsOwnCopy_data()
 {
     QTest::addColumn<QString>("setup");
     QTest::addColumn<bool>("remains");
-    QTest::newRow("regular file") << "file" << false;
+    QTest::newRow("its own copy goes") << "written" << false;
     QTest::newRow("nothing there") << "none" << false;
+    QTest::newRow("a file it did not write stays") << "file" << true;
+    QTest::newRow("a file put in place of its copy stays") << "replaced" << true;
     QTest::newRow("directory") << "directory" << true;
 #ifdef Q_OS_UNIX
     QTest::newRow("named pipe") << "fifo" << true;
-    QTest::newRow("link to a regular file: the link goes") << "link" << false;
+    QTest::newRow("link to a regular file") << "link" << true;
 #endif
 }
 
-void tst_PoemStore::closeRemovesOnlyARegularFile()
+void tst_PoemStore::closeRemovesOnlyItsOwnCopy()
 {
     QFETCH(QString, setup);
     QFETCH(bool, remains);
     const QString elsewhere = m_dir->filePath(QStringLiteral("elsewhere.db"));
+    PoemStore store;
+    store.setWorkingDirectory(m_dir->path());
+    if (setup == QLatin1String("written") || setup == QLatin1String("replaced"))
+        QCOMPARE(runSteps(store), QStringList());
     if (setup == QLatin1String("file")) {
         FixtureDb::create(m_copy, 1);
+    } else if (setup == QLatin1String("replaced")) {
+        FixtureDb::create(elsewhere, 1);
+        QVERIFY(QFile::remove(m_copy));
+        QVERIFY(QFile::rename(elsewhere, m_copy));
     } else if (setup == QLatin1String("directory")) {
         QVERIFY(QDir(m_dir->path()).mkpath(QStringLiteral("Tornevi.db/inside")));
     } else if (setup == QLatin1String("link")) {
@@ -341,8 +351,6 @@ void tst_PoemStore::closeRemovesOnlyARegularFile()
     const QFileInfo before(m_copy);
     const QDateTime modified = before.lastModified();
 
-    PoemStore store;
-    store.setWorkingDirectory(m_dir->path());
     store.close();
 
     const QFileInfo after(m_copy);

@@ -30,6 +30,8 @@ private slots:
     void faults_data();
     void faults();
     void normalStartWritesIntoWorkingDirectory();
+    void whatStandsAtThePath_data();
+    void whatStandsAtThePath();
     void workingCopyRemovedBeforeExit();
     void windowManagerCloseAsks_data();
     void windowManagerCloseAsks();
@@ -41,6 +43,8 @@ private:
     {
         QStringList messages;   // "caption|text|icon=..|buttons=..|default=.."
         QString end;            // the state the probe saw as the program ended
+        QString title;          // the current record's title as the detail window showed it
+        QString errors;         // what the program wrote to standard error
         qint64 copySize = -2;   // size of Tornevi.db as the program saw it at the end, -1 absent
         int exitCode = -1;
         bool finished = false;
@@ -104,6 +108,7 @@ tst_Startup::Run tst_Startup::start(const QString &executable, const QString &di
         process.waitForFinished();
     }
     run.exitCode = process.exitCode();
+    run.errors = QString::fromUtf8(process.readAllStandardError());
     if (process.exitStatus() != QProcess::NormalExit)
         qWarning() << "crashed:" << process.readAllStandardError().right(4000);
     for (const QString &line : QString::fromUtf8(readAll(log)).split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
@@ -111,6 +116,8 @@ tst_Startup::Run tst_Startup::start(const QString &executable, const QString &di
             run.messages << line.mid(8);
         else if (line.startsWith(QLatin1String("end|")))
             run.end = line.mid(4);
+        else if (line.startsWith(QLatin1String("title|")))
+            run.title = line.mid(6);
         else if (line.startsWith(QLatin1String("file|")))
             run.copySize = line.mid(5).toLongLong();
     }
@@ -166,7 +173,7 @@ void tst_Startup::faults()
                                               | QFileDevice::ExeGroup);
     } else if (setup == QLatin1String("fsize")) {
         childSetup = [] {
-            ::signal(SIGXFSZ, SIG_IGN); // the write returns short instead of killing the process
+            ::signal(SIGXFSZ, SIG_DFL); // the program itself must keep the limit from killing it
             struct rlimit limit = {8192, 8192};
             ::setrlimit(RLIMIT_FSIZE, &limit);
         };
@@ -265,11 +272,11 @@ void tst_Startup::normalStartWritesIntoWorkingDirectory()
     QTemporaryDir dir;
     const QString besideExecutable = QFileInfo(QStringLiteral(TORNEVI_EXE)).dir().filePath(QStringLiteral("Tornevi.db"));
     QFile::remove(besideExecutable);
-    // An older, longer file of the same name is replaced completely.
+    // A copy that an earlier run left cut short is replaced completely.
     {
         QFile old(dir.filePath(QStringLiteral("Tornevi.db")));
         QVERIFY(old.open(QIODevice::WriteOnly));
-        old.write(QByteArray(400000, 'o'));
+        old.write(readAll(FixtureDb::shippedDatabase()).left(100000));
     }
     const Run run = start(QStringLiteral(TORNEVI_EXE), dir.path(), QStringLiteral("exit"));
     QVERIFY(run.finished);
@@ -278,6 +285,159 @@ void tst_Startup::normalStartWritesIntoWorkingDirectory()
     QCOMPARE(run.end, QStringLiteral("caption=Tornevi Ubrel összes költeménye:|Label12=89|Edit1=|page=0"));
     QCOMPARE(readAll(dir.filePath(QStringLiteral("Tornevi.db"))), readAll(FixtureDb::shippedDatabase()));
     QVERIFY(!QFile::exists(besideExecutable));
+}
+
+namespace {
+QString firstTitleIn(const QString &path, int flags = SQLITE_OPEN_READONLY)
+{
+    sqlite3 *db = nullptr;
+    QString title;
+    if (sqlite3_open_v2(path.toUtf8().constData(), &db, flags, nullptr) == SQLITE_OK) {
+        sqlite3_stmt *st = nullptr;
+        if (sqlite3_prepare_v2(db, "SELECT CIM FROM tbl_Data ORDER BY AZ LIMIT 1", -1, &st, nullptr) == SQLITE_OK
+            && sqlite3_step(st) == SQLITE_ROW)
+            title = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 0)));
+        sqlite3_finalize(st);
+    }
+    sqlite3_close(db);
+    return title;
+}
+
+// A journal or WAL file that makes plain SQLite show "Hamis" as the first title of the shipped
+// database: the forged page is what the journal holds, or what the WAL adds.
+QByteArray forgedSideFile(const QString &kind)
+{
+    QTemporaryDir scratch;
+    const QString db = scratch.filePath(QStringLiteral("x.db"));
+    QFile::copy(FixtureDb::shippedDatabase(), db);
+    QFile::setPermissions(db, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    const QString original = firstTitleIn(db);
+    sqlite3 *h = nullptr;
+    sqlite3_open_v2(db.toUtf8().constData(), &h, SQLITE_OPEN_READWRITE, nullptr);
+    const QByteArray forge = "UPDATE tbl_Data SET CIM = 'Hamis' WHERE AZ = (SELECT min(AZ) FROM tbl_Data)";
+    QByteArray side;
+    if (kind == QLatin1String("journal")) {
+        sqlite3_exec(h, forge.constData(), nullptr, nullptr, nullptr);
+        // Unsynced, the journal's header is valid from the start: it is hot while the change is open.
+        sqlite3_exec(h, "PRAGMA synchronous = OFF; BEGIN", nullptr, nullptr, nullptr);
+        const QByteArray back = "UPDATE tbl_Data SET CIM = '" + original.toUtf8() + "' WHERE AZ = (SELECT min(AZ) FROM tbl_Data)";
+        sqlite3_exec(h, back.constData(), nullptr, nullptr, nullptr);
+        side = readAll(db + QStringLiteral("-journal"));
+        sqlite3_exec(h, "ROLLBACK", nullptr, nullptr, nullptr);
+    } else {
+        sqlite3_exec(h, "PRAGMA journal_mode = WAL; PRAGMA wal_autocheckpoint = 0", nullptr, nullptr, nullptr);
+        sqlite3_exec(h, forge.constData(), nullptr, nullptr, nullptr);
+        side = readAll(db + QStringLiteral("-wal"));
+    }
+    sqlite3_close(h);
+    return side;
+}
+} // namespace
+
+void tst_Startup::whatStandsAtThePath_data()
+{
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<QStringList>("expected");
+    QTest::addColumn<bool>("replaced"); // the copy is the shipped database afterwards, else all stays as placed
+    QTest::newRow("nothing") << "nothing" << QStringList() << true;
+    QTest::newRow("our whole leftover") << "whole" << QStringList() << true;
+    QTest::newRow("our partial leftover") << "partial" << QStringList() << true;
+    QTest::newRow("a poem database of another edition") << "edition" << QStringList() << true;
+    QTest::newRow("a user's text file") << "text" << QStringList{Err2, NoOpen, NoQuery} << false;
+    QTest::newRow("an SQLite file of another program") << "other sqlite" << QStringList{Err2, NoQuery} << false;
+    QTest::newRow("a link to a user's file") << "link" << QStringList{Err2, NoFile, NoOpen, NoQuery} << false;
+    QTest::newRow("a dangling link") << "dangling" << QStringList{Err2, NoFile, NoOpen, NoQuery} << false;
+    QTest::newRow("a link to a directory") << "link to directory" << QStringList{Err2, NoFile, NoOpen, NoQuery} << false;
+    QTest::newRow("a hard link to a user's file") << "hard link" << QStringList{Err2, NoOpen, NoQuery} << false;
+    QTest::newRow("another user's link in a sticky folder") << "sticky link" << QStringList{Err2, NoFile, NoOpen, NoQuery}
+                                                            << false;
+    QTest::newRow("a hot journal beside the copy") << "journal" << QStringList() << true;
+    QTest::newRow("a WAL file beside the copy") << "wal" << QStringList() << true;
+}
+
+// Only what this program could have left is replaced; anything else, and whatever a link leads
+// to, stays byte for byte; files beside the copy are neither replayed nor removed.
+void tst_Startup::whatStandsAtThePath()
+{
+    QFETCH(QString, setup);
+    QFETCH(QStringList, expected);
+    QFETCH(bool, replaced);
+    QTemporaryDir dir;
+    QTemporaryDir outside;
+    const QString copy = dir.filePath(QStringLiteral("Tornevi.db"));
+    const QString target = outside.filePath(QStringLiteral("users.txt"));
+    const QByteArray shipped = readAll(FixtureDb::shippedDatabase());
+    const auto put = [](const QString &path, const QByteArray &bytes) {
+        QFile f(path);
+        return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+    };
+    QString side;
+    if (setup == QLatin1String("whole"))
+        QVERIFY(put(copy, shipped));
+    else if (setup == QLatin1String("partial"))
+        QVERIFY(put(copy, shipped.left(123456)));
+    else if (setup == QLatin1String("edition"))
+        FixtureDb::create(copy, 7);
+    else if (setup == QLatin1String("text"))
+        QVERIFY(put(copy, "notes\n"));
+    else if (setup == QLatin1String("other sqlite")) {
+        sqlite3 *h = nullptr;
+        QCOMPARE(sqlite3_open_v2(copy.toUtf8().constData(), &h, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(h, "CREATE TABLE notes(x); INSERT INTO notes VALUES('mine')", nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(h);
+    }
+    else if (setup == QLatin1String("link") || setup == QLatin1String("sticky link")) {
+        QVERIFY(put(target, "notes\n"));
+        QVERIFY(QFile::link(target, copy));
+    } else if (setup == QLatin1String("dangling")) {
+        QVERIFY(QFile::link(target, copy));
+    } else if (setup == QLatin1String("link to directory")) {
+        QVERIFY(QFile::link(outside.path(), copy));
+    } else if (setup == QLatin1String("hard link")) {
+        QVERIFY(put(target, "notes\n"));
+        QCOMPARE(::link(QFile::encodeName(target).constData(), QFile::encodeName(copy).constData()), 0);
+    } else if (setup == QLatin1String("journal") || setup == QLatin1String("wal")) {
+        side = copy + (setup == QLatin1String("wal") ? QStringLiteral("-wal") : QStringLiteral("-journal"));
+        const QByteArray forged = forgedSideFile(setup);
+        QVERIFY(!forged.isEmpty());
+        // The fixture does what it claims: plain SQLite shows the forged title.
+        QTemporaryDir check;
+        const QString checked = check.filePath(QStringLiteral("Tornevi.db"));
+        QVERIFY(put(checked, shipped));
+        QVERIFY(put(checked + side.mid(copy.size()), forged));
+        QCOMPARE(firstTitleIn(checked, SQLITE_OPEN_READWRITE), QStringLiteral("Hamis"));
+        QVERIFY(put(side, forged));
+    }
+    if (setup == QLatin1String("sticky link")) {
+        QFile::setPermissions(dir.path(), QFileDevice::Permissions(0x7777));
+        ::chmod(QFile::encodeName(dir.path()).constData(), 01777);
+        if (::geteuid() == 0)
+            QCOMPARE(::lchown(QFile::encodeName(copy).constData(), 65534, 65534), 0);
+    }
+    const QByteArray before = readAll(copy);
+    const QByteArray targetBefore = readAll(target);
+    const QByteArray sideBefore = side.isEmpty() ? QByteArray() : readAll(side);
+
+    const Run run = start(QStringLiteral(TORNEVI_EXE), dir.path(), QStringLiteral("exit"));
+    QVERIFY(run.finished);
+    QCOMPARE(run.exitCode, 0);
+    QStringList texts;
+    for (const QString &m : run.messages)
+        texts << m.section(QLatin1Char('|'), 1, 1);
+    QCOMPARE(texts, expected);
+    if (replaced) {
+        QCOMPARE(readAll(copy), shipped);
+        QVERIFY2(run.end.contains(QLatin1String("|Label12=89|")), qPrintable(run.end));
+        QCOMPARE(run.title, firstTitleIn(FixtureDb::shippedDatabase()));
+    } else {
+        QCOMPARE(readAll(copy), before);
+        QVERIFY2(run.errors.contains(QLatin1String("WriteCopy failed for")), qPrintable(run.errors));
+    }
+    QCOMPARE(readAll(target), targetBefore);
+    if (setup == QLatin1String("dangling"))
+        QVERIFY(!QFileInfo::exists(target));
+    if (!side.isEmpty())
+        QCOMPARE(readAll(side), sideBefore);
 }
 
 void tst_Startup::workingCopyRemovedBeforeExit()

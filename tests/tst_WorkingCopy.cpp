@@ -22,7 +22,8 @@
 #include <sys/inotify.h>
 #endif
 
-// Writing the working copy over whatever stands at its path, and deleting it again.
+// Writing the working copy over what this program left at its path, leaving everything else
+// alone, and deleting only the copy it wrote.
 class tst_WorkingCopy : public QObject
 {
     Q_OBJECT
@@ -31,30 +32,52 @@ private slots:
     void init();
     void pathJoinsDirectoryAsCaptured_data();
     void pathJoinsDirectoryAsCaptured();
-    void replacesAnOlderFile_data();
-    void replacesAnOlderFile();
+    void replacesWhatItLeft_data();
+    void replacesWhatItLeft();
+    void leavesWhatIsNotItsOwn_data();
+    void leavesWhatIsNotItsOwn();
     void refusesAFileLockedBySqlite_data();
     void refusesAFileLockedBySqlite();
+    void heldCopyIsNotReplacedByASecondWriter();
     void failures_data();
     void failures();
     void shortWriteIsAFailure();
     void refusesWhatIsNotARegularFile_data();
     void refusesWhatIsNotARegularFile();
-    void writesThroughALinkToARegularFile();
-    void removeDeletesOnlyFiles_data();
-    void removeDeletesOnlyFiles();
+    void folderNameIsTakenAsTheSystemGivesIt();
+    void removeTakesOnlyItsOwnCopy_data();
+    void removeTakesOnlyItsOwnCopy();
 
 private:
     static QByteArray read(const QString &path);
+    static void put(const QString &path, const QByteArray &bytes);
     QByteArray m_image;
     std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<WorkingCopy> m_copy;
     QString m_path;
 };
+
+namespace {
+const QString NotOurs = QStringLiteral("Not a copy of the poem database");
+const QString ALink = QStringLiteral("Is a symbolic link");
+const QString OtherNames = QStringLiteral("Has other names");
+
+#ifdef Q_OS_UNIX
+struct stat lstatOf(const QString &path)
+{
+    struct stat st = {};
+    ::lstat(QFile::encodeName(path).constData(), &st);
+    return st;
+}
+#endif
+} // namespace
 
 void tst_WorkingCopy::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
-    m_path = WorkingCopy::pathIn(m_dir->path());
+    m_copy = std::make_unique<WorkingCopy>();
+    QVERIFY(m_copy->setDirectory(QFile::encodeName(m_dir->path())));
+    m_path = QFile::decodeName(m_copy->path());
     if (m_image.isEmpty()) {
         for (int i = 0; i < 278528; ++i)
             m_image.append(char(i * 7 % 251));
@@ -67,42 +90,137 @@ QByteArray tst_WorkingCopy::read(const QString &path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
+void tst_WorkingCopy::put(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(f.write(bytes), bytes.size());
+}
+
 void tst_WorkingCopy::pathJoinsDirectoryAsCaptured_data()
 {
-    const QString sep = QDir::separator();
-    QTest::addColumn<QString>("directory");
-    QTest::addColumn<QString>("path");
+    const QByteArray sep = QFile::encodeName(QDir::separator());
+    QTest::addColumn<QByteArray>("directory");
+    QTest::addColumn<QByteArray>("path");
     QTest::newRow("plain directory") << sep + "home" << sep + "home" + sep + "Tornevi.db";
     QTest::newRow("root keeps its doubled separator") << sep << sep + sep + "Tornevi.db";
-    QTest::newRow("unreadable directory gives no path") << QString() << QString();
+    QTest::newRow("unreadable directory gives no path") << QByteArray() << QByteArray();
     QTest::newRow("no normalisation") << sep + "a" + sep + ".." + sep + "b"
                                       << sep + "a" + sep + ".." + sep + "b" + sep + "Tornevi.db";
+    QTest::newRow("bytes that are not UTF-8 stay") << sep + "caf\xE9" << sep + "caf\xE9" + sep + "Tornevi.db";
 }
 
 void tst_WorkingCopy::pathJoinsDirectoryAsCaptured()
 {
-    QFETCH(QString, directory);
+    QFETCH(QByteArray, directory);
     QTEST(WorkingCopy::pathIn(directory), "path");
 }
 
-void tst_WorkingCopy::replacesAnOlderFile_data()
+void tst_WorkingCopy::replacesWhatItLeft_data()
 {
     QTest::addColumn<QByteArray>("old");
-    QTest::newRow("longer") << QByteArray(400000, 'L');
-    QTest::newRow("shorter") << QByteArray(100, 'S');
-    QTest::newRow("empty") << QByteArray();
-    QTest::newRow("no database at all") << QByteArray("just some text\n");
+    QTest::addColumn<int>("rows"); // > 0: a poem database of another edition with that many poems
+    QTest::newRow("nothing there") << QByteArray() << -1;
+    QTest::newRow("a whole copy of a killed run") << m_image << 0;
+    QTest::newRow("a copy cut short while it was written") << m_image.left(100000) << 0;
+    QTest::newRow("an empty file of a run killed at once") << QByteArray() << 0;
+    QTest::newRow("a poem database of another edition") << QByteArray() << 120;
 }
 
-void tst_WorkingCopy::replacesAnOlderFile()
+void tst_WorkingCopy::replacesWhatItLeft()
 {
     QFETCH(QByteArray, old);
-    QFile f(m_path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(old);
-    f.close();
-    QVERIFY(WorkingCopy::write(m_path, m_image));
+    QFETCH(int, rows);
+    if (rows > 0)
+        FixtureDb::create(m_path, rows);
+    else if (rows == 0)
+        put(m_path, old);
+    QString error;
+    QVERIFY2(m_copy->write(m_image, &error), qPrintable(error));
     QCOMPARE(read(m_path), m_image);
+    QVERIFY(m_copy->exists());
+}
+
+void tst_WorkingCopy::leavesWhatIsNotItsOwn_data()
+{
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<QString>("reason");
+    QTest::addColumn<bool>("counts"); // as a file that exists at the path
+    QTest::newRow("a user's text file") << "text" << NotOurs << true;
+    QTest::newRow("a longer file") << "longer" << NotOurs << true;
+    QTest::newRow("the copy with bytes added") << "appended" << NotOurs << true;
+    QTest::newRow("a shorter file of other bytes") << "shorter" << NotOurs << true;
+    QTest::newRow("an SQLite file of another program") << "other sqlite" << NotOurs << true;
+#ifdef Q_OS_UNIX
+    QTest::newRow("a link to a user's file") << "link to text" << ALink << false;
+    QTest::newRow("a link to a copy of ours") << "link to copy" << ALink << false;
+    QTest::newRow("a dangling link") << "dangling link" << ALink << false;
+    QTest::newRow("a link to a directory") << "link to directory" << ALink << false;
+    QTest::newRow("a hard link to another name") << "hard link" << OtherNames << true;
+#endif
+}
+
+// Whatever is not ours stays exactly as it was, and so does anything a link leads to.
+void tst_WorkingCopy::leavesWhatIsNotItsOwn()
+{
+    QFETCH(QString, setup);
+    QFETCH(QString, reason);
+    const QString target = m_dir->filePath(QStringLiteral("elsewhere"));
+    if (setup == QLatin1String("text"))
+        put(m_path, "notes\n");
+    else if (setup == QLatin1String("longer"))
+        put(m_path, QByteArray(400000, 'L'));
+    else if (setup == QLatin1String("appended"))
+        put(m_path, m_image + "x");
+    else if (setup == QLatin1String("shorter"))
+        put(m_path, QByteArray(100, 'S'));
+    else if (setup == QLatin1String("other sqlite")) {
+        sqlite3 *db = nullptr;
+        QCOMPARE(sqlite3_open(QFile::encodeName(m_path).constData(), &db), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(db, "CREATE TABLE notes(x); INSERT INTO notes VALUES('mine')", nullptr, nullptr, nullptr),
+                 SQLITE_OK);
+        sqlite3_close(db);
+    } else if (setup == QLatin1String("link to text")) {
+        put(target, "notes\n");
+        QVERIFY(QFile::link(target, m_path));
+    } else if (setup == QLatin1String("link to copy")) {
+        put(target, m_image.left(5000));
+        QVERIFY(QFile::link(target, m_path));
+    } else if (setup == QLatin1String("dangling link")) {
+        QVERIFY(QFile::link(target, m_path));
+    } else if (setup == QLatin1String("link to directory")) {
+        QVERIFY(QDir().mkdir(target));
+        QVERIFY(QFile::link(target, m_path));
+    } else if (setup == QLatin1String("hard link")) {
+#ifdef Q_OS_UNIX
+        put(target, m_image);
+        QCOMPARE(::link(QFile::encodeName(target).constData(), QFile::encodeName(m_path).constData()), 0);
+#endif
+    }
+    const QByteArray before = read(m_path);
+    const QByteArray targetBefore = read(target);
+#ifdef Q_OS_UNIX
+    const struct stat standing = lstatOf(m_path);
+#endif
+
+    QString error;
+    QVERIFY(!m_copy->write(m_image, &error));
+    QVERIFY2(error.contains(reason), qPrintable(error));
+
+    QCOMPARE(read(m_path), before);
+    QCOMPARE(read(target), targetBefore);
+    if (setup == QLatin1String("dangling link"))
+        QVERIFY(!QFileInfo::exists(target));
+#ifdef Q_OS_UNIX
+    const struct stat after = lstatOf(m_path);
+    QCOMPARE(after.st_ino, standing.st_ino);
+    QCOMPARE(after.st_mode, standing.st_mode);
+    QCOMPARE(after.st_mtim.tv_nsec, standing.st_mtim.tv_nsec);
+#endif
+    QTEST(m_copy->exists(), "counts");
+    // Not written here, so never removed here either.
+    m_copy->remove();
+    QCOMPARE(QFileInfo(m_path).exists() || QFileInfo(m_path).isSymLink(), true);
 }
 
 void tst_WorkingCopy::refusesAFileLockedBySqlite_data()
@@ -123,12 +241,30 @@ void tst_WorkingCopy::refusesAFileLockedBySqlite()
     QCOMPARE(sqlite3_open_v2(m_path.toUtf8().constData(), &other, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
     QCOMPARE(sqlite3_exec(other, hold.constData(), nullptr, nullptr, nullptr), SQLITE_OK);
 
-    QVERIFY(!WorkingCopy::write(m_path, m_image));
+    QVERIFY(!m_copy->write(m_image));
     QCOMPARE(read(m_path), before);
 
     sqlite3_close(other);
-    QVERIFY(WorkingCopy::write(m_path, m_image));
+    QVERIFY(m_copy->write(m_image));
     QCOMPARE(read(m_path), m_image);
+}
+
+// A second start in the same folder finds the first one's copy held and leaves it as it is;
+// once the first has gone, its copy is a leftover like any other.
+void tst_WorkingCopy::heldCopyIsNotReplacedByASecondWriter()
+{
+    QVERIFY(m_copy->write(m_image));
+    const QByteArray other = m_image.left(4096) + QByteArray(m_image.size() - 4096, 'z');
+    WorkingCopy second;
+    QVERIFY(second.setDirectory(m_copy->directory()));
+    QString error;
+    QVERIFY(!second.write(other, &error));
+    QVERIFY2(!error.isEmpty(), "no reason given");
+    QCOMPARE(read(m_path), m_image);
+
+    m_copy.reset();
+    QCOMPARE(read(m_path), m_image);
+    QVERIFY2(second.write(m_image, &error), qPrintable(error));
 }
 
 void tst_WorkingCopy::failures_data()
@@ -136,11 +272,11 @@ void tst_WorkingCopy::failures_data()
     QTest::addColumn<QString>("setup");
     QTest::addColumn<QString>("reason"); // the system's words for it
     QTest::newRow("a directory of that name") << "directory" << "Is a directory";
-    QTest::newRow("missing parent directory") << "missing" << "No such file or directory";
-    QTest::newRow("no path") << "nopath" << "No such file or directory";
+    QTest::newRow("missing directory") << "missing" << "No such file or directory";
+    QTest::newRow("no directory") << "nodirectory" << "No such file or directory";
 #ifdef Q_OS_LINUX
     // A device is refused before anything is written to it.
-    QTest::newRow("link to the full device") << "full" << "Not a regular file";
+    QTest::newRow("link to the full device") << "full" << ALink;
 #endif
 }
 
@@ -148,18 +284,22 @@ void tst_WorkingCopy::failures()
 {
     QFETCH(QString, setup);
     QFETCH(QString, reason);
-    QString path = m_path;
+    WorkingCopy copy;
+    QString directoryError;
+    if (setup == QLatin1String("missing"))
+        QVERIFY(!copy.setDirectory(QFile::encodeName(m_dir->filePath(QStringLiteral("nincs"))), &directoryError));
+    else if (setup == QLatin1String("nodirectory"))
+        QVERIFY(!copy.setDirectory(QByteArray(), &directoryError));
+    else
+        QVERIFY(copy.setDirectory(QFile::encodeName(m_dir->path())));
     if (setup == QLatin1String("directory"))
         QVERIFY(QDir().mkdir(m_path));
-    else if (setup == QLatin1String("missing"))
-        path = WorkingCopy::pathIn(m_dir->filePath(QStringLiteral("nincs")));
-    else if (setup == QLatin1String("nopath"))
-        path = WorkingCopy::pathIn(QString());
     else if (setup == QLatin1String("full"))
         QVERIFY(QFile::link(QStringLiteral("/dev/full"), m_path));
     QString error;
-    QVERIFY(!WorkingCopy::write(path, m_image, &error));
+    QVERIFY(!copy.write(m_image, &error));
     QVERIFY2(error.contains(reason), qPrintable(error));
+    QVERIFY(!copy.exists());
 }
 
 void tst_WorkingCopy::shortWriteIsAFailure()
@@ -173,12 +313,18 @@ void tst_WorkingCopy::shortWriteIsAFailure()
     limit.rlim_cur = 4096;
     QCOMPARE(setrlimit(RLIMIT_FSIZE, &limit), 0);
     QString error;
-    const bool written = WorkingCopy::write(m_path, m_image, &error);
+    const bool written = m_copy->write(m_image, &error);
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, oldHandler);
     QVERIFY(!written);
     QCOMPARE(QFileInfo(m_path).size(), 4096);
     QCOMPARE(error, qt_error_string(EFBIG));
+    // The part written is ours: the next start replaces it.
+    WorkingCopy next;
+    m_copy.reset();
+    QVERIFY(next.setDirectory(QFile::encodeName(m_dir->path())));
+    QVERIFY(next.write(m_image));
+    QCOMPARE(read(m_path), m_image);
 #else
     QSKIP("needs a file-size limit");
 #endif
@@ -191,12 +337,13 @@ void tst_WorkingCopy::refusesWhatIsNotARegularFile_data()
 #ifdef Q_OS_LINUX
     // A pipe nobody reads would take the write and block it for good.
     QTest::newRow("named pipe") << "fifo" << "Not a regular file";
-    QTest::newRow("link to a named pipe") << "link to fifo" << "Not a regular file";
+    QTest::newRow("link to a named pipe") << "link to fifo" << ALink;
     QTest::newRow("directory with a file in it") << "directory" << "Is a directory";
-    QTest::newRow("link to a directory") << "link to directory" << "Is a directory";
+    QTest::newRow("link to a directory") << "link to directory" << ALink;
+    QTest::newRow("link to a regular file") << "link to file" << ALink;
     // Writing into /dev/null "succeeds" and leaves no database anywhere.
-    QTest::newRow("link to /dev/null") << "/dev/null" << "Not a regular file";
-    QTest::newRow("link to /dev/full") << "/dev/full" << "Not a regular file";
+    QTest::newRow("link to /dev/null") << "/dev/null" << ALink;
+    QTest::newRow("link to /dev/full") << "/dev/full" << ALink;
 #endif
 }
 
@@ -217,9 +364,9 @@ void tst_WorkingCopy::refusesWhatIsNotARegularFile()
         QVERIFY(reader >= 0);
     } else if (setup.endsWith(QLatin1String("directory"))) {
         QVERIFY(QDir().mkdir(target));
-        QFile inside(target + QStringLiteral("/kept"));
-        QVERIFY(inside.open(QIODevice::WriteOnly));
-        inside.write("kept");
+        put(target + QStringLiteral("/kept"), "kept");
+    } else if (setup.endsWith(QLatin1String("file"))) {
+        put(target, m_image.left(100));
     }
     if (setup.startsWith(QLatin1Char('/')))
         QVERIFY(QFile::link(setup, m_path));
@@ -228,7 +375,7 @@ void tst_WorkingCopy::refusesWhatIsNotARegularFile()
     struct stat before = {};
     QCOMPARE(::lstat(QFile::encodeName(m_path).constData(), &before), 0);
 
-    // Our own pipe and directory report every open and every change made to them.
+    // Our own pipe, directory and file report every open and every change made to them.
     const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     QVERIFY(watch >= 0);
     if (!setup.startsWith(QLatin1Char('/')))
@@ -236,7 +383,7 @@ void tst_WorkingCopy::refusesWhatIsNotARegularFile()
 
     auto writing = std::async(std::launch::async, [this] {
         QString error;
-        const bool ok = WorkingCopy::write(m_path, m_image, &error);
+        const bool ok = m_copy->write(m_image, &error);
         return std::make_pair(ok, error);
     });
     const bool blocked = writing.wait_for(std::chrono::seconds(10)) != std::future_status::ready;
@@ -266,70 +413,85 @@ void tst_WorkingCopy::refusesWhatIsNotARegularFile()
     QCOMPARE(after.st_ino, before.st_ino);
     if (setup.endsWith(QLatin1String("directory")))
         QCOMPARE(QDir(target).entryList(QDir::Files), QStringList{QStringLiteral("kept")});
+    if (setup.endsWith(QLatin1String("file")))
+        QCOMPARE(read(target), m_image.left(100));
 
     // Nor does it count as a working copy that exists.
     QString missing;
-    QVERIFY(!WorkingCopy::exists(m_path, &missing));
+    QVERIFY(!m_copy->exists(&missing));
     QVERIFY2(missing.contains(reason), qPrintable(missing));
 #else
     QSKIP("needs named pipes and /dev");
 #endif
 }
 
-// A link to a regular file is followed: the file is written, the link stays a link.
-void tst_WorkingCopy::writesThroughALinkToARegularFile()
+// A folder whose name is not UTF-8 gets the copy itself, not a look-alike with the bytes decoded.
+void tst_WorkingCopy::folderNameIsTakenAsTheSystemGivesIt()
 {
-    const QString target = m_dir->filePath(QStringLiteral("real.db"));
-    {
-        QFile old(target);
-        QVERIFY(old.open(QIODevice::WriteOnly));
-        old.write(QByteArray(500000, 'o'));
-    }
-    QVERIFY(QFile::link(target, m_path));
-    QString error = QStringLiteral("untouched");
-    QVERIFY(WorkingCopy::write(m_path, m_image, &error));
-    QCOMPARE(error, QStringLiteral("untouched"));
-    QVERIFY(QFileInfo(m_path).isSymLink());
-    QCOMPARE(read(target), m_image);
-    QVERIFY(WorkingCopy::exists(m_path));
+#ifdef Q_OS_UNIX
+    const QByteArray base = QFile::encodeName(m_dir->path());
+    const QByteArray raw = base + "/caf\xE9";
+    const QByteArray lookAlike = base + "/caf\xEF\xBF\xBD"; // U+FFFD, what decoding makes of \xE9
+    QCOMPARE(::mkdir(raw.constData(), 0700), 0);
+    QCOMPARE(::mkdir(lookAlike.constData(), 0700), 0);
+    WorkingCopy copy;
+    QVERIFY(copy.setDirectory(raw));
+    QCOMPARE(copy.path(), raw + "/Tornevi.db");
+    QVERIFY(copy.write(m_image));
+    QVERIFY(copy.exists());
+    struct stat st = {};
+    QCOMPARE(::stat((raw + "/Tornevi.db").constData(), &st), 0);
+    QCOMPARE(qint64(st.st_size), qint64(m_image.size()));
+    QCOMPARE(::stat((lookAlike + "/Tornevi.db").constData(), &st), -1);
+    copy.remove();
+    QCOMPARE(::stat((raw + "/Tornevi.db").constData(), &st), -1);
+    // QTemporaryDir decodes names and could not find these to remove them.
+    ::rmdir(raw.constData());
+    ::rmdir(lookAlike.constData());
+#else
+    QSKIP("file names are not bytes here");
+#endif
 }
 
-void tst_WorkingCopy::removeDeletesOnlyFiles_data()
+void tst_WorkingCopy::removeTakesOnlyItsOwnCopy_data()
 {
-    QTest::addColumn<QString>("setup");
-    QTest::addColumn<bool>("counts");   // as a working copy that exists
+    QTest::addColumn<QString>("meanwhile"); // what happens between writing and removing
     QTest::addColumn<bool>("remains");
-    QTest::newRow("regular file") << "file" << true << false;
-    QTest::newRow("nothing there") << "none" << false << false;
-    QTest::newRow("directory stays") << "directory" << false << true;
+    QTest::newRow("nothing: the copy goes") << "nothing" << false;
+    QTest::newRow("copy removed by someone: silent") << "removed" << false;
+    QTest::newRow("another file put in its place stays") << "replaced" << true;
 #ifdef Q_OS_UNIX
-    QTest::newRow("named pipe stays") << "fifo" << false << true;
-    QTest::newRow("link to a regular file goes, the file stays") << "link" << true << false;
+    QTest::newRow("a link put in its place stays") << "link" << true;
+    QTest::newRow("a directory put in its place stays") << "directory" << true;
 #endif
+    QTest::newRow("never written here: a file found there stays") << "not written" << true;
 }
 
-void tst_WorkingCopy::removeDeletesOnlyFiles()
+void tst_WorkingCopy::removeTakesOnlyItsOwnCopy()
 {
-    QFETCH(QString, setup);
-    QFETCH(bool, counts);
-    const QString linked = m_dir->filePath(QStringLiteral("linked.db"));
-    if (setup == QLatin1String("file")) {
-        QVERIFY(WorkingCopy::write(m_path, m_image));
-    } else if (setup == QLatin1String("directory")) {
-        QVERIFY(QDir().mkdir(m_path));
-    } else if (setup == QLatin1String("fifo")) {
-#ifdef Q_OS_UNIX
-        QCOMPARE(::mkfifo(QFile::encodeName(m_path).constData(), 0644), 0);
-#endif
-    } else if (setup == QLatin1String("link")) {
-        QVERIFY(WorkingCopy::write(linked, m_image));
-        QVERIFY(QFile::link(linked, m_path));
+    QFETCH(QString, meanwhile);
+    const QString other = m_dir->filePath(QStringLiteral("other"));
+    put(other, "someone else's");
+    if (meanwhile == QLatin1String("not written")) {
+        put(m_path, m_image);
+    } else {
+        QVERIFY(m_copy->write(m_image));
+        if (meanwhile == QLatin1String("removed")) {
+            QVERIFY(QFile::remove(m_path));
+        } else if (meanwhile == QLatin1String("replaced")) {
+            QVERIFY(QFile::remove(m_path));
+            QVERIFY(QFile::copy(other, m_path));
+        } else if (meanwhile == QLatin1String("link")) {
+            QVERIFY(QFile::remove(m_path));
+            QVERIFY(QFile::link(other, m_path));
+        } else if (meanwhile == QLatin1String("directory")) {
+            QVERIFY(QFile::remove(m_path));
+            QVERIFY(QDir().mkdir(m_path));
+        }
     }
-    QCOMPARE(WorkingCopy::exists(m_path), counts);
-    WorkingCopy::remove(m_path);
+    m_copy->remove();
     QTEST(QFileInfo(m_path).exists() || QFileInfo(m_path).isSymLink(), "remains");
-    if (setup == QLatin1String("link"))
-        QCOMPARE(read(linked), m_image);
+    QCOMPARE(read(other), QByteArray("someone else's"));
 }
 
 QTEST_GUILESS_MAIN(tst_WorkingCopy)

@@ -37,6 +37,9 @@ MessageProbe::MessageProbe(QObject *parent) : QObject(parent)
     log(QStringLiteral("start"));
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
         log(QStringLiteral("end|") + state());
+        // The current record as the detail window shows it: the first title after start-up.
+        if (QWidget *title = widgetNamed(QStringLiteral("Form2/Label1")))
+            log(QStringLiteral("title|") + title->property("text").toString());
         // The program's own view of a file, which may lie in a mount only the program sees.
         const QString watched = qEnvironmentVariable("TORNEVI_PROBE_FILE");
         if (!watched.isEmpty()) {
