@@ -45,16 +45,22 @@ QWidget *ApplicationHint::controlUnderPointer()
     return controlAt(QCursor::pos());
 }
 
-// While a drop-down is open with nothing in it highlighted, its top-level item still is.
+// While a drop-down is open with nothing in it highlighted, its top-level item still is. The
+// menu bar is in the menu only while a drop-down is open or the keyboard works it (after Alt, it
+// holds the focus): a title lit up because the pointer rests on it opens nothing and hints nothing.
 QAction *ApplicationHint::highlightedMenuItem(bool *open) const
 {
-    QAction *barItem = m_menuBar ? m_menuBar->activeAction() : nullptr;
     QWidget *popup = QApplication::activePopupWidget();
     auto *menu = popup ? qobject_cast<QMenu *>(popup) : nullptr;
+    QAction *barItem = m_menuBar && (menu || m_menuBar->hasFocus()) ? m_menuBar->activeAction() : nullptr;
     *open = barItem || menu;
-    if (menu && menu->activeAction())
-        return menu->activeAction();
-    return barItem;
+    if (!menu)
+        return barItem;
+    if (QAction *item = menu->activeAction())
+        return item;
+    // The pointer on a separator highlights none of the menu's items, the title neither.
+    QAction *under = menu->actionAt(menu->mapFromGlobal(QCursor::pos()));
+    return under && under->isSeparator() ? under : barItem;
 }
 
 QString ApplicationHint::itemHint(const QAction *item)
@@ -79,13 +85,7 @@ void ApplicationHint::idle()
         return;
     }
     if (m_menuOpen) {
-        // Closing the menu empties the hint; the control under the pointer counts again only
-        // once the pointer reaches another one.
-        m_menuOpen = false;
-        m_menuItem = nullptr;
-        m_pointerMoved = false;
-        m_control = controlUnderPointer();
-        setText(QString());
+        menuClosed();
         return;
     }
     const bool moved = m_pointerMoved;
@@ -98,6 +98,18 @@ void ApplicationHint::idle()
         return;
     m_pointerPos = pos;
     followPointer(pos);
+}
+
+// Closing the menu empties the hint; the control under the pointer counts again only once the
+// pointer reaches another one.
+void ApplicationHint::menuClosed()
+{
+    m_menuOpen = false;
+    m_menuItem = nullptr;
+    m_pointerMoved = false;
+    m_pointerPos = QCursor::pos();
+    m_control = controlUnderPointer();
+    setText(QString());
 }
 
 void ApplicationHint::followPointer(const QPoint &pos)
@@ -142,6 +154,12 @@ bool ApplicationHint::eventFilter(QObject *watched, QEvent *event)
     case QEvent::MouseButtonDblClick:
     case QEvent::Wheel:
         m_toolTipDelay.stop();
+        break;
+    case QEvent::Hide:
+        // A chosen item's handler runs as soon as its drop-down has gone, before the loop is
+        // idle again: the closing takes effect now, so that the handler's own status text stays.
+        if (m_menuOpen && qobject_cast<QMenu *>(watched))
+            menuClosed();
         break;
     case QEvent::ToolTip:
         // Qt's own tooltips never show; the ones the switch allows come from showToolTip().

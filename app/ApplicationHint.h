@@ -48,6 +48,7 @@ private:
     QAction *highlightedMenuItem(bool *open) const;
     static QString itemHint(const QAction *item);
     void setText(const QString &text);
+    void menuClosed();
     void followPointer(const QPoint &pos);
     void showToolTip();
 

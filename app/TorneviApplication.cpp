@@ -5,6 +5,7 @@
 #include "LinkLabelAccessible.h"
 #include "StatusBarAccessible.h"
 #include "Tahoma.h"
+#include "TitledMessageBox.h"
 
 #include <QAccessible>
 #include <QFileInfo>
@@ -84,7 +85,7 @@ void TorneviApplication::loadTranslations()
 
 void TorneviApplication::showStartupMessage(const QString &text)
 {
-    QMessageBox box(QMessageBox::NoIcon, m_title, text, QMessageBox::Ok);
+    TitledMessageBox box(QMessageBox::NoIcon, m_title, text, QMessageBox::Ok);
     box.setDefaultButton(QMessageBox::Ok);
     box.exec();
 }
@@ -98,7 +99,7 @@ QString TorneviApplication::withFullStop(const QString &message)
 
 void TorneviApplication::showError(const QString &message)
 {
-    QMessageBox box(QMessageBox::Critical, m_title, withFullStop(message), QMessageBox::Ok, activeWindow());
+    TitledMessageBox box(QMessageBox::Critical, m_title, withFullStop(message), QMessageBox::Ok, activeWindow());
     box.setDefaultButton(QMessageBox::Ok);
     box.exec();
 }

@@ -5,6 +5,7 @@
 #include "RegionalClock.h"
 #include "StatusBar.h"
 #include "Tahoma.h"
+#include "TitledMessageBox.h"
 #include "TorneviApplication.h"
 #include "Unit2.h"
 #include "WindowCentring.h"
@@ -141,9 +142,9 @@ void TForm1::Bemutatkozs1Click()
 
 bool TForm1::confirmExit()
 {
-    QMessageBox question(QMessageBox::NoIcon, QStringLiteral("Figyelem:"),
-                         QStringLiteral("Biztosan be kívánja fejezni a program használatát ?"),
-                         QMessageBox::Yes | QMessageBox::No, this);
+    TitledMessageBox question(QMessageBox::NoIcon, QStringLiteral("Figyelem:"),
+                              QStringLiteral("Biztosan be kívánja fejezni a program használatát ?"),
+                              QMessageBox::Yes | QMessageBox::No, this);
     question.setDefaultButton(QMessageBox::Yes);
     return question.exec() == QMessageBox::Yes;
 }

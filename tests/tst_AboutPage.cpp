@@ -331,7 +331,7 @@ void tst_AboutPage::targetsAreFixedNotReadFromTheCaptions()
     for (const QString &link : links) {
         expected << addressOf(link);
         captions << label(link)->text();
-        label(link)->setText(QStringLiteral("http://elsewhere.invalid/"));
+        label(link)->setText(QStringLiteral("http://elsewhere.example/"));
     }
     m_page->Label5Click();
     m_page->Label6Click();

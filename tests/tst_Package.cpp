@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QImage>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -25,6 +26,15 @@ private slots:
     void desktopEntry();
     void desktopEntryValidates();
     void metainfo();
+    void releaseNotes();
+    void licence_data();
+    void licence();
+    void makerIsTheContact_data();
+    void makerIsTheContact();
+    void noPlaceholderIsLeft();
+    void manualPage_data();
+    void manualPage();
+    void installedProgramAnswersItsOptions();
     void dependencies_data();
     void dependencies();
     void lintianFindsNothing();
@@ -74,6 +84,61 @@ QByteArray readAll(const QString &path)
 {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// The maker's address as the about page shows it after "E-mail: ".
+QString makersAddress()
+{
+    QFile form(QStringLiteral(TORNEVI_SOURCE_DIR "/views/AboutPage.ui"));
+    if (!form.open(QIODevice::ReadOnly))
+        return {};
+    QXmlStreamReader xml(&form);
+    while (!xml.atEnd()) {
+        if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == QLatin1String("string")) {
+            const QString text = xml.readElementText();
+            if (text.startsWith(QLatin1String("E-mail: ")))
+                return text.mid(8);
+        }
+    }
+    return {};
+}
+
+// The paragraphs of a machine-readable copyright file: field name to value, continuation lines
+// joined with "\n" and a lone "." standing for an empty line.
+QList<QMap<QString, QString>> copyrightParagraphs(const QString &text)
+{
+    QList<QMap<QString, QString>> paragraphs(1);
+    QString field;
+    for (const QString &line : text.split(QLatin1Char('\n'))) {
+        if (line.isEmpty()) {
+            if (!paragraphs.constLast().isEmpty())
+                paragraphs.append(QMap<QString, QString>());
+            continue;
+        }
+        if (line.startsWith(QLatin1Char(' '))) {
+            const QString more = line.mid(1) == QLatin1String(".") ? QString() : line.mid(1);
+            paragraphs.last()[field] += QLatin1Char('\n') + more;
+            continue;
+        }
+        field = line.section(QLatin1Char(':'), 0, 0);
+        paragraphs.last()[field] = line.section(QLatin1Char(':'), 1).trimmed();
+    }
+    if (paragraphs.constLast().isEmpty())
+        paragraphs.removeLast();
+    return paragraphs;
+}
+
+// The first element of that name in an XML file, its text.
+QString xmlElement(const QString &path, const QString &name)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QXmlStreamReader xml(&file);
+    while (!xml.atEnd())
+        if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == name)
+            return xml.readElementText(QXmlStreamReader::IncludeChildElements);
+    return {};
 }
 } // namespace
 
@@ -131,7 +196,9 @@ void tst_Package::installedFiles_data()
     QTest::newRow("metainfo") << QStringLiteral("usr/share/metainfo/%1.metainfo.xml").arg(AppId)
                               << QByteArray("<?xml") << false;
     QTest::newRow("manual page") << "usr/share/man/man1/Tornevi.1.gz" << gzip << false;
-    QTest::newRow("copyright") << "usr/share/doc/tornevi/copyright" << QByteArray("Tornevi") << false;
+    QTest::newRow("copyright, machine-readable")
+        << "usr/share/doc/tornevi/copyright"
+        << QByteArray("Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/\n") << false;
     QTest::newRow("changelog") << "usr/share/doc/tornevi/changelog.gz" << gzip << false;
     for (int size : IconSizes)
         QTest::addRow("icon %dx%d", size, size) << iconPath(size) << QByteArray("\x89PNG") << false;
@@ -247,6 +314,200 @@ void tst_Package::metainfo()
     QVERIFY(QFileInfo(installed(QStringLiteral("usr/share/applications/") + launchable)).isFile());
     const QFileInfo program(installed(QStringLiteral("usr/bin/") + binary));
     QVERIFY(program.isFile() && program.isExecutable());
+}
+
+void tst_Package::releaseNotes()
+{
+    const Result version = run(QStringLiteral("dpkg-deb"), {QStringLiteral("-f"), m_deb, QStringLiteral("Version")});
+    QCOMPARE(version.exitCode, 0);
+    QFile file(installed(QStringLiteral("usr/share/metainfo/%1.metainfo.xml").arg(AppId)));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QXmlStreamReader xml(&file);
+    QStringList releases, notes;
+    bool inRelease = false;
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (xml.isStartElement() && xml.name() == QLatin1String("release")) {
+            releases << xml.attributes().value(QLatin1String("version")).toString();
+            inRelease = true;
+        } else if (xml.isEndElement() && xml.name() == QLatin1String("release")) {
+            inRelease = false;
+        } else if (inRelease && xml.isStartElement() && (xml.name() == QLatin1String("p") || xml.name() == QLatin1String("li"))) {
+            notes << xml.readElementText();
+        }
+    }
+    QCOMPARE(releases, QStringList{version.out.trimmed()});
+    QVERIFY2(notes.size() >= 2, qPrintable(notes.join(QLatin1Char('\n'))));
+    for (const QString &note : std::as_const(notes))
+        QVERIFY(!note.trimmed().isEmpty());
+}
+
+void tst_Package::licence_data()
+{
+    QTest::addColumn<QString>("where");
+    QTest::newRow("LICENSE in the source") << "source";
+    QTest::newRow("the package's machine-readable copyright") << "copyright";
+    QTest::newRow("metainfo: the project's and the metadata's licence") << "metainfo";
+}
+
+// The program, its images and its poem database are distributed under the MIT licence, and the
+// package says so the ways Debian and AppStream read it.
+void tst_Package::licence()
+{
+    QFETCH(QString, where);
+    const QStringList licence = QString::fromUtf8(readAll(QStringLiteral(TORNEVI_SOURCE_DIR "/LICENSE"))).split(QLatin1Char('\n'));
+    QVERIFY(licence.size() > 5);
+    const QString holders = licence.at(2).section(QStringLiteral("Copyright (c) "), 1);
+    const QString permission = licence.mid(4).join(QLatin1Char('\n')).trimmed();
+    if (where == QLatin1String("source")) {
+        QCOMPARE(licence.at(0), QStringLiteral("MIT License"));
+        QVERIFY2(holders.startsWith(QLatin1String("2026 Pelmos Daruvin")), qPrintable(licence.at(2)));
+        QVERIFY(permission.startsWith(QLatin1String("Permission is hereby granted, free of charge")));
+        QVERIFY(permission.endsWith(QLatin1String("OTHER DEALINGS IN THE\nSOFTWARE.")));
+    } else if (where == QLatin1String("copyright")) {
+        const auto paragraphs = copyrightParagraphs(QString::fromUtf8(readAll(installed(QStringLiteral("usr/share/doc/tornevi/copyright")))));
+        QVERIFY(paragraphs.size() >= 3);
+        QCOMPARE(paragraphs.at(0).value(QStringLiteral("Format")),
+                 QStringLiteral("https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/"));
+        QCOMPARE(paragraphs.at(0).value(QStringLiteral("Upstream-Name")), QStringLiteral("Tornevi"));
+        bool everyFile = false, text = false;
+        for (const auto &p : paragraphs) {
+            if (p.value(QStringLiteral("Files")) == QLatin1String("*")) {
+                everyFile = true;
+                QCOMPARE(p.value(QStringLiteral("License")), QStringLiteral("MIT"));
+                QCOMPARE(p.value(QStringLiteral("Copyright")), holders);
+            } else if (p.contains(QStringLiteral("License")) && !p.contains(QStringLiteral("Files"))) {
+                text = true;
+                const QString value = p.value(QStringLiteral("License"));
+                QCOMPARE(value.section(QLatin1Char('\n'), 0, 0), QStringLiteral("MIT"));
+                QCOMPARE(value.section(QLatin1Char('\n'), 1), permission);
+            }
+        }
+        QVERIFY(everyFile);
+        QVERIFY(text);
+    } else {
+        const QString path = installed(QStringLiteral("usr/share/metainfo/%1.metainfo.xml").arg(AppId));
+        QCOMPARE(xmlElement(path, QStringLiteral("project_license")), QStringLiteral("MIT"));
+        QCOMPARE(xmlElement(path, QStringLiteral("metadata_license")), QStringLiteral("MIT"));
+    }
+}
+
+void tst_Package::makerIsTheContact_data()
+{
+    QTest::addColumn<QString>("where");
+    QTest::newRow("package maintainer") << "maintainer";
+    QTest::newRow("copyright: upstream contact") << "copyright";
+    QTest::newRow("changelog: the entry's signature") << "changelog";
+    QTest::newRow("metainfo: update contact") << "metainfo";
+    QTest::newRow("manual page: author") << "manual";
+}
+
+// Everywhere the package names whom to write to, it is the maker, at the address the about page shows.
+void tst_Package::makerIsTheContact()
+{
+    QFETCH(QString, where);
+    const QString address = makersAddress();
+    QCOMPARE(address, QStringLiteral("pelmos.daruvin@pelmosdaruvin.hu"));
+    const QString named = QStringLiteral("Pelmos Daruvin <%1>").arg(address);
+    if (where == QLatin1String("maintainer")) {
+        const Result field = run(QStringLiteral("dpkg-deb"), {QStringLiteral("-f"), m_deb, QStringLiteral("Maintainer")});
+        QCOMPARE(field.out.trimmed(), named);
+    } else if (where == QLatin1String("copyright")) {
+        const auto paragraphs = copyrightParagraphs(QString::fromUtf8(readAll(installed(QStringLiteral("usr/share/doc/tornevi/copyright")))));
+        QCOMPARE(paragraphs.value(0).value(QStringLiteral("Upstream-Contact")), named);
+    } else if (where == QLatin1String("changelog")) {
+        const Result text = run(QStringLiteral("gzip"), {QStringLiteral("-dc"), installed(QStringLiteral("usr/share/doc/tornevi/changelog.gz"))});
+        QVERIFY2(text.out.contains(QStringLiteral("\n -- %1  ").arg(named)), qPrintable(text.out));
+    } else if (where == QLatin1String("metainfo")) {
+        QCOMPARE(xmlElement(installed(QStringLiteral("usr/share/metainfo/%1.metainfo.xml").arg(AppId)), QStringLiteral("update_contact")),
+                 address);
+    } else {
+        const Result text = run(QStringLiteral("gzip"), {QStringLiteral("-dc"), installed(QStringLiteral("usr/share/man/man1/Tornevi.1.gz"))});
+        QVERIFY2(text.out.contains(QStringLiteral(".SH AUTHOR\n%1").arg(named)), qPrintable(text.out));
+    }
+}
+
+// Nothing the package carries names a made-up address or says that its terms are still open.
+void tst_Package::noPlaceholderIsLeft()
+{
+    const QStringList placeholders{QStringLiteral(".invalid"), QStringLiteral("not been chosen"), QStringLiteral("not chosen")};
+    QStringList texts;
+    const Result control = run(QStringLiteral("dpkg-deb"), {QStringLiteral("-f"), m_deb});
+    QCOMPARE(control.exitCode, 0);
+    texts << control.out;
+    QDirIterator it(m_root.path(), QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        texts << (path.endsWith(QLatin1String(".gz"))
+                      ? run(QStringLiteral("gzip"), {QStringLiteral("-dc"), path}).out
+                      : QString::fromLatin1(readAll(path)));
+    }
+    for (const QString &text : std::as_const(texts))
+        for (const QString &placeholder : placeholders)
+            QVERIFY2(!text.contains(placeholder, Qt::CaseInsensitive), qPrintable(placeholder));
+}
+
+void tst_Package::manualPage_data()
+{
+    QTest::addColumn<QString>("line");   // as man renders it, on one line
+    QTest::newRow("synopsis") << "Tornevi [-h|--help] [-v|--version]";
+    QTest::newRow("help option") << "-h, --help";
+    QTest::newRow("version option") << "-v, --version";
+    QTest::newRow("neither option needs a display") << "Neither option needs a display, and neither writes a file.";
+    QTest::newRow("other arguments") << "Any other argument is passed over and the program starts as without it;";
+    QTest::newRow("where the copy is written") << "At start-up it is written into the current working directory under this name,";
+    QTest::newRow("another file of that name is kept and refused")
+        << "A file of that name that the program did not leave there itself, such as a file of your own or a symbolic link, is kept unchanged and refused:";
+    QTest::newRow("a killed run or a logout leaves the copy")
+        << "A copy stays behind when the program does not end through its menu or close box: when it is killed,";
+    QTest::newRow("the next start replaces it") << "The next start in that directory replaces such a copy.";
+    QTest::newRow("the second start's error") << "Hiba történt - 2 !";
+    QTest::newRow("another instance holds the copy") << "or another Tornevi runs in the same directory and holds its copy.";
+    QTest::newRow("licence") << "Distributed under the MIT licence, with its images and its poem database.";
+}
+
+// The installed page renders without warnings and says what a user of the command line meets.
+void tst_Package::manualPage()
+{
+    QFETCH(QString, line);
+    QProcess man;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    env.insert(QStringLiteral("MANWIDTH"), QStringLiteral("400"));   // every paragraph on one line
+    env.insert(QStringLiteral("MAN_KEEP_FORMATTING"), QString());
+    man.setProcessEnvironment(env);
+    man.start(QStringLiteral("man"), {QStringLiteral("--warnings"), QStringLiteral("-l"),
+                                      installed(QStringLiteral("usr/share/man/man1/Tornevi.1.gz"))});
+    QVERIFY(man.waitForFinished(60000));
+    QCOMPARE(man.exitCode(), 0);
+    QCOMPARE(QString::fromUtf8(man.readAllStandardError()), QString());
+    QString page = QString::fromUtf8(man.readAllStandardOutput());
+    // Justification may widen the gaps between words.
+    page.replace(QRegularExpression(QStringLiteral(" {2,}")), QStringLiteral(" "));
+    QVERIFY2(page.contains(line), qPrintable(page));
+}
+
+// The installed program answers the options its page names, without a display, with the
+// package's version.
+void tst_Package::installedProgramAnswersItsOptions()
+{
+    const Result packageVersion = run(QStringLiteral("dpkg-deb"), {QStringLiteral("-f"), m_deb, QStringLiteral("Version")});
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("DISPLAY"));
+    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    program.setProcessEnvironment(env);
+    program.start(installed(QStringLiteral("usr/bin/Tornevi")), {QStringLiteral("--version")});
+    QVERIFY(program.waitForFinished(30000));
+    QCOMPARE(program.exitCode(), 0);
+    QCOMPARE(QString::fromUtf8(program.readAllStandardOutput()).trimmed(),
+             QStringLiteral("Tornevi ") + packageVersion.out.trimmed());
+    program.start(installed(QStringLiteral("usr/bin/Tornevi")), {QStringLiteral("--help")});
+    QVERIFY(program.waitForFinished(30000));
+    QCOMPARE(program.exitCode(), 0);
+    const QString help = QString::fromUtf8(program.readAllStandardOutput());
+    QVERIFY2(help.contains(QLatin1String("  -h, --help ")) && help.contains(QLatin1String("  -v, --version ")), qPrintable(help));
 }
 
 void tst_Package::dependencies_data()

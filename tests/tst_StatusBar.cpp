@@ -48,7 +48,9 @@ private slots:
     void panelWrittenDirectlyStaysUntilTheHintChanges();
     void menuHighlightGivesHint_data();
     void menuHighlightGivesHint();
+    void hoveringAMenuItemWithThePointer_data();
     void hoveringAMenuItemWithThePointer();
+    void restingOnTheClosedMenuTitle();
     void clockText_data();
     void clockText();
     void timeZoneIsLeftOut_data();
@@ -415,21 +417,62 @@ void tst_StatusBar::menuHighlightGivesHint()
     QCOMPARE(panel0(), QString());
 }
 
+void tst_StatusBar::hoveringAMenuItemWithThePointer_data()
+{
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<QString>("panel");
+    QTest::newRow("Kilépés") << "Kilps1" << "Program hasznáéatának befejezése !";
+    QTest::newRow("Lexikon") << "Lexikon1" << "Adatok megtekintése !";
+    // The separator is none of the menu's items: nothing is highlighted, so nothing is hinted.
+    QTest::newRow("separator N1: empty") << "N1" << QString();
+}
+
 void tst_StatusBar::hoveringAMenuItemWithThePointer()
 {
+    QFETCH(QString, item);
+    QFETCH(QString, panel);
     QMenuBar *bar = m_form->menuBar();
     auto *menu = m_form->findChild<QMenu *>(QStringLiteral("Lehetsgek1"));
-    auto *exit = m_form->findChild<QAction *>(QStringLiteral("Kilps1"));
+    auto *action = m_form->findChild<QAction *>(item);
+    QVERIFY(action);
     bar->setActiveAction(menu->menuAction());
     QVERIFY(spinUntil([&] { return menu->isVisible(); }));
-    QCursor::setPos(menu->mapToGlobal(menu->actionGeometry(exit).center()));
-    QVERIFY(spinUntil([&] { return panel0() == QStringLiteral("Program hasznáéatának befejezése !"); }));
+    QVERIFY(spinUntil([&] { return panel0() == QStringLiteral("Kérem válasszon !"); }));
+    QCursor::setPos(menu->mapToGlobal(menu->actionGeometry(action).center()));
+    QVERIFY(spinUntil([&] { return panel0() == panel; }));
+    spin(300);
+    QCOMPARE(panel0(), panel);
+    QVERIFY(menu->isVisible());
     menu->close();
     if (bar->activeAction())
         QTest::keyClick(bar, Qt::Key_Escape);
     QVERIFY(spinUntil([&] { return !bar->activeAction(); }));
     spin(300);
     QCOMPARE(panel0(), QString());
+}
+
+// The closed menu's title under a resting pointer is highlighted, but no menu is open and no
+// item chosen: the menu bar carries no hint, so the panel empties as for any control without one.
+void tst_StatusBar::restingOnTheClosedMenuTitle()
+{
+    showPage(1);
+    QWidget *search = m_form->findChild<QWidget *>(QStringLiteral("BitBtn1"));
+    pointAt(m_form->findChild<QWidget *>(QStringLiteral("Edit1")));
+    spin(100);
+    pointAt(search);
+    QVERIFY(spinUntil([&] { return panel0() == SearchHint; }));
+
+    QMenuBar *bar = m_form->menuBar();
+    auto *menu = m_form->findChild<QMenu *>(QStringLiteral("Lehetsgek1"));
+    QCursor::setPos(bar->mapToGlobal(bar->actionGeometry(menu->menuAction()).center()));
+    QVERIFY(spinUntil([&] { return panel0() != SearchHint; }));
+    spin(300);
+    QCOMPARE(panel0(), QString());
+    QVERIFY(!menu->isVisible());
+
+    // Back on a control with a hint, the panel follows the pointer again.
+    pointAt(search);
+    QVERIFY(spinUntil([&] { return panel0() == SearchHint; }));
 }
 
 void tst_StatusBar::clockText_data()

@@ -14,8 +14,11 @@
 #include "Unit2.h"
 
 #include <QDir>
+#include <QEventLoop>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
@@ -63,6 +66,8 @@ private slots:
     void framesAreCentredInTheWorkArea();
     void exitFlows_data();
     void exitFlows();
+    void exitChosenInTheOpenMenu_data();
+    void exitChosenInTheOpenMenu();
     void noExitWhileTheDetailWindowIsOpen();
     void screenshotOfTheListPage();
     void sessionEndEndsAtOnce();   // last: the application stays in its ending state
@@ -494,7 +499,8 @@ struct ExitQuestion
     bool ownedByMainWindow = false;
 };
 
-// Answers every message box that comes up with `answer`, noting what it showed.
+// Answers every message box that comes up with `answer`, noting what it showed. The panel is
+// read once the box's own loop has been idle for a while, as a user would read it.
 void answerQuestions(ExitQuestion *seen, QMessageBox::StandardButton answer, TForm1 *form, QObject *context)
 {
     QTimer::singleShot(0, context, [=] {
@@ -502,6 +508,9 @@ void answerQuestions(ExitQuestion *seen, QMessageBox::StandardButton answer, TFo
         if (!box)
             return answerQuestions(seen, answer, form, context);
         ++seen->asked;
+        QEventLoop settle;
+        QTimer::singleShot(100, &settle, &QEventLoop::quit);
+        settle.exec();
         seen->panelWhileAsked = form->findChild<StatusBar *>(QStringLiteral("StatusBar1"))->panelText(0);
         seen->caption = box->windowTitle();
         seen->text = box->text();
@@ -590,6 +599,80 @@ void tst_TForm1::exitFlows()
     // No second question, whatever comes after.
     QTest::qWait(50);
     QCOMPARE(seen.asked, 1);
+}
+
+namespace {
+// The application hint follows the menu each time the event loop is about to wait, which
+// QTest::qWait never lets it do: this wait runs a real loop.
+void idle(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+} // namespace
+
+void tst_TForm1::exitChosenInTheOpenMenu_data()
+{
+    QTest::addColumn<QString>("way");
+    QTest::newRow("mouse: open the menu, click Kilépés") << "mouse";
+    QTest::newRow("keyboard: Alt, Down opens, Up wraps to Kilépés, Enter") << "keyboard";
+}
+
+// Chosen from the open drop-down, as a user does, with the loop idling while the menu is up:
+// the menu's closing has taken effect before the question is asked, so the status text stays.
+void tst_TForm1::exitChosenInTheOpenMenu()
+{
+    QFETCH(QString, way);
+    QTemporaryDir dir;
+    QDir::setCurrent(dir.path());
+    ProgramWindows windows;
+    TForm1 &form = windows.form1();
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QDir::setCurrent(m_program->directory().path());
+    form.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    auto *status = form.findChild<StatusBar *>(QStringLiteral("StatusBar1"));
+    QMenuBar *bar = form.menuBar();
+    auto *menu = form.findChild<QMenu *>(QStringLiteral("Lehetsgek1"));
+    auto *exit = form.findChild<QAction *>(QStringLiteral("Kilps1"));
+
+    ExitQuestion seen;
+    answerQuestions(&seen, QMessageBox::No, &form, &form);
+    if (way == QLatin1String("mouse")) {
+        const QPoint title = bar->actionGeometry(menu->menuAction()).center();
+        QTest::mouseMove(bar, title);
+        QTest::mouseClick(bar, Qt::LeftButton, {}, title);
+        QTRY_VERIFY(menu->isVisible());
+        idle(50);
+        QTest::mouseMove(menu, menu->actionGeometry(exit).center());
+        idle(50);
+        QCOMPARE(status->panelText(0), QStringLiteral("Program hasznáéatának befejezése !"));
+        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(exit).center());
+    } else {
+        QWidget *focus = QApplication::focusWidget();
+        QVERIFY(focus);
+        QTest::keyClick(focus, Qt::Key_Alt, Qt::AltModifier);
+        idle(50);
+        QCOMPARE(bar->activeAction(), menu->menuAction());
+        QTest::keyClick(bar, Qt::Key_Down);
+        QTRY_VERIFY(menu->isVisible());
+        idle(50);
+        QTest::keyClick(menu, Qt::Key_Up);
+        idle(50);
+        QCOMPARE(menu->activeAction(), exit);
+        QCOMPARE(status->panelText(0), QStringLiteral("Program hasznáéatának befejezése !"));
+        QTest::keyClick(menu, Qt::Key_Return);
+    }
+    QTRY_COMPARE(seen.asked, 1);
+    QCOMPARE(seen.panelWhileAsked, QStringLiteral("Program használatásan befejezése ?"));
+    QCOMPARE(status->panelText(0), QString());
+    QVERIFY(!menu->isVisible());
+    QVERIFY(form.query()->isOpen());
+    idle(50);
+    QCOMPARE(seen.asked, 1);
+    QCOMPARE(status->panelText(0), QString());
 }
 
 void tst_TForm1::noExitWhileTheDetailWindowIsOpen()

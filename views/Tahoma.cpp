@@ -1,22 +1,59 @@
 #include "Tahoma.h"
 
+#include <QFile>
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QHash>
 #include <QRawFont>
 #include <QtEndian>
 
+#include <cstring>
+
 namespace {
-const char *const CloneFiles[] = {
-    "/usr/share/wine/fonts/tahoma.ttf",
-    "/usr/share/wine/fonts/tahomabd.ttf",
-};
+const char *const CloneRegular = "/usr/share/wine/fonts/tahoma.ttf";
+const char *const CloneBold = "/usr/share/wine/fonts/tahomabd.ttf";
 
 quint16 readU16(const QByteArray &table, int offset)
 {
     if (offset + 2 > table.size())
         return 0;
     return qFromBigEndian<quint16>(table.constData() + offset);
+}
+
+// Offset of a table in a TrueType file, or -1 when the file has no such table of `minSize` bytes.
+qsizetype tableOffset(const QByteArray &font, const char *tag, qsizetype minSize)
+{
+    if (font.size() < 12)
+        return -1;
+    const int tables = qFromBigEndian<quint16>(font.constData() + 4);
+    for (int i = 0; i < tables; ++i) {
+        const qsizetype entry = 12 + 16 * qsizetype(i);
+        if (entry + 16 > font.size())
+            return -1;
+        if (std::memcmp(font.constData() + entry, tag, 4) != 0)
+            continue;
+        const qsizetype offset = qFromBigEndian<quint32>(font.constData() + entry + 8);
+        const qsizetype length = qFromBigEndian<quint32>(font.constData() + entry + 12);
+        return length >= minSize && offset + minSize <= font.size() ? offset : -1;
+    }
+    return -1;
+}
+
+// The clone's bold file has bold advances but regular-weight outlines. Declared a semibold face
+// that is not bold, it is still the one Qt picks for bold text, and Qt then emboldens its
+// outlines itself: heavy strokes at bold widths. Line heights come from the unchanged OS/2 win
+// metrics. Returns nothing when the file is not laid out as expected.
+QByteArray boldToEmbolden(QByteArray font)
+{
+    const qsizetype os2 = tableOffset(font, "OS/2", 64);
+    const qsizetype head = tableOffset(font, "head", 46);
+    if (os2 < 0 || head < 0)
+        return {};
+    char *data = font.data();
+    qToBigEndian<quint16>(600, data + os2 + 4);   // usWeightClass
+    qToBigEndian<quint16>(qFromBigEndian<quint16>(data + os2 + 62) & ~quint16(0x20), data + os2 + 62);   // fsSelection: not bold
+    qToBigEndian<quint16>(qFromBigEndian<quint16>(data + head + 44) & ~quint16(0x01), data + head + 44); // macStyle: not bold
+    return font;
 }
 } // namespace
 
@@ -28,8 +65,14 @@ void Tahoma::ensureLoaded()
     done = true;
     if (QFontDatabase::families().contains(QStringLiteral("Tahoma")))
         return;
-    for (const char *file : CloneFiles)
-        QFontDatabase::addApplicationFont(QString::fromLatin1(file));
+    QFontDatabase::addApplicationFont(QString::fromLatin1(CloneRegular));
+    // Without the bold file, Qt emboldens the regular face, only at regular widths.
+    QFile bold(QString::fromLatin1(CloneBold));
+    if (bold.open(QIODevice::ReadOnly)) {
+        const QByteArray face = boldToEmbolden(bold.readAll());
+        if (!face.isEmpty())
+            QFontDatabase::addApplicationFontFromData(face);
+    }
 }
 
 QFont Tahoma::font(int pixelHeight, bool bold, bool italic)
