@@ -77,9 +77,10 @@ void SqliteConnection::setDatabase(const QString &path)
 
 qsizetype SqliteConnection::maxPathLength()
 {
-    // SQLite's own full name of the file (the name and a terminating NUL) must fit in this.
+    // SQLite keeps room in the file's full name for the suffix of its journal ("-journal" is
+    // eight bytes), so the name itself must be that much shorter than the file system layer's limit.
     const sqlite3_vfs *vfs = sqlite3_vfs_find(nullptr);
-    return vfs ? qsizetype(vfs->mxPathname) - 1 : 0;
+    return vfs ? qsizetype(vfs->mxPathname) - 8 : 0;
 }
 
 QStringList SqliteConnection::pragmas()

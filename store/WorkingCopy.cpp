@@ -60,6 +60,18 @@ bool WorkingCopy::fail(QString *error, int code) const
 
 #ifndef Q_OS_WIN
 
+namespace {
+// Why what stands at the path is no file of ours to write or read; empty for a plain file.
+QString notAPlainFile(mode_t mode)
+{
+    if (S_ISLNK(mode))
+        return ALink;
+    if (S_ISDIR(mode))
+        return qt_error_string(EISDIR);
+    return S_ISREG(mode) ? QString() : NotRegular;
+}
+} // namespace
+
 bool WorkingCopy::captureCurrentDirectory(QString *error)
 {
     // The name as the system gives it: decoding it would turn bytes that are not UTF-8 into
@@ -118,12 +130,8 @@ bool WorkingCopy::write(QByteArrayView bytes, QString *error)
     if (!existed && errno != ENOENT)
         return fail(error, errno);
     if (existed) {
-        if (S_ISLNK(standing.st_mode))
-            return fail(error, ALink);
-        if (S_ISDIR(standing.st_mode))
-            return fail(error, EISDIR);
-        if (!S_ISREG(standing.st_mode))
-            return fail(error, NotRegular);
+        if (const QString reason = notAPlainFile(standing.st_mode); !reason.isEmpty())
+            return fail(error, reason);
         if (standing.st_nlink != 1)
             return fail(error, OtherNames);
     }
@@ -196,13 +204,8 @@ bool WorkingCopy::exists(QString *error) const
     struct stat st = {};
     if (::fstatat(m_directoryHandle.get(), FileName.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
         return fail(error, errno);
-    if (S_ISLNK(st.st_mode))
-        return fail(error, ALink);
-    if (S_ISDIR(st.st_mode))
-        return fail(error, EISDIR);
-    if (!S_ISREG(st.st_mode))
-        return fail(error, NotRegular);
-    return true;
+    const QString reason = notAPlainFile(st.st_mode);
+    return reason.isEmpty() ? true : fail(error, reason);
 }
 
 void WorkingCopy::remove() noexcept

@@ -39,6 +39,8 @@ private slots:
     void closeIsSilent_data();
     void closeIsSilent();
     void destructionKeepsTheWorkingCopy();
+    void pathTooLongForSqliteIsNotWritten_data();
+    void pathTooLongForSqliteIsNotWritten();
 
 private:
     // Performs every start-up step in the program's order, whatever the earlier ones gave;
@@ -420,6 +422,37 @@ void tst_PoemStore::destructionKeepsTheWorkingCopy()
     }
     QCOMPARE(readAll(m_copy), readAll(FixtureDb::shippedDatabase()));
     QCOMPARE(execElsewhere(m_copy, "DELETE FROM tbl_Data"), SQLITE_OK); // the lock went with it
+}
+
+void tst_PoemStore::pathTooLongForSqliteIsNotWritten_data()
+{
+    QTest::addColumn<int>("spare"); // bytes the path has left below what SQLite opens
+    QTest::addColumn<bool>("opens");
+    QTest::newRow("just short enough") << 0 << true;
+    QTest::newRow("one byte too long") << -1 << false;
+}
+
+// A copy SQLite could not open is not written: the steps fail before anything is on disk.
+void tst_PoemStore::pathTooLongForSqliteIsNotWritten()
+{
+    QFETCH(int, spare);
+    QFETCH(bool, opens);
+    const qsizetype wanted = SqliteConnection::maxPathLength() - spare - qsizetype(strlen("/Tornevi.db"));
+    QString directory = m_dir->path();
+    while (QFile::encodeName(directory).size() < wanted) {
+        const qsizetype left = wanted - QFile::encodeName(directory).size() - 1;
+        directory += QLatin1Char('/') + QString(qMin<qsizetype>(left, 200), QLatin1Char('d'));
+    }
+    QCOMPARE(QFile::encodeName(directory).size(), wanted);
+    QVERIFY(QDir().mkpath(directory));
+    PoemStore store;
+    store.setWorkingDirectory(directory);
+    const QStringList failed = runSteps(store);
+    QVERIFY2(failed.isEmpty() == opens, qPrintable(failed.join(QLatin1Char('\n'))));
+    QCOMPARE(QFileInfo::exists(directory + QStringLiteral("/Tornevi.db")), opens);
+    if (!opens)
+        QVERIFY2(failed.value(0).startsWith(QLatin1String("WriteCopy: The path is")), qPrintable(failed.value(0)));
+    QCOMPARE(store.query()->recordCount(), opens ? 89 : 0);
 }
 
 QTEST_GUILESS_MAIN(tst_PoemStore)
