@@ -1,6 +1,5 @@
 #include "TorneviApplication.h"
 
-#include "DbGridAccessible.h"
 #include "ErrorReport.h"
 #include "LinkLabelAccessible.h"
 #include "StatusBarAccessible.h"
@@ -28,8 +27,7 @@ TorneviApplication::TorneviApplication(int &argc, char **argv) : QApplication(ar
     setDesktopFileName(QStringLiteral(TORNEVI_APP_ID));
     loadTranslations();
     Tahoma::ensureLoaded();
-    // Our own drawn controls speak to screen readers as the table, links and panels they show.
-    QAccessible::installFactory(DbGridAccessible::create);
+    // Our own drawn controls speak to screen readers as the links and panels they show.
     QAccessible::installFactory(LinkLabelAccessible::create);
     QAccessible::installFactory(StatusBarAccessible::create);
     // The session manager's notice of the end of the session (on Windows, the session-end message).
