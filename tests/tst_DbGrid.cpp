@@ -1028,6 +1028,12 @@ void tst_DbGrid::currentCellHighlightedOnlyWithFocus()
     QCOMPARE(image.pixelColor(x, y), dot);
     QCOMPARE(image.pixelColor(x + 1, y), highlight);
     QCOMPARE(image.pixelColor(cell.right(), y), highlight);
+    // All round: on the frame, every pixel whose x + y is even, and only those.
+    const QRect frame = cell.adjusted(1, 1, -1, -1);
+    for (int fx = frame.left(); fx <= frame.right(); ++fx)
+        for (int fy = frame.top(); fy <= frame.bottom(); ++fy)
+            if (fx == frame.left() || fx == frame.right() || fy == frame.top() || fy == frame.bottom())
+                QCOMPARE(image.pixelColor(fx, fy), (fx + fy) % 2 == 0 ? dot : highlight);
     QVERIFY(markIn(image, 2));
 
     m_edit->setFocus();

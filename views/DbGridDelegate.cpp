@@ -3,7 +3,6 @@
 #include <QPainter>
 #include <QStyle>
 #include <QWidget>
-#include <QPolygon>
 
 namespace {
 const QColor DataTextColor(0, 0, 255);
@@ -33,20 +32,17 @@ void DbGridDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option
     painter->setPen(highlighted ? option.palette.color(QPalette::HighlightedText) : DataTextColor);
     painter->drawText(cell.left() + TextInset, cell.top() + m_baseline, index.data().toString());
     if (highlighted) {
-        // A dotted focus rectangle one pixel inside the cell: every other pixel inverted.
+        // A dotted focus rectangle one pixel inside the cell: every other pixel inverted, the
+        // pixels whose x + y is even, as a checkerboard brush laid on the view's own pixel grid.
         const QRect focus = cell.adjusted(1, 1, -1, -1);
-        QPolygon dots;
-        for (int x = focus.left(); x <= focus.right(); ++x)
-            for (int y : {focus.top(), focus.bottom()})
-                if ((x + y) % 2 == 0)
-                    dots << QPoint(x, y);
-        for (int y = focus.top() + 1; y < focus.bottom(); ++y)
-            for (int x : {focus.left(), focus.right()})
-                if ((x + y) % 2 == 0)
-                    dots << QPoint(x, y);
         const QColor highlight = option.palette.color(QPalette::Highlight);
-        painter->setPen(QColor(255 - highlight.red(), 255 - highlight.green(), 255 - highlight.blue()));
-        painter->drawPoints(dots);
+        const QBrush dots(QColor(255 - highlight.red(), 255 - highlight.green(), 255 - highlight.blue()),
+                          Qt::Dense4Pattern);
+        painter->setBrushOrigin(1, 0);   // the pattern's own first pixel is an odd one
+        painter->fillRect(QRect(focus.left(), focus.top(), focus.width(), 1), dots);
+        painter->fillRect(QRect(focus.left(), focus.bottom(), focus.width(), 1), dots);
+        painter->fillRect(QRect(focus.left(), focus.top() + 1, 1, focus.height() - 2), dots);
+        painter->fillRect(QRect(focus.right(), focus.top() + 1, 1, focus.height() - 2), dots);
     }
     painter->restore();
 }
