@@ -9,6 +9,7 @@
 
 #include <QAccessible>
 #include <QDesktopServices>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabBar>
@@ -273,6 +274,15 @@ void tst_Accessibility::linksOpenTheirTargetThroughTheirAction()
     actions->doAction(QAccessibleActionInterface::pressAction());
     QCOMPARE(m_catcher.opened, QStringList{target});
 
+    // Why the link labels keep an accessible interface of their own: Qt reads a label that holds
+    // a link as plain text, with no action that opens it.
+    QLabel qtLink(QStringLiteral("<a href=\"mailto:pelmos.daruvin@pelmosdaruvin.hu\">E-mail</a>"), m_form);
+    qtLink.setTextInteractionFlags(Qt::TextBrowserInteraction);
+    QAccessibleInterface *qtIface = QAccessible::queryAccessibleInterface(&qtLink);
+    QCOMPARE(qtIface->role(), QAccessible::StaticText);
+    QVERIFY(!qtIface->state().linked);
+    QVERIFY(!qtIface->actionInterface() || !qtIface->actionInterface()->actionNames().contains(QAccessibleActionInterface::pressAction()));
+
     // Plain lines have no action that opens anything.
     QAccessibleInterface *plain = QAccessible::queryAccessibleInterface(m_form->findChild<QWidget *>(QStringLiteral("Label4")));
     QVERIFY(!plain->state().linked);
@@ -500,10 +510,10 @@ void tst_Accessibility::statusBarPanels()
     seenEvents.clear();
     bar->setPanelText(0, QStringLiteral("Program használatásan befejezése ?"));
     QCOMPARE(hints->text(QAccessible::Name), QStringLiteral("Program használatásan befejezése ?"));
-    QVERIFY(sawEvent(QAccessible::NameChanged, bar, 0));
+    QVERIFY(sawEvent(QAccessible::NameChanged, hints->object()));
     bar->setPanelText(1, QStringLiteral("2026. 12. 10. 14:30:00"));
     QCOMPARE(clock->text(QAccessible::Name), QStringLiteral("2026. 12. 10. 14:30:00"));
-    QVERIFY(sawEvent(QAccessible::NameChanged, bar, 1));
+    QVERIFY(sawEvent(QAccessible::NameChanged, clock->object()));
     bar->setPanelText(0, before);
 }
 
