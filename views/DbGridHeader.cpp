@@ -90,6 +90,7 @@ void DbGridHeader::selectionChanged(const QItemSelection &, const QItemSelection
 // model without rows still has one blank indicator cell.
 void DbGridHeader::paintEvent(QPaintEvent *event)
 {
+    m_lineColor = gridColor();
     const int size = defaultSectionSize();
     QRect cells = viewport()->rect();
     if (orientation() == Qt::Horizontal)
@@ -159,7 +160,7 @@ void DbGridHeader::paintCell(QPainter &painter, const QRect &section, bool hot, 
         wash.setAlpha(pressed ? HeaderPressedWash : HeaderHotWash);
         painter.fillRect(cell, wash);
     }
-    const QColor line = gridColor();
+    const QColor &line = m_lineColor;
     painter.fillRect(QRect(cell.right() + 1, section.top(), 1, section.height()), line);
     painter.fillRect(QRect(section.left(), cell.bottom() + 1, section.width(), 1), line);
 }

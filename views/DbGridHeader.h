@@ -40,6 +40,8 @@ private:
     void paintMark(QPainter &painter, const QRect &cell) const;
     QColor gridColor() const;
 
+    QColor m_lineColor;   // the grid's line colour, taken once per repaint
+
     QFont m_font;
     int m_baseline = 13;
     int m_markedRow = -1;
