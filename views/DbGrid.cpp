@@ -32,12 +32,12 @@ int baselineBelowTop(const QFont &font)
 
 DbGrid::DbGrid(QWidget *parent) : QTableView(parent), m_proxy(new FieldColumnProxy(this))
 {
-    m_dataFont = Tahoma::font(11);
-    m_titleFont = Tahoma::font(11, true);
-    setFont(m_dataFont);
+    const QFont dataFont = Tahoma::font(11);
+    const QFont titleFont = Tahoma::font(11, true);
+    setFont(dataFont);
     // A data cell is the text height plus 3 plus the row line; the title cell the text height plus 4.
-    m_cellHeight = Tahoma::textHeight(m_dataFont) + 3 + 1;
-    m_titleHeight = Tahoma::textHeight(m_titleFont) + 4;
+    m_cellHeight = Tahoma::textHeight(dataFont) + 3 + 1;
+    m_titleHeight = Tahoma::textHeight(titleFont) + 4;
 
     setFrameStyle(QFrame::WinPanel | QFrame::Sunken);   // the 2-pixel sunken 3-D edge
     setFocusPolicy(Qt::StrongFocus);
@@ -50,18 +50,18 @@ DbGrid::DbGrid(QWidget *parent) : QTableView(parent), m_proxy(new FieldColumnPro
     setHorizontalScrollMode(ScrollPerPixel);
     // Every pixel of a repaint is painted: cells by the delegate, the ground around them here.
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
-    setItemDelegate(new DbGridDelegate(m_dataFont, baselineBelowTop(m_dataFont), this));
-    createHeaders();
+    setItemDelegate(new DbGridDelegate(dataFont, baselineBelowTop(dataFont), this));
+    createHeaders(titleFont);
     setModel(m_proxy);
     // Connected after the view and its headers: they have taken the reset in by then.
     connect(m_proxy, &QAbstractItemModel::modelReset, this, &DbGrid::modelWasReset);
     createScrollBars();
 }
 
-void DbGrid::createHeaders()
+void DbGrid::createHeaders(const QFont &titleFont)
 {
     auto *title = new DbGridHeader(Qt::Horizontal, this);
-    title->setTextStyle(m_titleFont, baselineBelowTop(m_titleFont));
+    title->setTextStyle(titleFont, baselineBelowTop(titleFont));
     title->setMinimumSectionSize(MinColumnWidth + 1);
     title->setDefaultSectionSize(DefaultColumnWidth + 1);
     title->setSectionResizeMode(QHeaderView::Interactive);
@@ -122,10 +122,8 @@ void DbGrid::setFieldName(const QString &name)
 {
     if (name == fieldName())
         return;
-    m_proxy->setFieldName(name);
+    m_proxy->setFieldName(name);   // a reset of the view
     applyTitle();
-    selectCurrent();
-    refresh();
 }
 
 void DbGrid::setTitleText(const QString &text)

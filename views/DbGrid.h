@@ -2,7 +2,6 @@
 
 #include "PoemTableModel.h"
 
-#include <QFont>
 #include <QPointer>
 #include <QTableView>
 
@@ -86,7 +85,7 @@ protected:
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
 
 private:
-    void createHeaders();
+    void createHeaders(const QFont &titleFont);
     void createScrollBars();
 
     void modelWasReset();
@@ -119,8 +118,6 @@ private:
     DbGridHeader *m_indicatorHeader = nullptr;
     QWidget *m_corner = nullptr;
     QString m_titleText;
-    QFont m_dataFont;
-    QFont m_titleFont;
     int m_cellHeight = 17;
     int m_titleHeight = 17;
     int m_top = 1;              // position of the record in the top row
