@@ -65,6 +65,8 @@ private slots:
     void columnResizeSurvivesReopen();
     void wideColumnScrollsSideways();
     void followsMovesWhileDisabled();
+    void currentIndexIsTheCurrentRecord_data();
+    void currentIndexIsTheCurrentRecord();
     void screenMatchesFullRepaint_data();
     void screenMatchesFullRepaint();
     void screenshot();
@@ -1123,6 +1125,46 @@ void tst_DbGrid::followsMovesWhileDisabled()
     m_query->first();
     QCOMPARE(m_grid->topRow(), 1);
     QCOMPARE(m_grid->verticalScrollBar()->value(), 1);
+}
+
+// The view's current index and its one selected cell are the query's current record: moves of
+// the query show there, and setting the index moves the record as a click would.
+void tst_DbGrid::currentIndexIsTheCurrentRecord_data()
+{
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<int>("indexRow");   // the row the view's current index is set to; -1: none
+    QTest::addColumn<int>("recNo");
+    QTest::addColumn<int>("top");
+    QTest::addColumn<bool>("bof");
+
+    QTest::newRow("the query moves inside the window") << "=7" << -1 << 7 << 1 << false;
+    QTest::newRow("the query moves past the window") << "=60" << -1 << 60 << 37 << false;
+    QTest::newRow("the query goes to its last record") << "L" << -1 << 89 << 66 << false;
+    QTest::newRow("the index is set inside the window") << "" << 9 << 10 << 1 << false;
+    QTest::newRow("the index is set past the window") << "" << 69 << 70 << 47 << false;
+    QTest::newRow("the index is set back to the first record") << "=30" << 0 << 1 << 1 << false;
+}
+
+void tst_DbGrid::currentIndexIsTheCurrentRecord()
+{
+    QFETCH(QString, setup);
+    QFETCH(int, indexRow);
+    QFETCH(int, recNo);
+    QFETCH(int, top);
+    QFETCH(bool, bof);
+
+    open(89);
+    setUp(setup);
+    if (indexRow >= 0)
+        m_grid->setCurrentIndex(m_grid->model()->index(indexRow, 0));
+    QCOMPARE(m_query->recNo(), recNo);
+    QCOMPARE(m_query->bof(), bof);
+    QCOMPARE(m_grid->topRow(), top);
+    QCOMPARE(m_grid->verticalScrollBar()->value(), recNo);
+    QCOMPARE(m_grid->currentIndex().row(), recNo - 1);
+    QCOMPARE(m_grid->selectionModel()->selectedIndexes(), QModelIndexList{m_grid->currentIndex()});
+    QVERIFY(markIn(grabClientArea(), recNo - top));
+    QCOMPARE(m_grid->currentIndex().data().toString(), m_query->fieldText(QStringLiteral("CIM")));
 }
 
 // Pictures of the grid at 96 dpi on a real X server, for a person to look at.
