@@ -5,7 +5,7 @@
 
 #include <QMenuBar>
 
-ProgramWindows::ProgramWindows() : m_form2(m_form1.query(), &m_form1)
+ProgramWindows::ProgramWindows() : m_form2(m_form1.poemModel(), &m_form1)
 {
     m_form1.setDetailWindow(&m_form2);
     // Whichever window is active, only the main window's status bar shows the application hint.

@@ -1,38 +1,49 @@
 #include "StatusBar.h"
 
 #include <QApplication>
-#include <QAccessible>
-#include <QPainter>
-#include <qdrawutil.h>
-#include <QStyleOptionFrame>
+#include <QLabel>
 
-StatusBar::StatusBar(QWidget *parent) : QWidget(parent)
+namespace {
+QLabel *makePanel(QWidget *bar, Qt::Alignment alignment, const QString &description)
 {
+    auto *panel = new QLabel(bar);
+    panel->setTextFormat(Qt::PlainText);
+    panel->setForegroundRole(QPalette::ButtonText);
+    panel->setAlignment(alignment | Qt::AlignVCenter);
+    // The bevel is one pixel wide, two pixels below the bar's top edge and two pixels short of
+    // the next panel; the text starts three pixels inside the panel.
+    panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    panel->setLineWidth(1);
+    panel->setContentsMargins(0, 2, 2, 0);
+    panel->setIndent(2);
+    panel->setAccessibleDescription(description);
+    return panel;
+}
+} // namespace
+
+StatusBar::StatusBar(QWidget *parent) : QStatusBar(parent)
+{
+    setSizeGripEnabled(false);
     setAutoFillBackground(true);
     setBackgroundRole(QPalette::Button);
     // The system's status-bar font, not the window's Tahoma: fully resolved, so it is not inherited over.
     QFont font = QApplication::font("QStatusBar");
     font.setResolveMask(QFont::AllPropertiesResolved);
     setFont(font);
+    m_panels[0] = makePanel(this, Qt::AlignLeft, QStringLiteral("Súgó"));
+    m_panels[1] = makePanel(this, Qt::AlignHCenter, QStringLiteral("Dátum és idő"));
 }
 
 QString StatusBar::panelText(int panel) const
 {
-    return panel == 0 || panel == 1 ? m_texts[panel] : QString();
+    return panel == 0 || panel == 1 ? m_panels[panel]->text() : QString();
 }
 
+// A label tells assistive tools of its new text itself.
 void StatusBar::setPanelText(int panel, const QString &text)
 {
-    if ((panel != 0 && panel != 1) || m_texts[panel] == text)
-        return;
-    m_texts[panel] = text;
-    update(panelRect(panel));
-    // A screen reader hears the panel's new text as its new name.
-    if (QAccessible::isActive()) {
-        QAccessibleEvent changed(this, QAccessible::NameChanged);
-        changed.setChild(panel);
-        QAccessible::updateAccessibility(&changed);
-    }
+    if (panel == 0 || panel == 1)
+        m_panels[panel]->setText(text);
 }
 
 QRect StatusBar::panelRect(int panel) const
@@ -42,14 +53,9 @@ QRect StatusBar::panelRect(int panel) const
     return QRect(FirstPanelWidth, 0, width() - FirstPanelWidth, height());
 }
 
-void StatusBar::paintEvent(QPaintEvent *)
+void StatusBar::resizeEvent(QResizeEvent *event)
 {
-    QPainter painter(this);
-    for (int panel = 0; panel < 2; ++panel) {
-        const QRect r = panelRect(panel).adjusted(0, 2, -2, 0);
-        qDrawShadePanel(&painter, r, palette(), true, 1);
-        painter.setPen(palette().color(QPalette::ButtonText));
-        const Qt::Alignment align = (panel == 0 ? Qt::AlignLeft : Qt::AlignHCenter) | Qt::AlignVCenter;
-        painter.drawText(r.adjusted(3, 1, -3, -1), int(align), m_texts[panel]);
-    }
+    QStatusBar::resizeEvent(event);
+    for (int panel = 0; panel < 2; ++panel)
+        m_panels[panel]->setGeometry(panelRect(panel));
 }

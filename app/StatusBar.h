@@ -1,11 +1,16 @@
 #pragma once
 
+#include <QStatusBar>
 #include <QString>
-#include <QWidget>
+
+class QLabel;
 
 // The main window's status bar: two sunken text panels, the first 500 pixels wide and
 // left-aligned, the second taking the rest and centred. No size grip: the window is fixed.
-class StatusBar : public QWidget
+// The panels are labels, which assistive tools read as the bar's two texts. They sit where the
+// target's panels sit, edge to edge, not where QStatusBar's own layout would put its widgets
+// (with margins round them and gaps between them).
+class StatusBar : public QStatusBar
 {
     Q_OBJECT
 public:
@@ -21,8 +26,8 @@ public:
     QRect panelRect(int panel) const;
 
 protected:
-    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
-    QString m_texts[2];
+    QLabel *m_panels[2] = {};
 };

@@ -1,9 +1,7 @@
 #include "TorneviApplication.h"
 
-#include "DbGridAccessible.h"
 #include "ErrorReport.h"
 #include "LinkLabelAccessible.h"
-#include "StatusBarAccessible.h"
 #include "Tahoma.h"
 #include "TitledMessageBox.h"
 
@@ -30,10 +28,8 @@ TorneviApplication::TorneviApplication(int &argc, char **argv) : QApplication(ar
     setDesktopFileName(QStringLiteral(TORNEVI_APP_ID));
     loadTranslations();
     Tahoma::ensureLoaded();
-    // Our own drawn controls speak to screen readers as the table, links and panels they show.
-    QAccessible::installFactory(DbGridAccessible::create);
+    // A link label speaks to screen readers as the link it shows, which a QLabel does not.
     QAccessible::installFactory(LinkLabelAccessible::create);
-    QAccessible::installFactory(StatusBarAccessible::create);
     // The session manager's notice of the end of the session (on Windows, the session-end message).
     connect(this, &QGuiApplication::commitDataRequest, this, [this](QSessionManager &) { endSession(); });
     // Handlers that guard their own work report through the same box as notify() below.

@@ -2,6 +2,7 @@
 
 #include "LazyIconEngine.h"
 #include "PoemQuery.h"
+#include "PoemTableModel.h"
 #include "RegionalClock.h"
 #include "StatusBar.h"
 #include "Tahoma.h"
@@ -86,7 +87,8 @@ void TForm1::applyFonts()
 
 void TForm1::bindViews()
 {
-    ui->DBGrid1->setQuery(m_store->query());
+    m_poemModel = new PoemTableModel(m_store->query(), this);
+    ui->DBGrid1->setPoemModel(m_poemModel);
     connect(ui->DBGrid1, &DbGrid::doubleClicked, this, &TForm1::DBGrid1DblClick);
     ui->TabSheet2->setQuery(m_store->query());
     connect(ui->TabSheet2, &SearchPage::listPageWanted, this, &TForm1::Lexikon1Click);

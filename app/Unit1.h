@@ -7,6 +7,7 @@
 #include <memory>
 
 class PoemQuery;
+class PoemTableModel;
 class QTimer;
 class RegionalClock;
 class SqliteConnection;
@@ -27,6 +28,8 @@ public:
 
     PoemStore *store() const { return m_store; }
     PoemQuery *query() const;
+    // The poem query as the table model that the list grid and the detail window read.
+    PoemTableModel *poemModel() const { return m_poemModel; }
     SqliteConnection *connection() const;
     QString workingDirectory() const { return v_prdir; }
     QString workingCopyPath() const;
@@ -66,6 +69,7 @@ private:
 
     std::unique_ptr<Ui::TForm1> ui;
     PoemStore *m_store = nullptr;
+    PoemTableModel *m_poemModel = nullptr;
     TForm2 *Form2 = nullptr;
     RegionalClock *m_clock = nullptr;
     QTimer *Timer1 = nullptr;

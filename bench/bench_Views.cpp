@@ -188,7 +188,7 @@ public:
     {
         setAttribute(Qt::WA_OpaquePaintEvent);
         setFont(like->font());
-        resize(like->viewport()->size());
+        resize(like->clientRect().size());
         m_rowHeight = like->rowHeight();
         m_top = like->titleRowHeight();
         m_counter = new PaintCounter(this);

@@ -90,6 +90,7 @@ void PoemQuery::open()
         m_recordCount = 0;
         throw;
     }
+    emit stateAboutToChange();
     m_open = true;
     m_current = m_rows.empty() ? -1 : 0;
     m_bof = true;
@@ -101,6 +102,7 @@ void PoemQuery::close() noexcept
 {
     if (!m_open)
         return;
+    emit stateAboutToChange();
     m_statement.reset();
     m_rows.clear();
     m_fieldNames.clear();
@@ -293,8 +295,12 @@ QString PoemQuery::fieldText(const QString &name) const
 
 QVariant PoemQuery::value(int position, const QString &name)
 {
-    const int field = fieldIndex(name);
-    if (!m_open || field < 0 || position < 1 || position > m_recordCount)
+    return value(position, fieldIndex(name));
+}
+
+QVariant PoemQuery::value(int position, int field)
+{
+    if (!m_open || field < 0 || field >= int(m_fieldKinds.size()) || position < 1 || position > m_recordCount)
         return {};
     fetchUpTo(position);
     if (position > int(m_rows.size()))

@@ -53,8 +53,10 @@ public:
 
     // Value of any row (1-based position), fetching further batches as needed.
     QVariant value(int position, const QString &name);
+    QVariant value(int position, int field);   // field as fieldIndex() gives it
 
 signals:
+    void stateAboutToChange();      // an open that has succeeded, or a close, is about to take effect
     void stateChanged(bool open);   // after every open and every close
     void currentChanged();          // the current record moved (not sent for blocked moves)
 

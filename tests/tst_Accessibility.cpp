@@ -9,8 +9,10 @@
 
 #include <QAccessible>
 #include <QDesktopServices>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
@@ -273,6 +275,15 @@ void tst_Accessibility::linksOpenTheirTargetThroughTheirAction()
     actions->doAction(QAccessibleActionInterface::pressAction());
     QCOMPARE(m_catcher.opened, QStringList{target});
 
+    // Why the link labels keep an accessible interface of their own: Qt reads a label that holds
+    // a link as plain text, with no action that opens it.
+    QLabel qtLink(QStringLiteral("<a href=\"mailto:pelmos.daruvin@pelmosdaruvin.hu\">E-mail</a>"), m_form);
+    qtLink.setTextInteractionFlags(Qt::TextBrowserInteraction);
+    QAccessibleInterface *qtIface = QAccessible::queryAccessibleInterface(&qtLink);
+    QCOMPARE(qtIface->role(), QAccessible::StaticText);
+    QVERIFY(!qtIface->state().linked);
+    QVERIFY(!qtIface->actionInterface() || !qtIface->actionInterface()->actionNames().contains(QAccessibleActionInterface::pressAction()));
+
     // Plain lines have no action that opens anything.
     QAccessibleInterface *plain = QAccessible::queryAccessibleInterface(m_form->findChild<QWidget *>(QStringLiteral("Label4")));
     QVERIFY(!plain->state().linked);
@@ -289,10 +300,21 @@ void tst_Accessibility::gridIsATableOfEveryRecord()
     QCOMPARE(t->columnCount(), 1);
     QCOMPARE(t->columnDescription(0), QStringLiteral("Cím"));
 
+    // Qt's table: the title cell and one cell per record, besides the indicator column's row
+    // headers and the corner where the two meet.
     QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(grid());
-    QCOMPARE(iface->childCount(), 90);   // the title cell and one cell per record
-    QAccessibleInterface *header = iface->child(0);
-    QCOMPARE(header->role(), QAccessible::ColumnHeader);
+    QList<QAccessibleInterface *> titles;
+    int cells = 0;
+    for (int i = 0; i < iface->childCount(); ++i) {
+        QAccessibleInterface *child = iface->child(i);
+        QVERIFY(child);
+        if (child->role() == QAccessible::ColumnHeader)
+            titles << child;
+        cells += child->role() == QAccessible::Cell;
+    }
+    QCOMPARE(cells, 89);
+    QCOMPARE(titles.size(), 1);
+    QAccessibleInterface *header = titles.first();
     QCOMPARE(header->text(QAccessible::Name), QStringLiteral("Cím"));
 
     // Rows beyond the window on screen are there too, read from the query.
@@ -302,14 +324,22 @@ void tst_Accessibility::gridIsATableOfEveryRecord()
         QCOMPARE(cell->role(), QAccessible::Cell);
         QCOMPARE(cell->text(QAccessible::Name), query->value(row + 1, QStringLiteral("CIM")).toString());
         QCOMPARE(cell->parent(), iface);
-        QCOMPARE(iface->indexOfChild(cell), row + 1);
-        QCOMPARE(iface->child(row + 1), cell);
-        QVERIFY(cell->state().readOnly);
+        QCOMPARE(iface->child(iface->indexOfChild(cell)), cell);
+        QVERIFY(!cell->state().editable);
         QAccessibleTableCellInterface *c = cell->tableCellInterface();
         QVERIFY(c);
         QCOMPARE(c->rowIndex(), row);
         QCOMPARE(c->columnIndex(), 0);
-        QCOMPARE(c->columnHeaderCells(), QList<QAccessibleInterface *>{header});
+        // Qt hands out a title cell of its own, made for the call and left to the caller.
+        const QList<QAccessibleInterface *> titlesOfCell = c->columnHeaderCells();
+        const auto freeTitles = qScopeGuard([&] {
+            for (QAccessibleInterface *title : titlesOfCell)
+                QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(title));
+        });
+        QCOMPARE(titlesOfCell.size(), 1);
+        QVERIFY(titlesOfCell.first() != header);
+        QCOMPARE(titlesOfCell.first()->role(), QAccessible::ColumnHeader);
+        QCOMPARE(titlesOfCell.first()->text(QAccessible::Name), header->text(QAccessible::Name));
         QCOMPARE(c->table(), iface);
     }
     QVERIFY(!t->cellAt(89, 0));
@@ -364,7 +394,8 @@ void tst_Accessibility::gridFollowsTheCurrentRecord()
         QVERIFY(current->state().selected);
         QCOMPARE(t->selectedCells(), QList<QAccessibleInterface *>{current});
         QCOMPARE(current->text(QAccessible::Name), query->fieldText(QStringLiteral("CIM")));
-        QVERIFY(sawEvent(QAccessible::Selection, grid(), selectedRow + 1));
+        QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(grid());
+        QVERIFY(sawEvent(QAccessible::SelectionAdd, grid(), iface->indexOfChild(current)));
         if (selectedRow > 0)
             QVERIFY(!t->cellAt(0, 0)->state().selected);
     }
@@ -386,19 +417,25 @@ void tst_Accessibility::gridFocusGoesToTheCurrentCell()
     m_form->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(m_form));
     QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(grid());
-    QVERIFY(!iface->focusChild());   // the focus is on the tabs
+    const auto indexOfRow = [&](int row) { return iface->indexOfChild(table()->cellAt(row, 0)); };
+    // The focus is on the tabs: moves announce no focus in the grid.
+    m_form->findChild<QTabWidget *>(QStringLiteral("PageControl1"))->tabBar()->setFocus();
+    seenEvents.clear();
+    query->setRecNo(3);
+    query->first();
+    QVERIFY(!sawEvent(QAccessible::Focus, grid()));
 
     seenEvents.clear();
     grid()->setFocus(Qt::TabFocusReason);
     QVERIFY(grid()->hasFocus());
-    QVERIFY(sawEvent(QAccessible::Focus, grid(), 1));
+    QVERIFY(sawEvent(QAccessible::Focus, grid(), indexOfRow(0)));
     QCOMPARE(iface->focusChild(), table()->cellAt(0, 0));
     QVERIFY(table()->cellAt(0, 0)->state().focused);
 
     seenEvents.clear();
     QTest::keyClick(grid(), Qt::Key_Down);
     QCOMPARE(query->recNo(), 2);
-    QVERIFY(sawEvent(QAccessible::Focus, grid(), 2));
+    QVERIFY(sawEvent(QAccessible::Focus, grid(), indexOfRow(1)));
     QCOMPARE(iface->focusChild(), table()->cellAt(1, 0));
     QVERIFY(!table()->cellAt(0, 0)->state().focused);
 
@@ -406,9 +443,8 @@ void tst_Accessibility::gridFocusGoesToTheCurrentCell()
     m_form->findChild<QTabWidget *>(QStringLiteral("PageControl1"))->tabBar()->setFocus();
     seenEvents.clear();
     query->setRecNo(7);
-    QVERIFY(sawEvent(QAccessible::Selection, grid(), 7));
+    QVERIFY(sawEvent(QAccessible::SelectionAdd, grid(), indexOfRow(6)));
     QVERIFY(!sawEvent(QAccessible::Focus, grid()));
-    QVERIFY(!iface->focusChild());
 }
 
 // A cell a screen reader still holds from before a search must not read a record it no longer has.
@@ -433,26 +469,29 @@ void tst_Accessibility::gridCellsOnScreenHaveTheirPlace()
     m_form->findChild<QTabWidget *>(QStringLiteral("PageControl1"))->setCurrentIndex(0);
     QAccessibleTableInterface *t = table();
     QCOMPARE(t->rowCount(), 89);
-    QWidget *viewport = grid()->viewport();
-    const auto onScreen = [&](int row) {
-        return QRect(viewport->mapToGlobal(grid()->cellRect(row).topLeft()), grid()->cellRect(row).size());
-    };
+    // The grid's cells are in the coordinates of its client area, title row included.
+    const auto toScreen = [&](const QPoint &client) { return grid()->mapToGlobal(grid()->clientRect().topLeft() + client); };
+    const auto onScreen = [&](int row) { return QRect(toScreen(grid()->cellRect(row).topLeft()), grid()->cellRect(row).size()); };
+    // What the desktop's bridge reports as showing.
+    const auto showing = [](QAccessibleInterface *cell) { return !cell->state().invisible && !cell->state().offscreen; };
     QCOMPARE(t->cellAt(0, 0)->rect(), onScreen(0));
     QCOMPARE(t->cellAt(23, 0)->rect(), onScreen(23));
-    QVERIFY(!t->cellAt(0, 0)->state().offscreen);
+    QVERIFY(showing(t->cellAt(0, 0)));
     // Below the bottom row: there, but not on screen.
-    QVERIFY(t->cellAt(24, 0)->state().offscreen);
+    QVERIFY(!showing(t->cellAt(24, 0)));
     QVERIFY(t->cellAt(24, 0)->rect().isEmpty());
 
     QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(grid());
-    const QPoint inThirdRow = viewport->mapToGlobal(grid()->cellRect(2).center());
+    const QPoint inThirdRow = toScreen(grid()->cellRect(2).center());
     QCOMPARE(iface->childAt(inThirdRow.x(), inThirdRow.y()), t->cellAt(2, 0));
-    const QPoint inTitle = viewport->mapToGlobal(grid()->cellRect(DbGrid::TitleRow).center());
-    QCOMPARE(iface->childAt(inTitle.x(), inTitle.y()), iface->child(0));
+    const QPoint inTitle = toScreen(grid()->cellRect(DbGrid::TitleRow).center());
+    // Qt's table looks for cells only below its title row: there no record's cell answers.
+    QAccessibleInterface *atTitle = iface->childAt(inTitle.x(), inTitle.y());
+    QVERIFY(!atTitle || atTitle->role() != QAccessible::Cell);
 
     // After scrolling, the rows on screen are other records.
     query->setRecNo(60);
-    QVERIFY(t->cellAt(0, 0)->state().offscreen);
+    QVERIFY(!showing(t->cellAt(0, 0)));
     QCOMPARE(t->cellAt(59, 0)->rect(), onScreen(grid()->currentRow()));
 }
 
@@ -478,10 +517,10 @@ void tst_Accessibility::statusBarPanels()
     seenEvents.clear();
     bar->setPanelText(0, QStringLiteral("Program használatásan befejezése ?"));
     QCOMPARE(hints->text(QAccessible::Name), QStringLiteral("Program használatásan befejezése ?"));
-    QVERIFY(sawEvent(QAccessible::NameChanged, bar, 0));
+    QVERIFY(sawEvent(QAccessible::NameChanged, hints->object()));
     bar->setPanelText(1, QStringLiteral("2026. 12. 10. 14:30:00"));
     QCOMPARE(clock->text(QAccessible::Name), QStringLiteral("2026. 12. 10. 14:30:00"));
-    QVERIFY(sawEvent(QAccessible::NameChanged, bar, 1));
+    QVERIFY(sawEvent(QAccessible::NameChanged, clock->object()));
     bar->setPanelText(0, before);
 }
 

@@ -2,6 +2,7 @@
 #include "ErrorReport.h"
 #include "FixtureDb.h"
 #include "PoemQuery.h"
+#include "PoemTableModel.h"
 #include "SqliteConnection.h"
 
 #include <QApplication>
@@ -64,6 +65,8 @@ private slots:
     void columnResizeSurvivesReopen();
     void wideColumnScrollsSideways();
     void followsMovesWhileDisabled();
+    void currentIndexIsTheCurrentRecord_data();
+    void currentIndexIsTheCurrentRecord();
     void screenMatchesFullRepaint_data();
     void screenMatchesFullRepaint();
     void screenshot();
@@ -74,7 +77,10 @@ private:
     void setUp(const QString &steps);
     QPoint point(const QString &target) const;
     static QRect partOf(QScrollBar *bar, QStyle::SubControl part);
-    QImage grabViewport() const;
+    QPoint inWindow(const QPoint &client) const;
+    QWindow *window() const { return m_page->windowHandle(); }
+    Qt::CursorShape cursorAt(const QPoint &client) const;
+    QImage grabClientArea() const;
     bool markIn(const QImage &image, int row) const;
     bool blueIn(const QImage &image, const QRect &rect) const;
     QList<int> inkColumns(const QImage &image, const QRect &rect) const;
@@ -86,6 +92,7 @@ private:
     QHash<int, QString> m_databases;
     std::unique_ptr<SqliteConnection> m_connection;
     std::unique_ptr<PoemQuery> m_query;
+    std::unique_ptr<PoemTableModel> m_model;
     std::unique_ptr<QWidget> m_page;
     DbGrid *m_grid = nullptr;
     QLineEdit *m_edit = nullptr;
@@ -125,6 +132,7 @@ void tst_DbGrid::init()
     m_connection = std::make_unique<SqliteConnection>();
     m_query = std::make_unique<PoemQuery>(*m_connection);
     m_query->addSql(PoemQuery::BaseStatement);
+    m_model = std::make_unique<PoemTableModel>(m_query.get());
 
     m_page = std::make_unique<QWidget>();
     m_page->resize(673, 506);
@@ -135,7 +143,7 @@ void tst_DbGrid::init()
     m_grid->setFieldName(QStringLiteral("CIM"));
     m_grid->setTitleText(QStringLiteral("Cím"));
     m_grid->setProperty("hint", QStringLiteral("Dupla klikk: megtekintés.|Dupla klikk: aktuális tétel megtekintése."));
-    m_grid->setQuery(m_query.get());
+    m_grid->setPoemModel(m_model.get());
     m_edit = new QLineEdit(m_page.get());
     m_edit->setGeometry(3, 479, 200, 22);
     showPage(m_page.get());
@@ -146,6 +154,7 @@ void tst_DbGrid::cleanup()
 {
     m_page.reset();
     m_barStyle.reset();
+    m_model.reset();
     m_query.reset();
     m_connection.reset();
     ErrorReport::setHandler({});
@@ -184,7 +193,7 @@ void tst_DbGrid::setUp(const QString &steps)
     }
 }
 
-// Points in viewport coordinates: "row n", "indicator n", "title", "column border",
+// Points in the client area's coordinates: "row n", "indicator n", "title", "column border",
 // "right of column" (blank, beside row 5), "below rows" (blank, under the last row).
 QPoint tst_DbGrid::point(const QString &target) const
 {
@@ -198,16 +207,34 @@ QPoint tst_DbGrid::point(const QString &target) const
     if (target == QLatin1String("column border"))
         return QPoint(m_grid->cellRect(DbGrid::TitleRow).right() + 1, 8);
     if (target == QLatin1String("right of column"))
-        return QPoint(m_grid->viewport()->width() - 3, m_grid->cellRect(5).center().y());
+        return QPoint(m_grid->clientRect().width() - 3, m_grid->cellRect(5).center().y());
     if (target == QLatin1String("below rows"))
-        return QPoint(100, m_grid->viewport()->height() - 5);
+        return QPoint(100, m_grid->clientRect().height() - 5);
     qFatal("unknown target %s", qPrintable(target));
     return {};
 }
 
-QImage tst_DbGrid::grabViewport() const
+// What the grid shows inside its frame, beside its scroll bars: title row, indicator column, rows.
+QImage tst_DbGrid::grabClientArea() const
 {
-    return m_grid->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    return m_grid->grab(m_grid->clientRect()).toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+// Mouse events go through the window, as the pointer's do: to whatever part of the grid lies under
+// it, with the enter and leave events of crossing from one part to another.
+QPoint tst_DbGrid::inWindow(const QPoint &client) const
+{
+    return m_grid->mapTo(m_page.get(), m_grid->clientRect().topLeft() + client);
+}
+
+// The pointer's shape over a point of the grid: the nearest shape set on the way up from there.
+Qt::CursorShape tst_DbGrid::cursorAt(const QPoint &client) const
+{
+    const QPoint inGrid = m_grid->clientRect().topLeft() + client;
+    for (QWidget *w = m_grid->childAt(inGrid); w && w != m_page.get(); w = w->parentWidget())
+        if (w->testAttribute(Qt::WA_SetCursor))
+            return w->cursor().shape();
+    return Qt::ArrowCursor;
 }
 
 // The middle line of the indicator mark of a row: six black pixels ending 2 pixels from the edge.
@@ -252,14 +279,10 @@ QList<int> tst_DbGrid::inkColumns(const QImage &image, const QRect &rect) const
     return columns;
 }
 
-// What the viewport receives from a double click: press, release, double click, release.
+// A double click: press, release, press, release, the second press within the double-click time.
 void tst_DbGrid::doubleClickAt(const QPoint &pos)
 {
-    QWidget *viewport = m_grid->viewport();
-    QTest::mousePress(viewport, Qt::LeftButton, {}, pos);
-    QTest::mouseRelease(viewport, Qt::LeftButton, {}, pos);
-    QTest::mouseDClick(viewport, Qt::LeftButton, {}, pos);
-    QTest::mouseRelease(viewport, Qt::LeftButton, {}, pos);
+    QTest::mouseDClick(window(), Qt::LeftButton, {}, inWindow(pos));
 }
 
 void tst_DbGrid::sendWheel(QWidget *target, int delta)
@@ -272,9 +295,7 @@ void tst_DbGrid::sendWheel(QWidget *target, int delta)
 
 void tst_DbGrid::hoverAt(const QPoint &pos)
 {
-    QWidget *viewport = m_grid->viewport();
-    QMouseEvent move(QEvent::MouseMove, pos, viewport->mapToGlobal(pos), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(viewport, &move);
+    QTest::mouseMove(window(), inWindow(pos));
 }
 
 void tst_DbGrid::settings()
@@ -288,7 +309,7 @@ void tst_DbGrid::settings()
     QCOMPARE(m_grid->columnWidth(), 625);
 
     // Rows 18 pixels apart below an 18-pixel title row: 24 whole rows in a 466-pixel client area.
-    QCOMPARE(m_grid->viewport()->height(), 466);
+    QCOMPARE(m_grid->clientRect().height(), 466);
     QCOMPARE(m_grid->titleRowHeight(), 18);
     QCOMPARE(m_grid->rowHeight(), 18);
     QCOMPARE(m_grid->visibleRowCount(), 24);
@@ -322,7 +343,7 @@ void tst_DbGrid::fieldBinding()
     open(89);
 
     // The rows, the mark and the scroll bar do not depend on the field.
-    QImage image = grabViewport();
+    QImage image = grabClientArea();
     QCOMPARE(m_grid->rowCount(), 24);
     QVERIFY(markIn(image, 0));
     QVERIFY(m_grid->verticalScrollBar()->isVisible());
@@ -332,12 +353,12 @@ void tst_DbGrid::fieldBinding()
     // Moving past the first batch reads the field of rows not fetched yet.
     QTest::keyClick(m_grid, Qt::Key_End);
     QCOMPARE(m_query->recNo(), 89);
-    QCOMPARE(blueIn(grabViewport(), m_grid->cellRect(23)), textShown);
+    QCOMPARE(blueIn(grabClientArea(), m_grid->cellRect(23)), textShown);
 
     QVERIFY(m_grid->setProperty("fieldName", QStringLiteral("CIM")));
-    QVERIFY(blueIn(grabViewport(), m_grid->cellRect(23)));
+    QVERIFY(blueIn(grabClientArea(), m_grid->cellRect(23)));
     m_grid->setFieldName(field);
-    QCOMPARE(blueIn(grabViewport(), m_grid->cellRect(23)), textShown);
+    QCOMPARE(blueIn(grabClientArea(), m_grid->cellRect(23)), textShown);
     QCOMPARE(m_query->recNo(), 89);
 }
 
@@ -362,7 +383,7 @@ void tst_DbGrid::titleBinding()
     QVERIFY(m_grid->setProperty("titleText", title));   // a declared property, not a dynamic one
     QCOMPARE(m_grid->titleText(), title);
 
-    const QImage image = grabViewport();
+    const QImage image = grabClientArea();
     const QRect cell = m_grid->cellRect(DbGrid::TitleRow);
     const QList<int> ink = inkColumns(image, cell);
     QCOMPARE(ink.isEmpty(), title.isEmpty());
@@ -408,7 +429,7 @@ void tst_DbGrid::states()
     QCOMPARE(m_grid->topRow(), topRow);
     QCOMPARE(m_grid->currentRow(), currentRow);
 
-    const QImage image = grabViewport();
+    const QImage image = grabClientArea();
     QCOMPARE(markIn(image, 0), mark);
     for (int row = 1; row < rowCount; ++row)
         QVERIFY(!markIn(image, row));
@@ -438,7 +459,7 @@ void tst_DbGrid::reopenShowsFirstRecordOnTop()
     QCOMPARE(m_grid->topRow(), 0);
     QCOMPARE(m_grid->rowCount(), 1);
     QVERIFY(!m_grid->verticalScrollBar()->isVisible());
-    QVERIFY(!markIn(grabViewport(), 0));
+    QVERIFY(!markIn(grabClientArea(), 0));
 
     m_query->open();
     QCoreApplication::processEvents();
@@ -800,7 +821,7 @@ void tst_DbGrid::press()
     open(rows);
     setUp(setup);
     const int top = m_grid->topRow();
-    QTest::mouseClick(m_grid->viewport(), button, {}, point(target));
+    QTest::mouseClick(window(), button, {}, inWindow(point(target)));
     QCOMPARE(m_query->recNo(), recNo);
     QCOMPARE(m_grid->topRow(), top);   // the clicked row is on screen: nothing scrolls
 }
@@ -811,9 +832,9 @@ void tst_DbGrid::pressGivesFocus()
     for (const char *target : {"row 3", "title", "below rows"}) {
         m_edit->setFocus();
         QCOMPARE(QApplication::focusWidget(), m_edit);
-        QTest::mousePress(m_grid->viewport(), Qt::LeftButton, {}, point(QString::fromLatin1(target)));
+        QTest::mousePress(window(), Qt::LeftButton, {}, inWindow(point(QString::fromLatin1(target))));
         QCOMPARE(QApplication::focusWidget(), m_grid);
-        QTest::mouseRelease(m_grid->viewport(), Qt::LeftButton, {}, point(QString::fromLatin1(target)));
+        QTest::mouseRelease(window(), Qt::LeftButton, {}, inWindow(point(QString::fromLatin1(target))));
     }
 }
 
@@ -826,10 +847,10 @@ void tst_DbGrid::titleCellHotAndPressed()
     hoverAt(point(QStringLiteral("row 2")));
     QVERIFY(!m_grid->isTitleHot());
 
-    QTest::mousePress(m_grid->viewport(), Qt::LeftButton, {}, title);
+    QTest::mousePress(window(), Qt::LeftButton, {}, inWindow(title));
     QVERIFY(m_grid->isTitlePressed());
-    QTest::mouseMove(m_grid->viewport(), title + QPoint(80, 0));   // a column drag: the one column stays
-    QTest::mouseRelease(m_grid->viewport(), Qt::LeftButton, {}, title + QPoint(80, 0));
+    QTest::mouseMove(window(), inWindow(title + QPoint(80, 0)));   // a column drag: the one column stays
+    QTest::mouseRelease(window(), Qt::LeftButton, {}, inWindow(title + QPoint(80, 0)));
     QVERIFY(!m_grid->isTitlePressed());
     QCOMPARE(m_grid->cellRect(DbGrid::TitleRow), QRect(12, 0, 625, 17));
     QCOMPARE(m_query->recNo(), 1);
@@ -855,12 +876,11 @@ void tst_DbGrid::titleCellLooks()
 
     open(rows);
     m_grid->setColumnWidth(columnWidth);
-    QWidget *viewport = m_grid->viewport();
     const QPoint title = point(QStringLiteral("title"));
     const QPoint away = point(QStringLiteral("row 2"));
     const QRect cell = m_grid->cellRect(DbGrid::TitleRow);
     const auto cellOf = [cell](const QImage &image) { return image.copy(cell); };
-    // The whole viewport with the title cell blanked out.
+    // The whole client area with the title cell blanked out.
     const auto restOf = [cell](QImage image) {
         image.detach();
         for (int y = cell.top(); y <= cell.bottom(); ++y)
@@ -870,20 +890,19 @@ void tst_DbGrid::titleCellLooks()
     };
 
     hoverAt(away);
-    const QImage normal = grabViewport();
+    const QImage normal = grabClientArea();
     hoverAt(title);
-    const QImage hot = grabViewport();
+    const QImage hot = grabClientArea();
     hoverAt(away);
-    const QImage movedAway = grabViewport();
+    const QImage movedAway = grabClientArea();
     hoverAt(title);
-    QEvent leave(QEvent::Leave);
-    QApplication::sendEvent(viewport, &leave);
-    const QImage left = grabViewport();
+    QTest::mouseMove(window(), m_edit->geometry().center());   // out of the grid
+    const QImage left = grabClientArea();
     hoverAt(title);
-    QTest::mousePress(viewport, Qt::LeftButton, {}, title);
-    const QImage pressed = grabViewport();
-    QTest::mouseRelease(viewport, Qt::LeftButton, {}, title);
-    const QImage released = grabViewport();
+    QTest::mousePress(window(), Qt::LeftButton, {}, inWindow(title));
+    const QImage pressed = grabClientArea();
+    QTest::mouseRelease(window(), Qt::LeftButton, {}, inWindow(title));
+    const QImage released = grabClientArea();
 
     QVERIFY(cellOf(hot) != cellOf(normal));
     QCOMPARE(restOf(hot), restOf(normal));
@@ -948,7 +967,7 @@ void tst_DbGrid::doubleClickOnScrollBarIsNotDelivered()
     // The right button's double click is two presses: it moves, and opens nothing.
     doubleClicks.clear();
     const int top = m_grid->topRow();
-    QTest::mouseDClick(m_grid->viewport(), Qt::RightButton, {}, point(QStringLiteral("row 4")));
+    QTest::mouseDClick(window(), Qt::RightButton, {}, inWindow(point(QStringLiteral("row 4"))));
     QCOMPARE(doubleClicks.count(), 0);
     QCOMPARE(m_query->recNo(), top + 4);
 }
@@ -1001,7 +1020,7 @@ void tst_DbGrid::currentCellHighlightedOnlyWithFocus()
     const QColor highlight = m_grid->palette().color(QPalette::Highlight);
     const QColor base = m_grid->palette().color(QPalette::Base);
 
-    QImage image = grabViewport();
+    QImage image = grabClientArea();
     QCOMPARE(image.pixelColor(inside), highlight);
     QCOMPARE(image.pixelColor(m_grid->cellRect(1).right() - 4, m_grid->cellRect(1).top() + 4), base);
     // The dotted focus rectangle: one pixel inside the cell, every other pixel.
@@ -1011,10 +1030,16 @@ void tst_DbGrid::currentCellHighlightedOnlyWithFocus()
     QCOMPARE(image.pixelColor(x, y), dot);
     QCOMPARE(image.pixelColor(x + 1, y), highlight);
     QCOMPARE(image.pixelColor(cell.right(), y), highlight);
+    // All round: on the frame, every pixel whose x + y is even, and only those.
+    const QRect frame = cell.adjusted(1, 1, -1, -1);
+    for (int fx = frame.left(); fx <= frame.right(); ++fx)
+        for (int fy = frame.top(); fy <= frame.bottom(); ++fy)
+            if (fx == frame.left() || fx == frame.right() || fy == frame.top() || fy == frame.bottom())
+                QCOMPARE(image.pixelColor(fx, fy), (fx + fy) % 2 == 0 ? dot : highlight);
     QVERIFY(markIn(image, 2));
 
     m_edit->setFocus();
-    image = grabViewport();
+    image = grabClientArea();
     QCOMPARE(image.pixelColor(inside), base);
     QCOMPARE(image.pixelColor(x, y), base);
     QVERIFY(blueIn(image, cell));
@@ -1024,17 +1049,16 @@ void tst_DbGrid::currentCellHighlightedOnlyWithFocus()
 void tst_DbGrid::columnResizeSurvivesReopen()
 {
     open(89);
-    QWidget *viewport = m_grid->viewport();
     const QPoint edge = point(QStringLiteral("column border"));
 
     hoverAt(edge - QPoint(2, 0));
-    QCOMPARE(viewport->cursor().shape(), Qt::SplitHCursor);
+    QCOMPARE(cursorAt(edge - QPoint(2, 0)), Qt::SplitHCursor);
     hoverAt(point(QStringLiteral("title")));
-    QCOMPARE(viewport->cursor().shape(), Qt::ArrowCursor);
+    QCOMPARE(cursorAt(point(QStringLiteral("title"))), Qt::ArrowCursor);
 
-    QTest::mousePress(viewport, Qt::LeftButton, {}, edge - QPoint(2, 0));
-    QTest::mouseMove(viewport, edge - QPoint(607, 0));
-    QTest::mouseRelease(viewport, Qt::LeftButton, {}, edge - QPoint(607, 0));
+    QTest::mousePress(window(), Qt::LeftButton, {}, inWindow(edge - QPoint(2, 0)));
+    QTest::mouseMove(window(), inWindow(edge - QPoint(607, 0)));
+    QTest::mouseRelease(window(), Qt::LeftButton, {}, inWindow(edge - QPoint(607, 0)));
     QCOMPARE(m_grid->columnWidth(), 20);
     QVERIFY(!m_grid->isTitlePressed());
     QCOMPARE(m_query->recNo(), 1);
@@ -1042,7 +1066,7 @@ void tst_DbGrid::columnResizeSurvivesReopen()
     // A narrowed column cuts the titles off at its edge.
     m_edit->setFocus();
     const QRect cell = m_grid->cellRect(1);
-    QImage image = grabViewport();
+    QImage image = grabClientArea();
     QVERIFY(blueIn(image, cell));
     QVERIFY(!blueIn(image, QRect(cell.right() + 1, cell.top(), 100, cell.height())));
 
@@ -1051,10 +1075,12 @@ void tst_DbGrid::columnResizeSurvivesReopen()
     QCOMPARE(m_grid->columnWidth(), 20);
     QCOMPARE(m_grid->cellRect(0).width(), 20);
 
-    // Never narrower than a grip's worth.
-    QTest::mousePress(viewport, Qt::LeftButton, {}, QPoint(m_grid->cellRect(DbGrid::TitleRow).right() + 1, 8));
-    QTest::mouseMove(viewport, QPoint(0, 8));
-    QTest::mouseRelease(viewport, Qt::LeftButton, {}, QPoint(0, 8));
+    // Never narrower than a grip's worth. The pointer passes the column's left edge on its way
+    // into the indicator column, where the title row no longer follows it.
+    QTest::mousePress(window(), Qt::LeftButton, {}, inWindow(QPoint(m_grid->cellRect(DbGrid::TitleRow).right() + 1, 8)));
+    QTest::mouseMove(window(), inWindow(QPoint(m_grid->cellRect(DbGrid::TitleRow).left(), 8)));
+    QTest::mouseMove(window(), inWindow(QPoint(0, 8)));
+    QTest::mouseRelease(window(), Qt::LeftButton, {}, inWindow(QPoint(0, 8)));
     QCOMPARE(m_grid->columnWidth(), DbGrid::MinColumnWidth);
 }
 
@@ -1064,21 +1090,21 @@ void tst_DbGrid::wideColumnScrollsSideways()
     QScrollBar *horizontal = m_grid->horizontalScrollBar();
     QVERIFY(!horizontal->isVisible());
     const QPoint edge = point(QStringLiteral("column border"));
-    QTest::mousePress(m_grid->viewport(), Qt::LeftButton, {}, edge);
-    QTest::mouseMove(m_grid->viewport(), edge + QPoint(200, 0));
-    QTest::mouseRelease(m_grid->viewport(), Qt::LeftButton, {}, edge + QPoint(200, 0));
+    QTest::mousePress(window(), Qt::LeftButton, {}, inWindow(edge));
+    QTest::mouseMove(window(), inWindow(edge + QPoint(200, 0)));
+    QTest::mouseRelease(window(), Qt::LeftButton, {}, inWindow(edge + QPoint(200, 0)));
     QCOMPARE(m_grid->columnWidth(), 825);
     QTRY_VERIFY(horizontal->isVisible());
-    const int room = m_grid->viewport()->width() - 12;
+    const int room = m_grid->clientRect().width() - 12;
     QCOMPARE(horizontal->maximum(), 826 - room);
 
     setUp(QStringLiteral("=5"));
     horizontal->setValue(100);
     QCOMPARE(m_grid->cellRect(0).left(), 12 - 100);
     QCOMPARE(m_query->recNo(), 5);
-    QVERIFY(markIn(grabViewport(), 4));   // the indicator column stays put
+    QVERIFY(markIn(grabClientArea(), 4));   // the indicator column stays put
     // The shorter client area holds as many whole rows as fit.
-    QCOMPARE(m_grid->visibleRowCount(), (m_grid->viewport()->height() - 18) / 18);
+    QCOMPARE(m_grid->visibleRowCount(), (m_grid->clientRect().height() - 18) / 18);
 }
 
 void tst_DbGrid::followsMovesWhileDisabled()
@@ -1092,13 +1118,53 @@ void tst_DbGrid::followsMovesWhileDisabled()
     m_query->moveBy(-30);
     QCOMPARE(m_grid->topRow(), 30);
     QCOMPARE(m_grid->currentRow(), 0);
-    QVERIFY(markIn(grabViewport(), 0));
+    QVERIFY(markIn(grabClientArea(), 0));
     m_query->last();
     QCOMPARE(m_grid->topRow(), 66);
     QCOMPARE(m_grid->currentRow(), 23);
     m_query->first();
     QCOMPARE(m_grid->topRow(), 1);
     QCOMPARE(m_grid->verticalScrollBar()->value(), 1);
+}
+
+// The view's current index and its one selected cell are the query's current record: moves of
+// the query show there, and setting the index moves the record as a click would.
+void tst_DbGrid::currentIndexIsTheCurrentRecord_data()
+{
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<int>("indexRow");   // the row the view's current index is set to; -1: none
+    QTest::addColumn<int>("recNo");
+    QTest::addColumn<int>("top");
+    QTest::addColumn<bool>("bof");
+
+    QTest::newRow("the query moves inside the window") << "=7" << -1 << 7 << 1 << false;
+    QTest::newRow("the query moves past the window") << "=60" << -1 << 60 << 37 << false;
+    QTest::newRow("the query goes to its last record") << "L" << -1 << 89 << 66 << false;
+    QTest::newRow("the index is set inside the window") << "" << 9 << 10 << 1 << false;
+    QTest::newRow("the index is set past the window") << "" << 69 << 70 << 47 << false;
+    QTest::newRow("the index is set back to the first record") << "=30" << 0 << 1 << 1 << false;
+}
+
+void tst_DbGrid::currentIndexIsTheCurrentRecord()
+{
+    QFETCH(QString, setup);
+    QFETCH(int, indexRow);
+    QFETCH(int, recNo);
+    QFETCH(int, top);
+    QFETCH(bool, bof);
+
+    open(89);
+    setUp(setup);
+    if (indexRow >= 0)
+        m_grid->setCurrentIndex(m_grid->model()->index(indexRow, 0));
+    QCOMPARE(m_query->recNo(), recNo);
+    QCOMPARE(m_query->bof(), bof);
+    QCOMPARE(m_grid->topRow(), top);
+    QCOMPARE(m_grid->verticalScrollBar()->value(), recNo);
+    QCOMPARE(m_grid->currentIndex().row(), recNo - 1);
+    QCOMPARE(m_grid->selectionModel()->selectedIndexes(), QModelIndexList{m_grid->currentIndex()});
+    QVERIFY(markIn(grabClientArea(), recNo - top));
+    QCOMPARE(m_grid->currentIndex().data().toString(), m_query->fieldText(QStringLiteral("CIM")));
 }
 
 // Pictures of the grid at 96 dpi on a real X server, for a person to look at.
@@ -1139,14 +1205,14 @@ void tst_DbGrid::screenMatchesFullRepaint()
     QCoreApplication::processEvents();
     QCoreApplication::sendPostedEvents();
 
-    QWidget *viewport = m_grid->viewport();
-    const QPoint at = viewport->mapTo(m_page.get(), QPoint(0, 0));
+    const QRect client = m_grid->clientRect();
+    const QPoint at = m_grid->mapTo(m_page.get(), client.topLeft());
     const QImage screen = m_page->screen()
-                              ->grabWindow(m_page->winId(), at.x(), at.y(), viewport->width(), viewport->height())
+                              ->grabWindow(m_page->winId(), at.x(), at.y(), client.width(), client.height())
                               .toImage()
                               .convertToFormat(QImage::Format_RGB32);
-    QCOMPARE(screen.size(), viewport->size());
-    QCOMPARE(screen, grabViewport());
+    QCOMPARE(screen.size(), client.size());
+    QCOMPARE(screen, grabClientArea());
 }
 
 void tst_DbGrid::screenshot()
@@ -1187,11 +1253,11 @@ void tst_DbGrid::screenshot()
     // Narrowed, without the focus, its title held down.
     m_edit->setFocus();
     m_grid->setColumnWidth(150);
-    QTest::mousePress(m_grid->viewport(), Qt::LeftButton, {}, point(QStringLiteral("title")));
+    QTest::mousePress(window(), Qt::LeftButton, {}, inWindow(point(QStringLiteral("title"))));
     m_edit->setFocus();
     QTest::qWait(50);
     QVERIFY(m_page->grab().save(folder + QStringLiteral("/tst_DbGrid_narrow.png")));
-    QTest::mouseRelease(m_grid->viewport(), Qt::LeftButton, {}, point(QStringLiteral("title")));
+    QTest::mouseRelease(window(), Qt::LeftButton, {}, inWindow(point(QStringLiteral("title"))));
 
     m_grid->setColumnWidth(900);
     m_grid->horizontalScrollBar()->setValue(40);

@@ -262,7 +262,7 @@ void tst_Geometry::gridRowsAndCells()
     auto *grid = m_form->findChild<DbGrid *>(QStringLiteral("DBGrid1"));
     m_form->query()->first();
     // Inside the 2-pixel sunken edge; no horizontal bar while the column fits.
-    QCOMPARE(grid->viewport()->height(), 466);
+    QCOMPARE(grid->clientRect().height(), 466);
     QCOMPARE(grid->visibleRowCount(), 24);
     QCOMPARE(grid->rowCount(), 24);
     QCOMPARE(grid->rowHeight(), 18);
@@ -272,8 +272,8 @@ void tst_Geometry::gridRowsAndCells()
     QCOMPARE(grid->indicatorRect(0), QRect(0, 18, 11, 17));
     QCOMPARE(grid->cellRect(0), QRect(12, 18, 625, 17));
     QCOMPARE(grid->cellRect(23), QRect(12, 18 + 23 * 18, 625, 17));
-    QVERIFY(grid->cellRect(23).bottom() < grid->viewport()->height());
-    QVERIFY(grid->cellRect(0).right() < grid->viewport()->width());
+    QVERIFY(grid->cellRect(23).bottom() < grid->clientRect().height());
+    QVERIFY(grid->cellRect(0).right() < grid->clientRect().width());
 }
 
 void tst_Geometry::statusBarPanels()

@@ -3,12 +3,14 @@
 #include "GlyphCells.h"
 #include "MemoBox.h"
 #include "PoemQuery.h"
+#include "PoemTableModel.h"
 #include "SqliteConnection.h"
 #include "Tahoma.h"
 #include "Unit2.h"
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDataWidgetMapper>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
@@ -52,6 +54,8 @@ private slots:
     void bindingsFollowTheQuery();
     void textLayout();
     void textLinesAreAsTallAsOnWindows();
+    void linePitchHoldsHoweverTheTextIsSet_data();
+    void linePitchHoldsHoweverTheTextIsSet();
     void longTitleShowsTwoWholeLines();
     void copyKeepsTheTextAsStored_data();
     void copyKeepsTheTextAsStored();
@@ -77,23 +81,27 @@ private:
     int m_databases = 0;
     std::unique_ptr<SqliteConnection> m_connection;
     std::unique_ptr<PoemQuery> m_query;
+    std::unique_ptr<PoemTableModel> m_model;
     std::unique_ptr<TForm2> m_form;
 };
 
 void tst_TForm2::init()
 {
     m_form.reset();
+    m_model.reset();
     m_query.reset();
     m_connection = std::make_unique<SqliteConnection>();
     m_query = std::make_unique<PoemQuery>(*m_connection);
     m_query->addSql(PoemQuery::BaseStatement);
+    m_model = std::make_unique<PoemTableModel>(m_query.get());
     // Made while the query is closed, as at start-up.
-    m_form = std::make_unique<TForm2>(m_query.get());
+    m_form = std::make_unique<TForm2>(m_model.get());
 }
 
 void tst_TForm2::cleanup()
 {
     m_form.reset();
+    m_model.reset();
     m_query.reset();
     m_connection.reset();
 }
@@ -227,6 +235,11 @@ void tst_TForm2::bindingsFollowTheQuery()
     }
 
     QVERIFY(m_form->isHidden());
+    // Through a mapper on the model it was given, one row per record.
+    auto *mapper = m_form->findChild<QDataWidgetMapper *>(QStringLiteral("BindSourceDB1"));
+    QVERIFY(mapper);
+    QCOMPARE(mapper->model(), m_model.get());
+    QCOMPARE(mapper->currentIndex(), m_query->recNo() - 1);
     QCOMPARE(child<QLabel>("Label1")->text(), title);
     QCOMPARE(child<MemoBox>("Memo1")->toPlainText(), QString(text).replace(QLatin1String("\r\n"), QLatin1String("\n")));
 }
@@ -298,6 +311,52 @@ void tst_TForm2::textLinesAreAsTallAsOnWindows()
     // Scrolled to the end, the last line sits at the foot of the box.
     QScrollBar *bar = memo->verticalScrollBar();
     QCOMPARE(bar->maximum(), 40 * pitch - viewHeight);
+}
+
+// Whoever replaces the text, and however: a new text's blocks come without the pitch.
+void tst_TForm2::linePitchHoldsHoweverTheTextIsSet_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<bool>("shownFirst");
+
+    QTest::newRow("through the text box") << "memo" << true;
+    QTest::newRow("through QTextEdit's own setPlainText") << "text edit" << true;
+    QTest::newRow("through its user property, as a mapper writes it") << "user property" << true;
+    QTest::newRow("through its document") << "document" << true;
+    QTest::newRow("through its user property while hidden, then shown") << "user property" << false;
+}
+
+void tst_TForm2::linePitchHoldsHoweverTheTextIsSet()
+{
+    QFETCH(QString, how);
+    QFETCH(bool, shownFirst);
+    auto *memo = child<MemoBox>("Memo1");
+    QCOMPARE(memo->metaObject()->userProperty().name(), "plainText");
+    if (shownFirst) {
+        m_form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+    }
+    const QString poem = longPoem(QStringLiteral("Hosszú"), 30).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    if (how == QLatin1String("memo"))
+        memo->setPlainText(poem);
+    else if (how == QLatin1String("text edit"))
+        static_cast<QTextEdit *>(memo)->setPlainText(poem);
+    else if (how == QLatin1String("user property"))
+        QVERIFY(memo->setProperty(memo->metaObject()->userProperty().name(), poem));
+    else
+        memo->document()->setPlainText(poem);
+    if (!shownFirst) {
+        m_form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+    }
+    QCOMPARE(memo->toPlainText(), poem);
+    const int pitch = memo->lineSpacing();
+    QList<int> tops;
+    for (QTextBlock block = memo->document()->begin(); block.isValid(); block = block.next())
+        tops << memo->cursorRect(QTextCursor(block)).top();
+    QCOMPARE(tops.size(), 30);
+    for (int i = 1; i < tops.size(); ++i)
+        QCOMPARE(tops.at(i) - tops.at(i - 1), pitch);
 }
 
 // Bold 16 px lines are 19 pixels apart: two of them fit into the 51-pixel box, the third is cut
@@ -523,17 +582,24 @@ void tst_TForm2::dialogKeysDoNotClose()
 {
     QFETCH(int, key);
 
-    useDatabase({QStringLiteral("Egy")});
+    useDatabase({QStringLiteral("Egy")}, {longPoem(QStringLiteral("Egy"), 100)});
     m_query->open();
     QPointer<TForm2> form = m_form.get();
     QSignalSpy finished(m_form.get(), &QDialog::finished);
     whileModal([&] {
         QWidget *focus = m_form->focusWidget();
         QCOMPARE(focus, child<QWidget>("Memo1"));
+        // Nor do they put the text back: it stays where the reader scrolled it.
+        QScrollBar *bar = child<MemoBox>("Memo1")->verticalScrollBar();
+        bar->setValue(bar->maximum() / 2);
+        const int scrolled = bar->value();
+        QVERIFY(scrolled > 0);
         QTest::keyClick(focus, Qt::Key(key));
         QTest::keyClick(m_form.get(), Qt::Key(key));
         QVERIFY(m_form->isVisible());
         QCOMPARE(finished.count(), 0);
+        QCOMPARE(bar->value(), scrolled);
+        QCOMPARE(child<MemoBox>("Memo1")->toPlainText(), longPoem(QStringLiteral("Egy"), 100).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     });
     // Closing hides the window; it lives on for the next showing.
     QCOMPARE(finished.count(), 1);

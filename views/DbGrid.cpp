@@ -1,34 +1,26 @@
 #include "DbGrid.h"
 
-#include "DbGridAccessible.h"
+#include "DbGridDelegate.h"
+#include "DbGridHeader.h"
 #include "ErrorReport.h"
+#include "FieldColumnProxy.h"
 #include "Tahoma.h"
 
+#include <QAbstractButton>
 #include <QAccessible>
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QPaintEvent>
 #include <QPainter>
-#include <QPolygon>
 #include <QScopedValueRollback>
 #include <QScrollBar>
-#include <QStyle>
-#include <QStyleOptionHeader>
 #include <QWheelEvent>
 
 #include <algorithm>
 
 namespace {
-const QColor DataTextColor(0, 0, 255);
-constexpr int TextInset = 2;        // text starts this far right of and below a cell's corner
-constexpr int ResizeGrip = 3;       // pixels either side of the column's right edge
-constexpr int MarkWidth = 6;
-constexpr int MarkHeight = 11;
-constexpr int MarkInset = 2;        // gap between the mark and the indicator cell's right edge
+constexpr int TextInset = 2;    // text starts this far right of and below a cell's corner
 constexpr int WheelNotch = 120;
-constexpr int HeaderHotWash = 36;       // alpha of the selection colour over a hot title cell
-constexpr int HeaderPressedWash = 72;   // and over one held down
 
 // Qt places text by the font's typographic ascent; the cells follow the Windows metrics instead,
 // so the baseline sits the Windows ascent below the text's top edge.
@@ -38,105 +30,174 @@ int baselineBelowTop(const QFont &font)
 }
 } // namespace
 
-DbGrid::DbGrid(QWidget *parent)
-    : QAbstractScrollArea(parent)
+DbGrid::DbGrid(QWidget *parent) : QTableView(parent), m_proxy(new FieldColumnProxy(this))
 {
-    createFonts();
-    createFrame();
+    const QFont dataFont = Tahoma::font(11);
+    const QFont titleFont = Tahoma::font(11, true);
+    setFont(dataFont);
+    // A data cell is the text height plus 3 plus the row line; the title cell the text height plus 4.
+    m_cellHeight = Tahoma::textHeight(dataFont) + 3 + 1;
+    m_titleHeight = Tahoma::textHeight(titleFont) + 4;
+
+    setFrameStyle(QFrame::WinPanel | QFrame::Sunken);   // the 2-pixel sunken 3-D edge
+    setFocusPolicy(Qt::StrongFocus);
+    setEditTriggers(NoEditTriggers);
+    setSelectionMode(SingleSelection);
+    setTabKeyNavigation(false);
+    setAutoScroll(false);
+    setWordWrap(false);
+    setShowGrid(false);   // the delegate draws the lines
+    setHorizontalScrollMode(ScrollPerPixel);
+    // Every pixel of a repaint is painted: cells by the delegate, the ground around them here.
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    setItemDelegate(new DbGridDelegate(dataFont, baselineBelowTop(dataFont), this));
+    createHeaders(titleFont);
+    setModel(m_proxy);
+    // Connected after the view and its headers: they have taken the reset in by then.
+    connect(m_proxy, &QAbstractItemModel::modelReset, this, &DbGrid::modelWasReset);
     createScrollBars();
 }
 
-void DbGrid::createFonts()
+void DbGrid::createHeaders(const QFont &titleFont)
 {
-    m_dataFont = Tahoma::font(11);
-    m_titleFont = Tahoma::font(11, true);
-    setFont(m_dataFont);
-    // A data cell is the text height plus 3 plus the row line; the title cell the text height plus 4.
-    m_cellHeight = Tahoma::textHeight(m_dataFont) + 3 + 1;
-    m_titleHeight = Tahoma::textHeight(m_titleFont) + 4;
-    m_dataBaseline = baselineBelowTop(m_dataFont);
-    m_titleBaseline = baselineBelowTop(m_titleFont);
-}
+    auto *title = new DbGridHeader(Qt::Horizontal, this);
+    title->setTextStyle(titleFont, baselineBelowTop(titleFont));
+    title->setMinimumSectionSize(MinColumnWidth + 1);
+    title->setDefaultSectionSize(DefaultColumnWidth + 1);
+    title->setSectionResizeMode(QHeaderView::Interactive);
+    title->setFixedHeight(titleRowHeight());
+    setHorizontalHeader(title);
 
-void DbGrid::createFrame()
-{
-    setFrameStyle(QFrame::WinPanel | QFrame::Sunken);   // the 2-pixel sunken 3-D edge
-    setFocusPolicy(Qt::StrongFocus);
-    viewport()->setBackgroundRole(QPalette::Base);
-    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
-    viewport()->setMouseTracking(true);
+    auto *indicator = new DbGridHeader(Qt::Vertical, this);
+    indicator->setMinimumSectionSize(1);
+    indicator->setDefaultSectionSize(rowHeight());
+    indicator->setSectionResizeMode(QHeaderView::Fixed);
+    indicator->setFixedWidth(IndicatorWidth + 1);
+    setVerticalHeader(indicator);
+    m_titleHeader = title;
+    m_indicatorHeader = indicator;
+
+    // Presses, double clicks and the wheel anywhere in the grid act as the grid's own.
+    m_titleHeader->viewport()->installEventFilter(this);
+    m_indicatorHeader->viewport()->installEventFilter(this);
+    m_corner = findChild<QAbstractButton *>(QString(), Qt::FindDirectChildrenOnly);
+    if (m_corner)
+        m_corner->installEventFilter(this);
 }
 
 void DbGrid::createScrollBars()
 {
-    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     QScrollBar *bar = verticalScrollBar();
     bar->setRange(0, 0);
     bar->installEventFilter(this);
     connect(bar, &QAbstractSlider::actionTriggered, this, &DbGrid::scrollBarAction);
     connect(bar, &QAbstractSlider::sliderReleased, this, &DbGrid::scrollBarReleased);
     connect(bar, &QAbstractSlider::valueChanged, this, &DbGrid::scrollBarValueChanged);
-    updateScrollBars();
 }
 
-void DbGrid::setQuery(PoemQuery *query)
+void DbGrid::setPoemModel(PoemTableModel *model)
 {
-    if (m_query == query)
+    if (model == m_model)
         return;
-    if (m_query)
-        disconnect(m_query, nullptr, this, nullptr);
-    m_query = query;
-    if (m_query) {
-        connect(m_query, &PoemQuery::stateChanged, this, &DbGrid::queryStateChanged);
-        connect(m_query, &PoemQuery::currentChanged, this, &DbGrid::queryCurrentChanged);
-        connect(m_query, &QObject::destroyed, this, &DbGrid::queryDestroyed);
-    }
-    m_top = 1;
-    refresh();
+    if (PoemQuery *old = query())
+        disconnect(old, nullptr, this, nullptr);
+    m_model = model;
+    if (PoemQuery *q = query())
+        connect(q, &PoemQuery::currentChanged, this, &DbGrid::queryCurrentChanged);
+    m_proxy->setSourceModel(model);
+    applyTitle();
+}
+
+PoemQuery *DbGrid::query() const
+{
+    return m_model ? m_model->query() : nullptr;
+}
+
+QString DbGrid::fieldName() const
+{
+    return m_proxy->fieldName();
 }
 
 void DbGrid::setFieldName(const QString &name)
 {
-    if (name == m_fieldName)
+    if (name == fieldName())
         return;
-    m_fieldName = name;
-    refresh();
+    m_proxy->setFieldName(name);   // a reset of the view
+    applyTitle();
 }
 
 void DbGrid::setTitleText(const QString &text)
 {
-    if (text == m_titleText)
-        return;
     m_titleText = text;
-    viewport()->update(cellRect(TitleRow));
+    m_titleSet = true;
+    applyTitle();
+}
+
+// The title is the model's: assistive tools read the column's title from there too.
+void DbGrid::applyTitle()
+{
+    if (m_titleSet && m_proxy->columnCount() > 0)
+        m_proxy->setHeaderData(0, Qt::Horizontal, m_titleText);
+}
+
+int DbGrid::columnWidth() const
+{
+    return m_titleHeader->count() > 0 ? m_titleHeader->sectionSize(0) - 1 : m_titleHeader->defaultSectionSize() - 1;
 }
 
 void DbGrid::setColumnWidth(int width)
 {
-    width = std::max(width, MinColumnWidth);
-    if (width == m_columnWidth)
-        return;
-    m_columnWidth = width;
-    updateScrollBars();
-    viewport()->update();
+    if (m_titleHeader->count() > 0)
+        m_titleHeader->resizeSection(0, std::max(width, MinColumnWidth) + 1);
+}
+
+bool DbGrid::isTitleHot() const
+{
+    return m_titleHeader->count() > 0 && m_titleHeader->isSectionHot(0);
+}
+
+bool DbGrid::isTitlePressed() const
+{
+    return m_titleHeader->count() > 0 && m_titleHeader->isSectionPressed(0);
+}
+
+QRect DbGrid::clientRect() const
+{
+    const QRect view = viewport()->geometry();
+    return view.adjusted(-m_indicatorHeader->width(), -m_titleHeader->height(), 0, 0);
+}
+
+QRect DbGrid::cellRect(int row) const
+{
+    const int left = IndicatorWidth + 1 - horizontalOffset();
+    if (row == TitleRow)
+        return QRect(left, 0, columnWidth(), m_titleHeight);
+    return QRect(left, titleRowHeight() + row * rowHeight(), columnWidth(), m_cellHeight);
+}
+
+QRect DbGrid::indicatorRect(int row) const
+{
+    if (row == TitleRow)
+        return QRect(0, 0, IndicatorWidth, m_titleHeight);
+    return QRect(0, titleRowHeight() + row * rowHeight(), IndicatorWidth, m_cellHeight);
 }
 
 // ---- the window of rows --------------------------------------------------------------------
 
 bool DbGrid::hasRecords() const
 {
-    return m_query && m_query->isOpen() && m_query->recordCount() > 0;
+    return recordCount() > 0;
 }
 
 int DbGrid::recordCount() const
 {
-    return m_query ? m_query->recordCount() : 0;
+    const PoemQuery *q = query();
+    return q && q->isOpen() ? q->recordCount() : 0;
 }
 
 int DbGrid::visibleRowCount() const
 {
-    return std::max(1, (viewport()->height() - titleRowHeight()) / rowHeight());
+    return std::max(1, viewport()->height() / rowHeight());
 }
 
 int DbGrid::rowCount() const
@@ -153,9 +214,9 @@ int DbGrid::topRow() const
 
 int DbGrid::currentRow() const
 {
-    if (!m_query || !m_query->isOpen())
+    if (!query() || !query()->isOpen())
         return -1;
-    return hasRecords() ? m_query->recNo() - m_top : 0;   // an empty result marks its blank row
+    return hasRecords() ? query()->recNo() - m_top : 0;   // an empty result marks its blank row
 }
 
 void DbGrid::keepCurrentVisible()
@@ -164,7 +225,7 @@ void DbGrid::keepCurrentVisible()
         m_top = 1;
         return;
     }
-    const int current = m_query->recNo();
+    const int current = query()->recNo();
     const int visible = visibleRowCount();
     if (current < m_top)
         m_top = current;
@@ -174,6 +235,32 @@ void DbGrid::keepCurrentVisible()
     m_top = std::clamp(m_top, 1, std::max(1, recordCount() - visible + 1));
 }
 
+// The window's top record is the indicator column's first section on screen; the rows follow it.
+void DbGrid::showWindow()
+{
+    const int offset = m_indicatorHeader->offset();
+    if (m_indicatorHeader->count() > 0)
+        m_indicatorHeader->setOffsetToSectionPosition(std::min(m_top, m_indicatorHeader->count()) - 1);
+    else
+        m_indicatorHeader->setOffset(0);
+    if (m_indicatorHeader->offset() != offset) {
+        viewport()->update();
+        m_indicatorHeader->viewport()->update();
+    }
+}
+
+// The view's current index and its one selected cell are the query's current record.
+void DbGrid::selectCurrent()
+{
+    if (!hasRecords() || m_proxy->columnCount() == 0)
+        return;
+    const QModelIndex index = m_proxy->index(query()->recNo() - 1, 0);
+    if (index == currentIndex())
+        return;
+    const QScopedValueRollback<bool> following(m_followingQuery, true);
+    selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+}
+
 // Reading rows may fetch another batch, which can fail; do it here, where the error can be
 // reported, so that painting only reads rows that are already there.
 void DbGrid::fetchWindow()
@@ -181,92 +268,122 @@ void DbGrid::fetchWindow()
     if (!hasRecords())
         return;
     const int last = m_top + rowCount() - 1;
-    ErrorReport::guard([this, last] { m_query->value(last, m_fieldName); });
+    ErrorReport::guard([this, last] { query()->value(last, 0); });
 }
 
 void DbGrid::refresh()
 {
     keepCurrentVisible();
     fetchWindow();
-    updateScrollBars();
-    m_shownCurrent = hasRecords() ? m_query->recNo() : 0;
+    updateScrollBar();
+    showWindow();
+    m_indicatorHeader->setMarkedRow(hasRecords() ? query()->recNo() - 1 : -1);
+    m_indicatorHeader->setBlankRowMarked(query() && query()->isOpen() && !hasRecords());
     viewport()->update();
+    m_indicatorHeader->viewport()->update();
 }
 
-// The whole row, indicator cell included, down to its grid line.
-void DbGrid::updateRow(int row)
-{
-    if (row < 0 || row >= rowCount())
-        return;
-    viewport()->update(QRect(0, titleRowHeight() + row * rowHeight(), viewport()->width(), rowHeight()));
-}
-
-void DbGrid::queryStateChanged(bool)
+void DbGrid::modelWasReset()
 {
     m_top = 1;
     m_wheelDelta = 0;
+    // The headers' sections and the scroll bars now, not on the event loop's next pass.
+    executeDelayedItemsLayout();
+    selectCurrent();
     refresh();
-    if (QAccessible::isActive())
-        DbGridAccessible::announceReset(this);
 }
 
-// A move inside the window of rows changes only the row left and the row reached; everything
-// else is repainted only when the window scrolls.
+// A move inside the window of rows repaints only the row left and the row reached (Qt's own
+// update of the old and the new current cell, and the indicator's two cells); everything else is
+// repainted only when the window scrolls.
 void DbGrid::queryCurrentChanged()
 {
     const int top = m_top;
-    const int shown = m_shownCurrent;
-    const int rows = rowCount();
     keepCurrentVisible();
-    if (!hasRecords() || shown == 0 || m_top != top || rowCount() != rows) {
-        refresh();
-    } else {
-        fetchWindow();
-        updateScrollBars();
-        m_shownCurrent = m_query->recNo();
-        updateRow(shown - m_top);
-        updateRow(m_shownCurrent - m_top);
-    }
-    if (QAccessible::isActive())
-        DbGridAccessible::announceCurrent(this);
+    fetchWindow();
+    updateScrollBar();
+    if (m_top != top)
+        showWindow();
+    m_indicatorHeader->setMarkedRow(hasRecords() ? query()->recNo() - 1 : -1);
+    selectCurrent();
 }
 
-void DbGrid::queryDestroyed()
+// Whoever sets the view's current index moves the record, as a click would: a relative move by
+// the difference. A move that fails puts the index back on the record.
+void DbGrid::currentChanged(const QModelIndex &current, const QModelIndex &previous)
 {
-    m_top = 1;
-    refresh();
+    // Qt's table tells assistive tools that the focus went to the new current cell even while the
+    // focus is elsewhere, say in the detail window whose navigator moves the record; a screen
+    // reader would follow it there. Only a grid that has the focus says so.
+    if (hasFocus())
+        QTableView::currentChanged(current, previous);
+    else
+        QAbstractItemView::currentChanged(current, previous);
+    if (m_followingQuery || !current.isValid() || !hasRecords())
+        return;
+    const int distance = current.row() + 1 - query()->recNo();
+    if (distance != 0)
+        moveBy(distance);
+    selectCurrent();
 }
 
-QString DbGrid::titleAt(int position) const noexcept
+void DbGrid::scrollTo(const QModelIndex &, ScrollHint)
 {
-    try {
-        return m_query->value(position, m_fieldName).toString();
-    } catch (...) {
-        return {};   // fetchWindow() has reported it
+}
+
+// A record below the bottom row is not on screen, even where a part of its row would fit.
+QRect DbGrid::visualRect(const QModelIndex &index) const
+{
+    const int row = index.row() + 1 - m_top;
+    if (!index.isValid() || row < 0 || row >= rowCount() || !hasRecords())
+        return {};
+    // The cell without the grid lines that its delegate draws right of it and below it.
+    return QTableView::visualRect(index).adjusted(0, 0, -1, -1);
+}
+
+QModelIndex DbGrid::indexAt(const QPoint &pos) const
+{
+    if (pos.y() < 0 || pos.y() >= rowCount() * rowHeight())
+        return {};
+    return QTableView::indexAt(pos);
+}
+
+void DbGrid::updateGeometries()
+{
+    {
+        const QScopedValueRollback<bool> setting(m_settingScrollBar, true);
+        QTableView::updateGeometries();
     }
+    if (!m_indicatorHeader)
+        return;   // still being made
+    keepCurrentVisible();
+    updateScrollBar();
+    showWindow();
 }
 
 // ---- scroll bars ---------------------------------------------------------------------------
 
 // The vertical bar shows the current record: range 1..count with a page of the visible rows
-// (a track of count + visible - 1 positions), value the current position.
-void DbGrid::updateScrollBars()
+// (a track of count + visible - 1 positions), value the current position. The view's own use of
+// it, the scrolled window, goes through the indicator column's offset instead.
+void DbGrid::updateScrollBar()
 {
     const QScopedValueRollback<bool> setting(m_settingScrollBar, true);
     QScrollBar *vertical = verticalScrollBar();
-    if (hasRecords() && recordCount() >= 2) {
+    if (recordCount() >= 2) {
         vertical->setRange(1, recordCount());
         vertical->setPageStep(visibleRowCount());
         vertical->setSingleStep(1);
-        vertical->setValue(m_query->recNo());
+        vertical->setValue(query()->recNo());
     } else {
         vertical->setRange(0, 0);
     }
-    QScrollBar *horizontal = horizontalScrollBar();
-    const int room = std::max(1, viewport()->width() - IndicatorWidth - 1);
-    horizontal->setRange(0, std::max(0, m_columnWidth + 1 - room));
-    horizontal->setPageStep(room);
-    horizontal->setSingleStep(rowHeight());
+}
+
+void DbGrid::scrollContentsBy(int dx, int)
+{
+    if (dx != 0)
+        QTableView::scrollContentsBy(dx, 0);
 }
 
 void DbGrid::scrollBarAction(int action)
@@ -301,13 +418,13 @@ void DbGrid::scrollBarAction(int action)
     }
     // The slider applies this position once the action is over.
     if (hasRecords())
-        bar->setSliderPosition(m_query->recNo());
+        bar->setSliderPosition(query()->recNo());
 }
 
 void DbGrid::scrollBarReleased()
 {
     moveToPosition(verticalScrollBar()->sliderPosition());
-    updateScrollBars();
+    updateScrollBar();
 }
 
 // Anything else that sets the bar's value (its "scroll here" command) positions the record too.
@@ -315,16 +432,9 @@ void DbGrid::scrollBarValueChanged(int value)
 {
     if (m_settingScrollBar || verticalScrollBar()->isSliderDown() || !hasRecords())
         return;
-    if (value != m_query->recNo())
+    if (value != query()->recNo())
         moveToPosition(value);
-    updateScrollBars();
-}
-
-void DbGrid::scrollContentsBy(int dx, int)
-{
-    // Painting reads the horizontal offset; the vertical bar scrolls nothing, it follows the record.
-    if (dx != 0)
-        viewport()->update();
+    updateScrollBar();
 }
 
 // ---- moving the current record -------------------------------------------------------------
@@ -333,19 +443,19 @@ void DbGrid::moveBy(int distance)
 {
     if (!hasRecords() || distance == 0)
         return;
-    ErrorReport::guard([this, distance] { m_query->moveBy(distance); });
+    ErrorReport::guard([this, distance] { query()->moveBy(distance); });
 }
 
 void DbGrid::moveFirst()
 {
     if (hasRecords())
-        ErrorReport::guard([this] { m_query->first(); });
+        ErrorReport::guard([this] { query()->first(); });
 }
 
 void DbGrid::moveLast()
 {
     if (hasRecords())
-        ErrorReport::guard([this] { m_query->last(); });
+        ErrorReport::guard([this] { query()->last(); });
 }
 
 void DbGrid::moveToPosition(int position)
@@ -357,7 +467,14 @@ void DbGrid::moveToPosition(int position)
     else if (position >= recordCount())
         moveLast();
     else
-        ErrorReport::guard([this, position] { m_query->setRecNo(position); });
+        ErrorReport::guard([this, position] { query()->setRecNo(position); });
+}
+
+// A press on a data row, or on its indicator cell, makes its record current.
+void DbGrid::pressRow(int row)
+{
+    if (row >= 0 && row < rowCount())
+        moveBy(row - currentRow());
 }
 
 // ---- keyboard and mouse --------------------------------------------------------------------
@@ -373,7 +490,7 @@ bool DbGrid::event(QEvent *event)
             return true;
         }
     }
-    return QAbstractScrollArea::event(event);
+    return QTableView::event(event);
 }
 
 void DbGrid::keyPressEvent(QKeyEvent *event)
@@ -435,100 +552,26 @@ void DbGrid::keyPressEvent(QKeyEvent *event)
     event->accept();
 }
 
-int DbGrid::columnLeft() const
-{
-    return IndicatorWidth + 1 - horizontalScrollBar()->value();
-}
-
-QRect DbGrid::cellRect(int row) const
-{
-    if (row == TitleRow)
-        return QRect(columnLeft(), 0, m_columnWidth, m_titleHeight);
-    return QRect(columnLeft(), titleRowHeight() + row * rowHeight(), m_columnWidth, m_cellHeight);
-}
-
-QRect DbGrid::indicatorRect(int row) const
-{
-    if (row == TitleRow)
-        return QRect(0, 0, IndicatorWidth, m_titleHeight);
-    return QRect(0, titleRowHeight() + row * rowHeight(), IndicatorWidth, m_cellHeight);
-}
-
-int DbGrid::rowAt(const QPoint &pos) const
-{
-    if (!viewport()->rect().contains(pos))
-        return NoRow;
-    if (pos.y() < titleRowHeight())
-        return TitleRow;
-    const int row = (pos.y() - titleRowHeight()) / rowHeight();
-    const int right = columnLeft() + m_columnWidth;   // the column's own grid line included
-    if (row >= rowCount() || pos.x() > right)
-        return NoRow;
-    return row;
-}
-
-bool DbGrid::inResizeZone(const QPoint &pos) const
-{
-    const int edge = columnLeft() + m_columnWidth;
-    return pos.y() < titleRowHeight() && pos.x() > IndicatorWidth && std::abs(pos.x() - edge) <= ResizeGrip;
-}
-
-void DbGrid::setTitleHot(bool hot)
-{
-    if (hot == m_titleHot)
-        return;
-    m_titleHot = hot;
-    viewport()->update(indicatorRect(TitleRow).united(cellRect(TitleRow)));
-}
-
 void DbGrid::mousePressEvent(QMouseEvent *event)
 {
     if (focusPolicy() & Qt::ClickFocus)
         setFocus(Qt::MouseFocusReason);
+    // Beside the column, right of its grid line, no row is hit.
     const QPoint pos = event->position().toPoint();
-    const int row = rowAt(pos);
-    if (row == TitleRow) {
-        if (event->button() != Qt::LeftButton)
-            return;
-        if (inResizeZone(pos)) {
-            m_resizing = true;
-            m_resizeAnchor = pos.x() - m_columnWidth;
-            setTitleHot(false);
-        } else if (pos.x() > IndicatorWidth && cellRect(TitleRow).contains(pos)) {
-            // Dragging the title sideways would move the column; with one column it stays put.
-            m_titlePressed = true;
-            viewport()->update();
-        }
-        return;
-    }
-    if (row >= 0)
-        moveBy(row - currentRow());
+    if (pos.x() <= columnViewportPosition(0) + columnWidth() || m_proxy->columnCount() == 0)
+        pressRow(pos.y() / rowHeight());
+    event->accept();
 }
 
+// Dragging over the rows selects nothing and moves nothing.
 void DbGrid::mouseMoveEvent(QMouseEvent *event)
 {
-    const QPoint pos = event->position().toPoint();
-    if (m_resizing) {
-        setColumnWidth(pos.x() - m_resizeAnchor);
-        return;
-    }
-    const bool edge = event->buttons() == Qt::NoButton && inResizeZone(pos);
-    if (edge)
-        viewport()->setCursor(Qt::SplitHCursor);
-    else
-        viewport()->unsetCursor();
-    setTitleHot(!edge && pos.x() > IndicatorWidth && cellRect(TitleRow).contains(pos));
+    event->accept();
 }
 
 void DbGrid::mouseReleaseEvent(QMouseEvent *event)
 {
-    if (event->button() != Qt::LeftButton)
-        return;
-    m_resizing = false;
-    if (m_titlePressed) {
-        m_titlePressed = false;
-        viewport()->update();
-    }
+    event->accept();
 }
 
 void DbGrid::mouseDoubleClickEvent(QMouseEvent *event)
@@ -559,184 +602,101 @@ void DbGrid::wheelEvent(QWheelEvent *event)
 
 bool DbGrid::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched != verticalScrollBar())
-        return QAbstractScrollArea::eventFilter(watched, event);
+    if (watched == verticalScrollBar()) {
+        switch (event->type()) {
+        case QEvent::Wheel:
+            // The wheel over the vertical bar moves the record like the wheel over the rows.
+            wheelEvent(static_cast<QWheelEvent *>(event));
+            return true;
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseButtonRelease: {
+            // Styles may let the middle button, or Shift with the left one, jump the thumb to the
+            // pointer. The bar has no such command: the middle button does nothing, and a click in
+            // the track pages whatever key is held.
+            auto *mouse = static_cast<QMouseEvent *>(event);
+            if (mouse->button() == Qt::MiddleButton)
+                return true;
+            mouse->setModifiers(Qt::NoModifier);
+            break;
+        }
+        default:
+            break;
+        }
+        return QTableView::eventFilter(watched, event);
+    }
+
+    // The title row, the indicator column and the cell where they meet, once they exist.
+    if (!m_indicatorHeader || !m_titleHeader)
+        return QTableView::eventFilter(watched, event);
+    const bool indicator = watched == m_indicatorHeader->viewport();
+    if (!indicator && watched != m_titleHeader->viewport() && watched != m_corner)
+        return QTableView::eventFilter(watched, event);
     switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick: {
+        auto *mouse = static_cast<QMouseEvent *>(event);
+        if (focusPolicy() & Qt::ClickFocus)
+            setFocus(Qt::MouseFocusReason);
+        if (event->type() == QEvent::MouseButtonDblClick && mouse->button() == Qt::LeftButton) {
+            // Also on the column's border, whose double click would otherwise fit the column to its titles.
+            emit doubleClicked();
+            return true;
+        }
+        if (indicator)
+            pressRow(mouse->position().toPoint().y() / rowHeight());
+        // The title takes its own presses: its pressed look, resizing and moving the column.
+        return watched != m_titleHeader->viewport();
+    }
     case QEvent::Wheel:
-        // The wheel over the vertical bar moves the record like the wheel over the rows.
         wheelEvent(static_cast<QWheelEvent *>(event));
         return true;
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonDblClick:
-    case QEvent::MouseButtonRelease: {
-        // Styles may let the middle button, or Shift with the left one, jump the thumb to the
-        // pointer. The bar has no such command: the middle button does nothing, and a click in
-        // the track pages whatever key is held.
-        auto *mouse = static_cast<QMouseEvent *>(event);
-        if (mouse->button() == Qt::MiddleButton)
-            return true;
-        mouse->setModifiers(Qt::NoModifier);
-        break;
-    }
     default:
         break;
     }
-    return QAbstractScrollArea::eventFilter(watched, event);
-}
-
-bool DbGrid::viewportEvent(QEvent *event)
-{
-    if (event->type() == QEvent::Leave) {
-        setTitleHot(false);
-        if (!m_resizing)
-            viewport()->unsetCursor();
-    }
-    return QAbstractScrollArea::viewportEvent(event);
+    return QTableView::eventFilter(watched, event);
 }
 
 void DbGrid::focusInEvent(QFocusEvent *event)
 {
-    QAbstractScrollArea::focusInEvent(event);
-    viewport()->update();
+    QTableView::focusInEvent(event);
     // A screen reader announces the record the focus lands on, not only the grid.
-    if (QAccessible::isActive())
-        DbGridAccessible::announceCurrent(this);
-}
-
-void DbGrid::focusOutEvent(QFocusEvent *event)
-{
-    QAbstractScrollArea::focusOutEvent(event);
-    viewport()->update();
-}
-
-void DbGrid::resizeEvent(QResizeEvent *event)
-{
-    QAbstractScrollArea::resizeEvent(event);
-    refresh();
+    if (!QAccessible::isActive() || !currentIndex().isValid())
+        return;
+    QAccessibleInterface *table = QAccessible::queryAccessibleInterface(this);
+    if (!table || !table->tableInterface())
+        return;
+    QAccessibleEvent focus(this, QAccessible::Focus);
+    focus.setChild(table->indexOfChild(table->tableInterface()->cellAt(currentIndex().row(), currentIndex().column())));
+    QAccessible::updateAccessibility(&focus);
 }
 
 // ---- painting ------------------------------------------------------------------------------
 
+// Only whole rows: the space below them, too low for a row, stays as plain as the space beside.
+// The cells paint themselves with their grid lines; the ground around them is painted here.
 void DbGrid::paintEvent(QPaintEvent *event)
 {
-    QPainter painter(viewport());
-    const QRect area = viewport()->rect();
-    const QRect dirty = event->rect();
-    painter.fillRect(dirty, palette().color(QPalette::Base));
-    const QRect dataArea(IndicatorWidth + 1, 0, area.width() - IndicatorWidth - 1, area.height());
-    if (dirty.top() < titleRowHeight())
-        paintTitleRow(painter, dataArea);
-    // Only the rows the update touches; a move of the current record repaints two of them.
-    const int firstRow = std::max(0, (dirty.top() - titleRowHeight()) / rowHeight());
-    const int lastRow = std::min(rowCount() - 1, (dirty.bottom() - titleRowHeight()) / rowHeight());
-    for (int row = firstRow; row <= lastRow; ++row)
-        paintRow(painter, row, dataArea);
-    paintGridLines(painter, dataArea);
-}
-
-void DbGrid::paintHeaderCell(QPainter &painter, const QRect &rect, bool hot, bool pressed)
-{
-    QStyleOptionHeader option;
-    option.initFrom(this);
-    // The section's own right and bottom edge falls on the grid line drawn over it afterwards.
-    option.rect = rect.adjusted(0, 0, 1, 1);
-    option.orientation = Qt::Horizontal;
-    option.position = QStyleOptionHeader::OnlyOneSection;
-    option.state &= ~(QStyle::State_MouseOver | QStyle::State_HasFocus);
-    option.state |= QStyle::State_Raised;
-    if (pressed)
-        option.state |= QStyle::State_Sunken;
-    style()->drawControl(QStyle::CE_HeaderSection, &option, &painter, this);
-    // Not every style draws a hot or pressed header section (Fusion draws neither), so the grid
-    // washes the cell with the selection colour itself: faintly while hot, more while held down.
-    if (hot || pressed) {
-        QColor wash = palette().color(QPalette::Highlight);
-        wash.setAlpha(pressed ? HeaderPressedWash : HeaderHotWash);
-        painter.fillRect(rect, wash);
+    const bool column = m_proxy->columnCount() > 0;
+    const QRect cells(columnViewportPosition(0), 0, columnWidth() + 1, rowCount() * rowHeight());
+    {
+        QPainter painter(viewport());
+        const QRegion ground = column ? event->region().subtracted(cells) : event->region();
+        for (const QRect &rect : ground)
+            painter.fillRect(rect, palette().color(QPalette::Base));
+        // A result without records still shows one blank row under the column, with its grid lines.
+        if (column && m_proxy->rowCount() == 0) {
+            QStyleOptionViewItem option;
+            initViewItemOption(&option);
+            const QColor line = QColor::fromRgba(QRgb(style()->styleHint(QStyle::SH_Table_GridLineColor, &option, this)));
+            painter.fillRect(cells.adjusted(0, 0, -1, -1), palette().color(QPalette::Base));
+            painter.fillRect(QRect(cells.left(), cells.bottom(), cells.width(), 1), line);
+            painter.fillRect(QRect(cells.right(), cells.top(), 1, cells.height()), line);
+        }
     }
-}
-
-void DbGrid::paintTitleRow(QPainter &painter, const QRect &dataArea)
-{
-    paintHeaderCell(painter, indicatorRect(TitleRow), false, false);
-    const QRect cell = cellRect(TitleRow);
-    painter.save();
-    painter.setClipRect(cell & dataArea);
-    paintHeaderCell(painter, cell, m_titleHot, m_titlePressed);
-    const int shift = m_titlePressed ? 1 : 0;
-    painter.setFont(m_titleFont);
-    painter.setPen(palette().color(QPalette::WindowText));
-    painter.drawText(cell.left() + TextInset + shift, cell.top() + m_titleBaseline + shift, m_titleText);
-    painter.restore();
-}
-
-void DbGrid::paintRow(QPainter &painter, int row, const QRect &dataArea)
-{
-    const QRect indicator = indicatorRect(row);
-    paintHeaderCell(painter, indicator, false, false);
-    const bool current = row == currentRow();
-    if (current)
-        paintIndicator(painter, indicator);
-
-    const QRect cell = cellRect(row);
-    const bool holdsRecord = hasRecords();
-    const bool selected = holdsRecord && current && hasFocus();
-    painter.save();
-    painter.setClipRect(cell & dataArea);
-    painter.fillRect(cell, palette().color(selected ? QPalette::Highlight : QPalette::Base));
-    if (holdsRecord) {
-        painter.setFont(m_dataFont);
-        painter.setPen(selected ? palette().color(QPalette::HighlightedText) : DataTextColor);
-        painter.drawText(cell.left() + TextInset, cell.top() + m_dataBaseline, titleAt(m_top + row));
+    const QRegion rows = event->region().intersected(cells);
+    if (column && m_proxy->rowCount() > 0 && !rows.isEmpty()) {
+        QPaintEvent clipped(rows);
+        QTableView::paintEvent(&clipped);
     }
-    if (selected) {
-        // A dotted focus rectangle one pixel inside the cell: every other pixel inverted.
-        const QRect focus = cell.adjusted(1, 1, -1, -1);
-        QPolygon dots;
-        for (int x = focus.left(); x <= focus.right(); ++x)
-            for (int y : {focus.top(), focus.bottom()})
-                if ((x + y) % 2 == 0)
-                    dots << QPoint(x, y);
-        for (int y = focus.top() + 1; y < focus.bottom(); ++y)
-            for (int x : {focus.left(), focus.right()})
-                if ((x + y) % 2 == 0)
-                    dots << QPoint(x, y);
-        const QColor highlight = palette().color(QPalette::Highlight);
-        painter.setPen(QColor(255 - highlight.red(), 255 - highlight.green(), 255 - highlight.blue()));
-        painter.drawPoints(dots);
-    }
-    painter.restore();
-}
-
-// A solid triangle pointing right, widest in its middle row.
-void DbGrid::paintIndicator(QPainter &painter, const QRect &cell)
-{
-    const int left = cell.right() + 1 - MarkInset - MarkWidth;
-    const int top = cell.top() + (cell.height() - MarkHeight) / 2;
-    for (int line = 0; line < MarkHeight; ++line) {
-        const int width = std::min(line, MarkHeight - 1 - line) + 1;
-        painter.fillRect(left, top + line, width, 1, Qt::black);
-    }
-}
-
-void DbGrid::paintGridLines(QPainter &painter, const QRect &dataArea)
-{
-    const QColor color = palette().color(QPalette::Mid);
-    const int bottom = titleRowHeight() + rowCount() * rowHeight();
-    const int lineX = columnLeft() + m_columnWidth;
-    const int dataWidth = m_columnWidth + 1;
-
-    painter.fillRect(QRect(IndicatorWidth, 0, 1, bottom), color);
-    QList<int> lines{m_titleHeight};
-    for (int row = 0; row < rowCount(); ++row)
-        lines << cellRect(row).bottom() + 1;
-    for (int y : lines)
-        painter.fillRect(QRect(0, y, IndicatorWidth, 1), color);
-
-    painter.save();
-    painter.setClipRect(dataArea);
-    painter.fillRect(QRect(lineX, 0, 1, bottom), color);
-    for (int y : lines)
-        painter.fillRect(QRect(columnLeft(), y, dataWidth, 1), color);
-    painter.restore();
 }

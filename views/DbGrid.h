@@ -1,42 +1,45 @@
 #pragma once
 
-#include "PoemQuery.h"
+#include "PoemTableModel.h"
 
-#include <QAbstractScrollArea>
-#include <QFont>
 #include <QPointer>
+#include <QTableView>
 
-class QPainter;
+class DbGridHeader;
+class FieldColumnProxy;
 
-// Read-only grid over the poem query: an indicator column and the one title column. It keeps no
-// rows of its own; it draws a window of consecutive records around the current one and moves the
-// query's current record on keys, clicks, the wheel and its vertical scroll bar, whose value is
-// the current record's position rather than the scrolled window. The window that owns it names
-// the field the column shows and the column's title.
-class DbGrid : public QAbstractScrollArea
+// The read-only list grid: a table view of one field of the poem model, with the indicator column
+// as its vertical header and the field's title as its one column header. Its rows are always a
+// window of consecutive records around the query's current record, which it moves on keys, clicks,
+// the wheel and its vertical scroll bar, whose value is the current record's position rather than
+// the scrolled window. The view's current index is the query's current record, both ways.
+class DbGrid : public QTableView
 {
     Q_OBJECT
     Q_PROPERTY(QString fieldName READ fieldName WRITE setFieldName)
     Q_PROPERTY(QString titleText READ titleText WRITE setTitleText)
 public:
-    static constexpr int TitleRow = -1;     // rowAt(): the title row
-    static constexpr int NoRow = -2;        // rowAt(): blank area, or outside the cells
+    static constexpr int TitleRow = -1;   // cellRect(), indicatorRect(): the title row
     static constexpr int IndicatorWidth = 11;
     static constexpr int DefaultColumnWidth = 625;
     static constexpr int MinColumnWidth = 8;
 
     explicit DbGrid(QWidget *parent = nullptr);
 
-    void setQuery(PoemQuery *query);
-    PoemQuery *query() const { return m_query; }
+    void setPoemModel(PoemTableModel *model);
+    PoemTableModel *poemModel() const { return m_model; }
+    PoemQuery *query() const;
 
-    // Without a field name, or with one the query lacks, the cells stay empty.
-    QString fieldName() const { return m_fieldName; }
+    // Without a field name, or with one that is no column of the model, the grid shows no column.
+    QString fieldName() const;
     void setFieldName(const QString &name);
-    QString titleText() const { return m_titleText; }   // drawn left-aligned in the title cell
+    QString titleText() const { return m_titleText; }   // the column's title in the model
     void setTitleText(const QString &text);
 
-    int columnWidth() const { return m_columnWidth; }
+    using QTableView::columnWidth;
+    using QTableView::setColumnWidth;
+    using QTableView::rowHeight;
+    int columnWidth() const;   // the column's cell, without its grid line
     void setColumnWidth(int width);
 
     // Rows of the grid: the window of records on screen. Positions are the query's (1-based),
@@ -48,20 +51,26 @@ public:
     int rowHeight() const { return m_cellHeight + 1; }   // rows are this far apart
     int titleRowHeight() const { return m_titleHeight + 1; }
 
-    // Viewport coordinates.
-    int rowAt(const QPoint &pos) const;   // data row index, TitleRow or NoRow
+    // The client area: inside the frame and beside the scroll bars, title row and indicator column
+    // included, in the grid's coordinates. The cells below are in the client area's coordinates.
+    QRect clientRect() const;
     QRect cellRect(int row) const;        // the column's cell in a data row, or its title cell
     QRect indicatorRect(int row) const;
 
-    bool isTitleHot() const { return m_titleHot; }
-    bool isTitlePressed() const { return m_titlePressed; }
+    bool isTitleHot() const;
+    bool isTitlePressed() const;
+
+    // The window of rows follows the current record alone; nothing else scrolls it.
+    void scrollTo(const QModelIndex &index, ScrollHint hint = EnsureVisible) override;
+    // Only the window's whole rows are on screen, for the mouse and for assistive tools alike.
+    QRect visualRect(const QModelIndex &index) const override;
+    QModelIndex indexAt(const QPoint &pos) const override;
 
 signals:
     void doubleClicked();
 
 protected:
     bool event(QEvent *event) override;
-    bool viewportEvent(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
@@ -70,64 +79,50 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void wheelEvent(QWheelEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
-    void focusOutEvent(QFocusEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
+    void updateGeometries() override;
+    void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
 
 private:
-    void createFonts();
-    void createFrame();
+    void createHeaders(const QFont &titleFont);
     void createScrollBars();
 
-    void queryStateChanged(bool open);
+    void modelWasReset();
     void queryCurrentChanged();
-    void queryDestroyed();
 
     bool hasRecords() const;
     int recordCount() const;
-    int columnLeft() const;
-    bool inResizeZone(const QPoint &pos) const;
-    void setTitleHot(bool hot);
 
     // Every move goes through the error report; a failing move leaves the grid as it was.
     void moveBy(int distance);
     void moveFirst();
     void moveLast();
     void moveToPosition(int position);
+    void pressRow(int row);
     void scrollBarAction(int action);
     void scrollBarReleased();
     void scrollBarValueChanged(int value);
 
     void keepCurrentVisible();
+    void showWindow();
+    void selectCurrent();
     void fetchWindow();
     void refresh();
-    void updateRow(int row);
-    void updateScrollBars();
-    QString titleAt(int position) const noexcept;
+    void updateScrollBar();
+    void applyTitle();
 
-    void paintTitleRow(QPainter &painter, const QRect &dataArea);
-    void paintRow(QPainter &painter, int row, const QRect &dataArea);
-    void paintHeaderCell(QPainter &painter, const QRect &rect, bool hot, bool pressed);
-    void paintIndicator(QPainter &painter, const QRect &cell);
-    void paintGridLines(QPainter &painter, const QRect &dataArea);
-
-    QPointer<PoemQuery> m_query;
-    QString m_fieldName;
+    QPointer<PoemTableModel> m_model;
+    FieldColumnProxy *m_proxy = nullptr;
+    DbGridHeader *m_titleHeader = nullptr;
+    DbGridHeader *m_indicatorHeader = nullptr;
+    QWidget *m_corner = nullptr;
     QString m_titleText;
-    QFont m_dataFont;
-    QFont m_titleFont;
     int m_cellHeight = 17;
     int m_titleHeight = 17;
-    int m_dataBaseline = 13;    // from a cell's top edge
-    int m_titleBaseline = 13;
-    int m_columnWidth = DefaultColumnWidth;
     int m_top = 1;              // position of the record in the top row
-    int m_shownCurrent = 0;     // position of the current record as last scheduled for painting
     int m_wheelDelta = 0;
-    bool m_titleHot = false;
-    bool m_titlePressed = false;
-    bool m_resizing = false;
-    int m_resizeAnchor = 0;     // pointer x minus column width while resizing
+    bool m_titleSet = false;
     bool m_settingScrollBar = false;
+    bool m_followingQuery = false;
 };

@@ -4,6 +4,7 @@
 
 #include <QEvent>
 #include <QMimeData>
+#include <QScopedValueRollback>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -28,18 +29,16 @@ MemoBox::MemoBox(QWidget *parent) : QTextEdit(parent)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     document()->setDocumentMargin(0);
     m_lineSpacingPending = true;
-}
-
-void MemoBox::setPlainText(const QString &text)
-{
-    QTextEdit::setPlainText(text);
-    applyLineSpacingWhenShown();
+    // A replaced text comes in blocks without the pitch.
+    connect(this, &QTextEdit::textChanged, this, &MemoBox::applyLineSpacingWhenShown);
 }
 
 // A hidden box holds its text as given; the line pitch, which needs the font's tables and lays
 // every line out again, waits until the box is shown.
 void MemoBox::applyLineSpacingWhenShown()
 {
+    if (m_applyingLineSpacing)
+        return;   // the pitch itself changes the document
     if (isVisible())
         applyLineSpacing();
     else
@@ -69,6 +68,7 @@ void MemoBox::changeEvent(QEvent *event)
 // document whose every block carries a fixed one. Replacing the text resets the blocks' format.
 void MemoBox::applyLineSpacing()
 {
+    const QScopedValueRollback<bool> applying(m_applyingLineSpacing, true);
     m_lineSpacingPending = false;
     QTextBlockFormat format;
     format.setLineHeight(lineSpacing(), QTextBlockFormat::FixedHeight);

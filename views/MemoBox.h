@@ -6,16 +6,16 @@ class QMimeData;
 
 // A read-only multi-line text box that lays its lines out the way the target platform does:
 // one line every Tahoma::textHeight(font()) pixels, wrapped at spaces, the vertical bar always
-// there. No-break spaces stay in the text and on the clipboard.
+// there. No-break spaces stay in the text and on the clipboard. However its text is replaced
+// (setPlainText() through any pointer, its user property, the document itself), the new lines
+// take the pitch; replacing the text shows it from its first line with the caret at the start.
 class MemoBox : public QTextEdit
 {
     Q_OBJECT
+    // What a mapper writes: the text as it is, never markup (QTextEdit's own is its HTML).
+    Q_PROPERTY(QString plainText READ toPlainText WRITE setPlainText USER true)
 public:
     explicit MemoBox(QWidget *parent = nullptr);
-
-    // Replaces the whole text and shows it from its first line with the caret at the start.
-    // Hides QTextEdit::setPlainText, which would drop the line pitch: set the text through MemoBox.
-    void setPlainText(const QString &text);
 
     int lineSpacing() const;
 
@@ -29,4 +29,5 @@ private:
     void applyLineSpacingWhenShown();
 
     bool m_lineSpacingPending = false;
+    bool m_applyingLineSpacing = false;
 };

@@ -2,20 +2,22 @@
 
 #include "DbNavigator.h"
 #include "GlyphStrip.h"
-#include "RecordBinding.h"
+#include "PoemTableModel.h"
 #include "Tahoma.h"
 #include "WindowCentring.h"
 #include "ui_Unit2.h"
 
+#include <QAbstractItemDelegate>
+#include <QDataWidgetMapper>
 #include <QKeyEvent>
 #include <QShowEvent>
 
-TForm2::TForm2(PoemQuery *query, QWidget *parent) : QDialog(parent), ui(std::make_unique<Ui::TForm2>())
+TForm2::TForm2(PoemTableModel *model, QWidget *parent) : QDialog(parent), ui(std::make_unique<Ui::TForm2>())
 {
     setupWindow();
     applyFonts();
     applyGlyphs();
-    bindQuery(query);
+    bindModel(model);
 }
 
 TForm2::~TForm2() = default;
@@ -42,20 +44,40 @@ void TForm2::applyGlyphs()
     ui->BitBtn2->setIcon(GlyphStrip::icon(QStringLiteral(":/glyphs/felolvas.png")));
 }
 
-// The title and the text follow the current record; the navigator moves it.
-void TForm2::bindQuery(PoemQuery *query)
+// The title and the text follow the current record through a mapper on the poem model, shown or
+// hidden; the navigator moves the record. Nothing flows back: the mapper never submits, and its
+// delegate does not watch the text box's keys (Escape would put the text back at its top).
+void TForm2::bindModel(PoemTableModel *model)
 {
-    BindSourceDB1 = new RecordBinding(query, {
-        // A screen reader names the text box by the poem's title, which labels it on screen.
-        {QStringLiteral("CIM"), [this](const QString &text) {
-             ui->Label1->setText(text);
-             ui->Memo1->setAccessibleName(text);
-         }},
-        // Replacing the whole text also brings the view back to its first line and the caret to the start.
-        {QStringLiteral("VERS"), [this](const QString &text) { ui->Memo1->setPlainText(text); }},
-    }, this);
+    m_model = model;
+    BindSourceDB1 = new QDataWidgetMapper(this);
     BindSourceDB1->setObjectName(QStringLiteral("BindSourceDB1"));
+    BindSourceDB1->setSubmitPolicy(QDataWidgetMapper::ManualSubmit);
+    BindSourceDB1->setModel(model);
+    BindSourceDB1->addMapping(ui->Label1, PoemTableModel::Title, "text");
+    BindSourceDB1->addMapping(ui->Memo1, PoemTableModel::Text);   // its user property, the plain text
+    for (QWidget *field : {static_cast<QWidget *>(ui->Label1), static_cast<QWidget *>(ui->Memo1)})
+        field->removeEventFilter(BindSourceDB1->itemDelegate());
+    PoemQuery *query = model ? model->query() : nullptr;
+    if (query)
+        connect(query, &PoemQuery::currentChanged, this, &TForm2::followRecord);
+    if (model)
+        connect(model, &QAbstractItemModel::modelReset, this, &TForm2::followRecord);
+    followRecord();
     ui->DBNavigator1->setQuery(query);
+}
+
+// The mapper's row is the query's current record; without one, the title and the text are empty.
+void TForm2::followRecord()
+{
+    const PoemQuery *query = m_model ? m_model->query() : nullptr;
+    const int row = query && query->isOpen() ? query->recNo() - 1 : -1;
+    if (row >= 0)
+        BindSourceDB1->setCurrentIndex(row);
+    else
+        BindSourceDB1->revert();
+    // A screen reader names the text box by the poem's title, which labels it on screen.
+    ui->Memo1->setAccessibleName(ui->Label1->text());
 }
 
 QPushButton *TForm2::photoButton() const

@@ -4,9 +4,9 @@
 
 #include <memory>
 
-class PoemQuery;
+class PoemTableModel;
+class QDataWidgetMapper;
 class QPushButton;
-class RecordBinding;
 
 namespace Ui {
 class TForm2;
@@ -19,7 +19,7 @@ class TForm2 : public QDialog
 {
     Q_OBJECT
 public:
-    explicit TForm2(PoemQuery *query, QWidget *parent = nullptr);
+    explicit TForm2(PoemTableModel *model, QWidget *parent = nullptr);
     ~TForm2() override;
 
     // The two inert buttons, which the main window disables before every showing.
@@ -34,8 +34,10 @@ private:
     void setupWindow();
     void applyFonts();
     void applyGlyphs();
-    void bindQuery(PoemQuery *query);
+    void bindModel(PoemTableModel *model);
+    void followRecord();
 
     std::unique_ptr<Ui::TForm2> ui;
-    RecordBinding *BindSourceDB1 = nullptr;
+    PoemTableModel *m_model = nullptr;
+    QDataWidgetMapper *BindSourceDB1 = nullptr;
 };
