@@ -90,11 +90,12 @@ Renderings renderText(Control *control, const QString &text)
 Renderings renderGridTitle(DbGrid *grid)
 {
     Renderings r;
-    const QRect cell = grid->cellRect(DbGrid::TitleRow);
+    // The cell in the grid's own coordinates: the title row is the view's header, outside its viewport.
+    const QRect cell = grid->cellRect(DbGrid::TitleRow).translated(grid->clientRect().topLeft());
     const QString title = grid->titleText();
-    r.shown = grid->viewport()->grab(cell).toImage();
+    r.shown = grid->grab(cell).toImage();
     grid->setTitleText(QString());
-    r.blank = grid->viewport()->grab(cell).toImage();
+    r.blank = grid->grab(cell).toImage();
     grid->setTitleText(title);
     r.regular = r.blank.copy();
     QPainter painter(&r.regular);
