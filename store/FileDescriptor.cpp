@@ -34,8 +34,7 @@ int FileDescriptor::close() noexcept
     m_fd = -1;
     return 0;
 #else
-    const int result = ::close(std::exchange(m_fd, -1)) == 0 ? 0 : errno;
-    return result;
+    return ::close(std::exchange(m_fd, -1)) == 0 ? 0 : errno;
 #endif
 }
 

@@ -153,7 +153,8 @@ bool WorkingCopy::write(QByteArrayView bytes, QString *error)
         return fail(error, code);
 
     if (existed && opened.st_size > 0) {
-        QByteArray standingBytes(qMin(qsizetype(opened.st_size), qMax(bytes.size(), LargestPage)), Qt::Uninitialized);
+        // One byte more than the image: a file longer than it cannot be a partial copy.
+        QByteArray standingBytes(qMin(qsizetype(opened.st_size), qMax(bytes.size() + 1, LargestPage)), Qt::Uninitialized);
         qsizetype got = 0;
         while (got < standingBytes.size()) {
             const ssize_t n = ::pread(file.get(), standingBytes.data() + got, size_t(standingBytes.size() - got), off_t(got));
@@ -166,9 +167,7 @@ bool WorkingCopy::write(QByteArrayView bytes, QString *error)
             got += n;
         }
         standingBytes.truncate(got);
-        // A file longer than the image cannot be a partial copy, whatever its first bytes say.
-        if (opened.st_size > bytes.size() ? !PoemSchema::definesPoemTable(standingBytes)
-                                          : !leftByThisProgram(standingBytes, bytes))
+        if (!leftByThisProgram(standingBytes, bytes))
             return fail(error, NotOurs);
     }
 
