@@ -1,6 +1,6 @@
 #include "Unit1.h"
 
-#include "LazyIconEngine.h"
+#include "DeferredIconEngine.h"
 #include "PoemQuery.h"
 #include "PoemTableModel.h"
 #include "RegionalClock.h"
@@ -26,7 +26,7 @@ namespace {
 // icon takes it: QIcon drops an engine that is still empty.
 QIcon programIcon()
 {
-    auto *engine = new LazyIconEngine;
+    auto *engine = new DeferredIconEngine;
     for (int size : {16, 32, 48, 64, 128, 256})
         engine->addFile(QStringLiteral(":/icons/mainicon_%1.png").arg(size), QSize(size, size), QIcon::Normal, QIcon::Off);
     return QIcon(engine);

@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -44,6 +45,9 @@ private slots:
     void answersAsTheMadeIcon_data();
     void answersAsTheMadeIcon();
     void nullWhenNothingIsMade();
+    void filesDecodedOnlyForTheSizeAsked();
+    void filesAnswerWithTheBestFittingFile_data();
+    void filesAnswerWithTheBestFittingFile();
 };
 
 void tst_DeferredIconEngine::madeOnceWhenFirstAsked_data()
@@ -142,6 +146,91 @@ void tst_DeferredIconEngine::nullWhenNothingIsMade()
     QVERIFY(icon.availableSizes().isEmpty());
     QCOMPARE(painted(icon, QSize(8, 8), 1.0, QRect(0, 0, 8, 8), QIcon::Normal),
              painted(QIcon(), QSize(8, 8), 1.0, QRect(0, 0, 8, 8), QIcon::Normal));
+}
+
+namespace {
+QImage square(int size, QColor ink)
+{
+    QImage image(size, size, QImage::Format_ARGB32);
+    image.fill(ink);
+    return image;
+}
+
+// The program icon's way: one file per size.
+QIcon iconOfFiles(const QTemporaryDir &dir, const QList<int> &sizes)
+{
+    auto *engine = new DeferredIconEngine;
+    for (int size : sizes)
+        engine->addFile(dir.filePath(QStringLiteral("%1.png").arg(size)), QSize(size, size), QIcon::Normal, QIcon::Off);
+    return QIcon(engine);
+}
+} // namespace
+
+// A file is read the first time its size is asked for, and only then: its size, the list of
+// sizes and the icon's being there are known without reading any file.
+void tst_DeferredIconEngine::filesDecodedOnlyForTheSizeAsked()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const auto write = [&dir](int size, QColor ink) {
+        return square(size, ink).save(dir.filePath(QStringLiteral("%1.png").arg(size)));
+    };
+    QVERIFY(write(16, Qt::red));
+    QVERIFY(write(32, Qt::red));
+
+    const QIcon icon = iconOfFiles(dir, {16, 32});
+    QVERIFY(!icon.isNull());
+    QCOMPARE(icon.availableSizes(), (QList<QSize>{{16, 16}, {32, 32}}));
+    QCOMPARE(icon.actualSize(QSize(32, 32)), QSize(32, 32));
+    QCOMPARE(icon.pixmap(QSize(16, 16)).toImage().pixelColor(8, 8), QColor(Qt::red));
+
+    // Not read yet: what is in the file when the size is first asked for is what shows.
+    QVERIFY(write(32, Qt::blue));
+    QCOMPARE(icon.pixmap(QSize(32, 32)).toImage().pixelColor(16, 16), QColor(Qt::blue));
+    // Read once: a later change of either file shows nowhere.
+    QVERIFY(write(16, Qt::green));
+    QVERIFY(write(32, Qt::green));
+    QCOMPARE(icon.pixmap(QSize(16, 16)).toImage().pixelColor(8, 8), QColor(Qt::red));
+    QCOMPARE(icon.pixmap(QSize(32, 32)).toImage().pixelColor(16, 16), QColor(Qt::blue));
+    QCOMPARE(icon.availableSizes(), (QList<QSize>{{16, 16}, {32, 32}}));
+}
+
+void tst_DeferredIconEngine::filesAnswerWithTheBestFittingFile_data()
+{
+    QTest::addColumn<QSize>("asked");
+    QTest::addColumn<int>("file");
+    QTest::addColumn<QSize>("given");
+    QTest::newRow("exact 16") << QSize(16, 16) << 16 << QSize(16, 16);
+    QTest::newRow("exact 64") << QSize(64, 64) << 64 << QSize(64, 64);
+    QTest::newRow("between sizes: next larger, scaled down") << QSize(24, 24) << 32 << QSize(24, 24);
+    QTest::newRow("below the smallest: smallest, scaled down") << QSize(8, 8) << 16 << QSize(8, 8);
+    QTest::newRow("above the largest: largest, not enlarged") << QSize(128, 128) << 64 << QSize(64, 64);
+}
+
+// Each file has its own colour, so the pixels tell which file answered.
+void tst_DeferredIconEngine::filesAnswerWithTheBestFittingFile()
+{
+    QFETCH(QSize, asked);
+    QFETCH(int, file);
+    QFETCH(QSize, given);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QList<int> sizes{16, 32, 64};
+    const QList<QColor> inks{Qt::red, Qt::green, Qt::blue};
+    for (int i = 0; i < sizes.size(); ++i)
+        QVERIFY(square(sizes.at(i), inks.at(i)).save(dir.filePath(QStringLiteral("%1.png").arg(sizes.at(i)))));
+
+    const QIcon icon = iconOfFiles(dir, sizes);
+    QCOMPARE(icon.actualSize(asked), given);
+    const QImage image = icon.pixmap(asked).toImage();
+    QCOMPARE(image.size(), given);
+    QCOMPARE(image.pixelColor(given.width() / 2, given.height() / 2), inks.at(sizes.indexOf(file)));
+
+    // Painting takes the same file, drawn centred and no larger than it is.
+    const QImage canvas = painted(icon, QSize(140, 140), 1.0, QRect(QPoint(0, 0), asked), QIcon::Normal);
+    QCOMPARE(canvas.pixelColor(asked.width() / 2, asked.height() / 2), inks.at(sizes.indexOf(file)));
+    if (given != asked)
+        QCOMPARE(canvas.pixelColor(1, 1), QColor(Qt::white));
 }
 
 QTEST_MAIN(tst_DeferredIconEngine)
