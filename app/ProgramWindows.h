@@ -2,12 +2,16 @@
 
 #include "ApplicationHint.h"
 #include "DbWaitCursor.h"
+#include "PoemStore.h"
 #include "Unit1.h"
 #include "Unit2.h"
 
+struct TestSeam;
+
 // The program's windows in the order the program makes them: the main window first, then the
-// hidden detail window, which binds to the main window's poem query. Both live until the end.
-// The entry point and the tests make them the same way, through this class.
+// hidden detail window, which binds to the main window's poem model. Both live until the end,
+// and so does the poem store they are given, which outlives them. The entry point and the tests
+// make them the same way, through this class.
 class ProgramWindows
 {
 public:
@@ -15,13 +19,15 @@ public:
 
     TForm1 &form1() { return m_form1; }
     TForm2 &form2() { return m_form2; }
-    ApplicationHint &hint() { return m_hint; }
 
     // Shows the main window, which runs the start-up sequence, then runs the event loop.
     int run();
 
 private:
+    friend struct TestSeam;
+
     DbWaitCursor m_waitCursor;
+    PoemStore m_store;
     TForm1 m_form1;
     TForm2 m_form2;
     ApplicationHint m_hint;

@@ -29,7 +29,6 @@ public:
 
     // Returns at once; the program ends when the main event loop next takes control.
     void requestEnd();
-    bool isEndRequested() const { return m_endRequested; }
 
     // The desktop session is ending (log-off, shutdown): the program ends at once, asking nothing
     // and leaving everything as it is.

@@ -53,8 +53,8 @@ QString startupMessage(PoemStore::Step step)
 }
 } // namespace
 
-TForm1::TForm1(QWidget *parent)
-    : QMainWindow(parent), ui(std::make_unique<Ui::TForm1>()), m_store(new PoemStore(this))
+TForm1::TForm1(PoemStore &store, QWidget *parent)
+    : QMainWindow(parent), ui(std::make_unique<Ui::TForm1>()), m_store(store)
 {
     applyFonts();
     setupWindow();
@@ -87,10 +87,10 @@ void TForm1::applyFonts()
 
 void TForm1::bindViews()
 {
-    m_poemModel = new PoemTableModel(m_store->query(), this);
+    m_poemModel = new PoemTableModel(m_store.query(), this);
     ui->DBGrid1->setPoemModel(m_poemModel);
     connect(ui->DBGrid1, &DbGrid::doubleClicked, this, &TForm1::DBGrid1DblClick);
-    ui->TabSheet2->setQuery(m_store->query());
+    ui->TabSheet2->setQuery(m_store.query());
     connect(ui->TabSheet2, &SearchPage::listPageWanted, this, &TForm1::Lexikon1Click);
 }
 
@@ -151,19 +151,28 @@ bool TForm1::confirmExit()
     return question.exec() == QMessageBox::Yes;
 }
 
+// Both exit flows ask the same question and, on Yes, close the store and ask the program to end.
+// The detail window is modal: while it is up, no flow may start. False on No and then.
+bool TForm1::askAndEnd()
+{
+    if (QApplication::activeModalWidget())
+        return false;
+    ui->StatusBar1->setPanelText(0, ExitStatusText);
+    const bool yes = confirmExit();
+    ui->StatusBar1->setPanelText(0, QString());
+    if (!yes)
+        return false;
+    m_store.close();
+    // From the menu no close handler runs after this, so the question is not asked again; from
+    // the close box the main window is closing, which ends the program as well.
+    if (TorneviApplication *app = TorneviApplication::instance())
+        app->requestEnd();
+    return true;
+}
+
 void TForm1::Kilps1Click()
 {
-    // The detail window is modal: while it is up, nothing here may start.
-    if (QApplication::activeModalWidget())
-        return;
-    ui->StatusBar1->setPanelText(0, ExitStatusText);
-    if (confirmExit()) {
-        m_store->close();
-        // Ending this way runs no close handler, so the question is not asked again.
-        if (TorneviApplication *app = TorneviApplication::instance())
-            app->requestEnd();
-    }
-    ui->StatusBar1->setPanelText(0, QString());
+    askAndEnd();
 }
 
 void TForm1::closeEvent(QCloseEvent *event)
@@ -173,25 +182,11 @@ void TForm1::closeEvent(QCloseEvent *event)
 
 void TForm1::FormClose(QCloseEvent *event)
 {
-    TorneviApplication *app = TorneviApplication::instance();
     // At the end of the desktop session the program goes at once and leaves everything as it is.
-    if (app && app->isSessionEnding())
+    if (TorneviApplication *app = TorneviApplication::instance(); app && app->isSessionEnding())
         return;
-    if (QApplication::activeModalWidget()) {
+    if (!askAndEnd())
         event->ignore();
-        return;
-    }
-    ui->StatusBar1->setPanelText(0, ExitStatusText);
-    const bool yes = confirmExit();
-    ui->StatusBar1->setPanelText(0, QString());
-    if (!yes) {
-        event->ignore();
-        return;
-    }
-    m_store->close();
-    // The main window is closing: that ends the program.
-    if (app)
-        app->requestEnd();
 }
 
 // Armed with the window; panel 1 stays empty until the first tick, a second later.
@@ -210,19 +205,9 @@ void TForm1::Timer1Timer()
     ui->StatusBar1->setPanelText(1, m_clock->text());
 }
 
-PoemQuery *TForm1::query() const
+void TForm1::showApplicationHint(const QString &text)
 {
-    return m_store->query();
-}
-
-SqliteConnection *TForm1::connection() const
-{
-    return m_store->connection();
-}
-
-QString TForm1::workingCopyPath() const
-{
-    return m_store->workingCopyPath();
+    ui->StatusBar1->showApplicationHint(text);
 }
 
 void TForm1::showEvent(QShowEvent *event)
@@ -246,24 +231,24 @@ void TForm1::startupFailure(const QString &message)
 // A failed step shows its message and asks the program to end; the sequence always goes on.
 void TForm1::startupStep(PoemStore::Step step)
 {
-    if (!m_store->perform(step))
+    if (!m_store.perform(step))
         startupFailure(startupMessage(step));
 }
 
 void TForm1::FormShow()
 {
-    v_prdir = m_store->captureWorkingDirectory();
+    v_prdir = m_store.captureWorkingDirectory();
 
     startupStep(PoemStore::Step::TakeItem);
     startupStep(PoemStore::Step::WriteCopy);
-    m_store->releaseItem();
+    m_store.releaseItem();
     startupStep(PoemStore::Step::FindCopy);
     startupStep(PoemStore::Step::OpenConnection);
     startupStep(PoemStore::Step::OpenQuery);
 
     ui->TabSheet2->clearPhrase();
     ui->TabSheet2->showHitCount(0);
-    ui->TabSheet2->showHitCount(m_store->query()->recordCount());
+    ui->TabSheet2->showHitCount(m_store.query()->recordCount());
 
     ui->PageControl1->setCurrentIndex(ListPageIndex);
 }

@@ -6,39 +6,35 @@
 
 #include <memory>
 
-class PoemQuery;
 class PoemTableModel;
 class QTimer;
 class RegionalClock;
-class SqliteConnection;
 class TForm2;
+struct TestSeam;
 
 namespace Ui {
 class TForm1;
 }
 
-// The main window: the page control with its three pages and the status bar. It owns the poem
-// store; the first time it is shown it prepares the store, step by step.
+// The main window: the page control with its three pages and the status bar. It works on the
+// poem store it is given; the first time it is shown it prepares the store, step by step.
 class TForm1 : public QMainWindow
 {
     Q_OBJECT
 public:
-    explicit TForm1(QWidget *parent = nullptr);
+    explicit TForm1(PoemStore &store, QWidget *parent = nullptr);
     ~TForm1() override;
 
-    PoemStore *store() const { return m_store; }
-    PoemQuery *query() const;
     // The poem query as the table model that the list grid and the detail window read.
     PoemTableModel *poemModel() const { return m_poemModel; }
-    SqliteConnection *connection() const;
-    QString workingDirectory() const { return v_prdir; }
-    QString workingCopyPath() const;
 
     // The detail window is created after this one; it is handed over once it exists.
     void setDetailWindow(TForm2 *form2) { Form2 = form2; }
 
+    // Panel 0 of the status bar follows the application hint.
+    void showApplicationHint(const QString &text);
+
     enum PageIndex { ListPageIndex, SearchPageIndex, AboutPageIndex };
-    void selectPage(int index);
 
     void FormShow();
     void DBGrid1DblClick();
@@ -49,26 +45,27 @@ public:
     void FormClose(QCloseEvent *event);
     void Timer1Timer();
 
-    // The status bar clock's time and regional formats; tests replace them.
-    RegionalClock *clock() const { return m_clock; }
-
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    friend struct TestSeam;
+
+    void selectPage(int index);
     void setupWindow();
     void applyFonts();
     void bindViews();
     void connectMenu();
     void focusFirstControlOfPage();
     bool confirmExit();
+    bool askAndEnd();
     void startupStep(PoemStore::Step step);
     void startupFailure(const QString &message);
     void startClock();
 
     std::unique_ptr<Ui::TForm1> ui;
-    PoemStore *m_store = nullptr;
+    PoemStore &m_store;
     PoemTableModel *m_poemModel = nullptr;
     TForm2 *Form2 = nullptr;
     RegionalClock *m_clock = nullptr;

@@ -4,6 +4,7 @@
 #include "ApplicationHint.h"
 #include "ProgramWindows.h"
 #include "StatusBar.h"
+#include "TestSeam.h"
 #include "TorneviApplication.h"
 
 #include <QCursor>
@@ -57,7 +58,7 @@ void settle()
 {
     for (int i = 0; i < 5; ++i) {
         QCoreApplication::processEvents();
-        g_windows->hint().idle();
+        TestSeam::hint(*g_windows).idle();
     }
 }
 
@@ -74,7 +75,7 @@ void BM_IdlePassNothingChanged(benchmark::State &state)
     settle();
     PaintCounter painter;
     control("StatusBar1")->installEventFilter(&painter);
-    ApplicationHint &hint = g_windows->hint();
+    ApplicationHint &hint = TestSeam::hint(*g_windows);
     long allocations = 0;
     {
         Allocations counted;
@@ -95,7 +96,7 @@ void BM_IdlePassPointerMovedToAnotherControl(benchmark::State &state)
     const QPoint points[2] = {control("BitBtn1")->mapToGlobal(QPoint(20, 10)),
                               control("Edit1")->mapToGlobal(QPoint(20, 10))};
     settle();
-    ApplicationHint &hint = g_windows->hint();
+    ApplicationHint &hint = TestSeam::hint(*g_windows);
     int i = 0;
     for (auto _ : state) {
         QCursor::setPos(points[i++ & 1]);
@@ -112,7 +113,7 @@ void BM_IdlePassModalWindowUp(benchmark::State &state)
     detail.setWindowModality(Qt::ApplicationModal);
     detail.show();
     settle();
-    ApplicationHint &hint = g_windows->hint();
+    ApplicationHint &hint = TestSeam::hint(*g_windows);
     long allocations = 0;
     {
         Allocations counted;

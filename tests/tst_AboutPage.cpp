@@ -393,7 +393,8 @@ void tst_AboutPage::overWideTextIsCentredAndClippedAtBothEdges()
 
 void tst_AboutPage::mainWindowsThirdPageIsTheAboutPage()
 {
-    TForm1 form;
+    PoemStore store;
+    TForm1 form(store);
     auto *pages = form.findChild<QTabWidget *>(QStringLiteral("PageControl1"));
     QVERIFY(pages);
     auto *page = qobject_cast<AboutPage *>(pages->widget(2));

@@ -3,6 +3,7 @@
 #include "PoemQuery.h"
 #include "ProgramInFreshDirectory.h"
 #include "StatusBar.h"
+#include "TestSeam.h"
 #include "TorneviApplication.h"
 #include "Unit1.h"
 #include "Unit2.h"
@@ -111,7 +112,7 @@ void tst_Accessibility::initTestCase()
     m_form2 = &m_program->windows().form2();
     m_form->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_form));
-    QVERIFY(m_form->query()->isOpen());
+    QVERIFY(TestSeam::store(*m_form).query()->isOpen());
     // The desktop's accessibility bus switches the bridge on once it has answered.
     QTRY_VERIFY_WITH_TIMEOUT(QAccessible::isActive(), 10000);
 }
@@ -294,7 +295,7 @@ void tst_Accessibility::gridIsATableOfEveryRecord()
 {
     QAccessibleTableInterface *t = table();
     QVERIFY(t);
-    PoemQuery *query = m_form->query();
+    PoemQuery *query = TestSeam::store(*m_form).query();
     query->first();
     QCOMPARE(t->rowCount(), 89);
     QCOMPARE(t->columnCount(), 1);
@@ -367,7 +368,7 @@ void tst_Accessibility::gridFollowsTheCurrentRecord()
     QFETCH(int, rows);
     QFETCH(int, selectedRow);
     QFETCH(bool, reset);
-    PoemQuery *query = m_form->query();
+    PoemQuery *query = TestSeam::store(*m_form).query();
     if (!query->isOpen())
         query->open();
     query->first();
@@ -411,7 +412,7 @@ void tst_Accessibility::gridFollowsTheCurrentRecord()
 
 void tst_Accessibility::gridFocusGoesToTheCurrentCell()
 {
-    PoemQuery *query = m_form->query();
+    PoemQuery *query = TestSeam::store(*m_form).query();
     query->first();
     m_form->findChild<QTabWidget *>(QStringLiteral("PageControl1"))->setCurrentIndex(0);
     m_form->activateWindow();
@@ -459,12 +460,12 @@ void tst_Accessibility::gridCellsOfAnEarlierResultGoStale()
     QVERIFY(!table()->cellAt(50, 0));
     m_form->findChild<QPushButton *>(QStringLiteral("BitBtn2"))->click();
     QVERIFY(table()->cellAt(50, 0));
-    QCOMPARE(table()->cellAt(50, 0)->text(QAccessible::Name), m_form->query()->value(51, QStringLiteral("CIM")).toString());
+    QCOMPARE(table()->cellAt(50, 0)->text(QAccessible::Name), TestSeam::store(*m_form).query()->value(51, QStringLiteral("CIM")).toString());
 }
 
 void tst_Accessibility::gridCellsOnScreenHaveTheirPlace()
 {
-    PoemQuery *query = m_form->query();
+    PoemQuery *query = TestSeam::store(*m_form).query();
     query->first();
     m_form->findChild<QTabWidget *>(QStringLiteral("PageControl1"))->setCurrentIndex(0);
     QAccessibleTableInterface *t = table();

@@ -3,6 +3,7 @@
 #include "ProgramInFreshDirectory.h"
 #include "SearchPage.h"
 #include "StatusBar.h"
+#include "TestSeam.h"
 #include "TorneviApplication.h"
 #include "Unit1.h"
 #include "Unit2.h"
@@ -160,7 +161,7 @@ void tst_Geometry::initTestCase()
     m_form2 = &m_program->windows().form2();
     m_form->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_form));
-    QVERIFY(m_form->query()->isOpen());
+    QVERIFY(TestSeam::store(*m_form).query()->isOpen());
     // The hit counter as the page's definition holds it; start-up has set it to the poem count.
     m_form->findChild<SearchPage *>(QStringLiteral("TabSheet2"))->showHitCount(0);
     // The detail window is laid out as it is shown, without being opened modally here.
@@ -260,7 +261,7 @@ void tst_Geometry::clientAreasAndPages()
 void tst_Geometry::gridRowsAndCells()
 {
     auto *grid = m_form->findChild<DbGrid *>(QStringLiteral("DBGrid1"));
-    m_form->query()->first();
+    TestSeam::store(*m_form).query()->first();
     // Inside the 2-pixel sunken edge; no horizontal bar while the column fits.
     QCOMPARE(grid->clientRect().height(), 466);
     QCOMPARE(grid->visibleRowCount(), 24);
@@ -392,8 +393,8 @@ void tst_Geometry::screenshots()
     if (QGuiApplication::platformName() != QLatin1String("xcb"))
         QSKIP("needs a real X server (the Xvfb runs)");
     auto *pages = m_form->findChild<QTabWidget *>(QStringLiteral("PageControl1"));
-    m_form->findChild<SearchPage *>(QStringLiteral("TabSheet2"))->showHitCount(m_form->query()->recordCount());
-    m_form->query()->first();
+    m_form->findChild<SearchPage *>(QStringLiteral("TabSheet2"))->showHitCount(TestSeam::store(*m_form).query()->recordCount());
+    TestSeam::store(*m_form).query()->first();
     m_form->activateWindow();
     const char *const names[] = {"geometry-list-page", "geometry-search-page", "geometry-about-page"};
     for (int i = 0; i < 3; ++i) {
@@ -403,7 +404,7 @@ void tst_Geometry::screenshots()
         QCOMPARE(shot.deviceIndependentSize().toSize(), m_form->size());
         QVERIFY(shot.save(picturePath(QString::fromLatin1(names[i]))));
     }
-    m_form->query()->setRecNo(10);
+    TestSeam::store(*m_form).query()->setRecNo(10);
     m_form2->raise();
     QTest::qWait(100);
     QVERIFY(m_form2->grab().save(picturePath(QStringLiteral("geometry-detail-window"))));

@@ -129,7 +129,7 @@ QStringList tst_PoemStore::runSteps(PoemStore &store, const std::function<void(S
     return failures;
 }
 
-// Once the main window owns the store, the views and the tests find both by name.
+// Whoever owns the store finds the connection and the query below it by their names.
 void tst_PoemStore::ownsConnectionAndQueryByTheirNames()
 {
     QObject window;

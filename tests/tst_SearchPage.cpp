@@ -4,6 +4,7 @@
 #include "PoemQuery.h"
 #include "ProgramInFreshDirectory.h"
 #include "SqliteConnection.h"
+#include "TestSeam.h"
 #include "TorneviApplication.h"
 
 #include <QLabel>
@@ -97,7 +98,7 @@ void tst_SearchPage::reset()
 QList<int> tst_SearchPage::shownKeys() const
 {
     QList<int> keys;
-    PoemQuery *query = m_form->query();
+    PoemQuery *query = TestSeam::store(*m_form).query();
     for (int position = 1; position <= query->recordCount(); ++position)
         keys << query->value(position, QStringLiteral("AZ")).toInt();
     return keys;
@@ -223,7 +224,7 @@ void tst_SearchPage::phrases()
     QCOMPARE(counter(), QString::number(expected.size()));
     QCOMPARE(pages()->currentIndex(), 0);
     QCOMPARE(phraseBox()->text(), phrase);
-    PoemQuery *query = m_form->query();
+    PoemQuery *query = TestSeam::store(*m_form).query();
     QVERIFY(query->isOpen());
     QCOMPARE(query->recNo(), expected.isEmpty() ? 0 : 1);
     QVERIFY(query->bof());
@@ -246,7 +247,7 @@ int collectStatements(unsigned type, void *context, void *, void *text)
 void tst_SearchPage::statementReachesSqliteVerbatim()
 {
     QStringList statements;
-    sqlite3 *db = m_form->connection()->handle();
+    sqlite3 *db = TestSeam::store(*m_form).connection()->handle();
     QCOMPARE(sqlite3_trace_v2(db, SQLITE_TRACE_STMT, collectStatements, &statements), SQLITE_OK);
     search(QStringLiteral("ab'c"));
     sqlite3_trace_v2(db, 0, nullptr, nullptr);
@@ -277,7 +278,7 @@ void tst_SearchPage::patternLengthLimit()
     m_probe->clear();
     search(phrase);
 
-    PoemQuery *query = m_form->query();
+    PoemQuery *query = TestSeam::store(*m_form).query();
     if (searched) {
         QCOMPARE(m_probe->messages(), QStringList());
         QVERIFY(query->isOpen());
@@ -314,7 +315,7 @@ void tst_SearchPage::nulInPhraseChangesNothing()
     search(QStringLiteral("tavasz"));
     m_probe->clear();
     const QString phrase = QStringLiteral("tav") + QChar(0) + QStringLiteral("asz");
-    PoemQuery *query = m_form->query();
+    PoemQuery *query = TestSeam::store(*m_form).query();
     const QString statement = query->statementText();
     search(phrase);
 

@@ -6,6 +6,7 @@
 #include "ProgramInFreshDirectory.h"
 #include "RegionalClock.h"
 #include "StatusBar.h"
+#include "TestSeam.h"
 #include "TorneviApplication.h"
 #include "Unit1.h"
 #include "Unit2.h"
@@ -273,11 +274,11 @@ void tst_StatusBar::pointerGivesHintAndTooltip()
     QFETCH(QString, panel);
     QFETCH(QString, tooltip);
 
-    m_form->query()->first();
+    TestSeam::store(*m_form).query()->first();
     showPage(1);
     pointAt(m_form->findChild<QWidget *>(QStringLiteral("BitBtn1")));
     QVERIFY(spinUntil([&] { return panel0() == SearchHint && !QToolTip::isVisible(); }));
-    QSignalSpy changes(&m_program->windows().hint(), &ApplicationHint::changed);
+    QSignalSpy changes(&TestSeam::hint(m_program->windows()), &ApplicationHint::changed);
     showPage(page);
 
     QString shownPanel, shownTip;
@@ -316,7 +317,7 @@ void tst_StatusBar::pointerGivesHintAndTooltip()
 
 void tst_StatusBar::tooltipMovesAtOnceBetweenSwitchedControls()
 {
-    m_form->query()->setRecNo(10);
+    TestSeam::store(*m_form).query()->setRecNo(10);
     QStringList tips;
     QString panelAtLast;
     whileDetailWindowIsOpen(m_form2, [&] {
@@ -370,7 +371,7 @@ void tst_StatusBar::panelWrittenDirectlyStaysUntilTheHintChanges()
     QCursor::setPos(search->mapToGlobal(QPoint(5, 5)));   // still the same control
     spin(300);
     QCOMPARE(panel0(), QString());
-    QCOMPARE(m_program->windows().hint().text(), SearchHint);
+    QCOMPARE(TestSeam::hint(m_program->windows()).text(), SearchHint);
     pointAt(m_form->findChild<QWidget *>(QStringLiteral("Edit1")));
     spin(300);
     pointAt(search);
@@ -525,14 +526,15 @@ void tst_StatusBar::timeZoneIsLeftOut()
 
 void tst_StatusBar::clockIsEmptyUntilTheFirstTick()
 {
-    TForm1 fresh;
+    PoemStore store;
+    TForm1 fresh(store);
     auto *bar = fresh.findChild<StatusBar *>(QStringLiteral("StatusBar1"));
     auto *timer = fresh.findChild<QTimer *>(QStringLiteral("Timer1"));
     QVERIFY(timer && timer->isActive());
     QCOMPARE(timer->interval(), 1000);
     QCOMPARE(bar->panelText(1), QString());
-    fresh.clock()->setLocaleSource([] { return Hungarian; });
-    fresh.clock()->setTimeSource([] { return at(2024, 3, 5, 14, 7, 9, 0); });
+    TestSeam::clock(fresh).setLocaleSource([] { return Hungarian; });
+    TestSeam::clock(fresh).setTimeSource([] { return at(2024, 3, 5, 14, 7, 9, 0); });
     QSignalSpy ticks(timer, &QTimer::timeout);
     QVERIFY(ticks.wait(3000));
     QCOMPARE(bar->panelText(1), QStringLiteral("2024. 03. 05. 14:07:09"));
@@ -541,7 +543,7 @@ void tst_StatusBar::clockIsEmptyUntilTheFirstTick()
 void tst_StatusBar::changedFormatsApplyAtTheNextTick()
 {
     QLocale regional = Hungarian;
-    RegionalClock *clock = m_form->clock();
+    RegionalClock *clock = &TestSeam::clock(*m_form);
     const auto restore = restoredAtExit(clock);
     clock->setTimeSource([] { return at(2024, 3, 5, 14, 7, 9, 0); });
     clock->setLocaleSource([&regional] { return regional; });
@@ -563,7 +565,7 @@ void tst_StatusBar::changedFormatsApplyAtTheNextTick()
 void tst_StatusBar::clockTicksWhileAMessageBoxIsOpen()
 {
     int second = 0;
-    RegionalClock *clock = m_form->clock();
+    RegionalClock *clock = &TestSeam::clock(*m_form);
     const auto restore = restoredAtExit(clock);
     clock->setLocaleSource([] { return Hungarian; });
     clock->setTimeSource([&second] { return at(2024, 3, 5, 10, 0, second++, 0); });

@@ -7,6 +7,7 @@
 #include "ProgramInFreshDirectory.h"
 #include "SqliteConnection.h"
 #include "StatusBar.h"
+#include "TestSeam.h"
 #include "TorneviApplication.h"
 #include "DbGrid.h"
 #include "DbNavigator.h"
@@ -79,12 +80,15 @@ private:
     QString m_lastCaption;
     QMessageBox::Icon m_lastIcon = QMessageBox::NoIcon;
     std::unique_ptr<ProgramInFreshDirectory> m_program;
+    // Every request to end since the suite's program was made.
+    std::unique_ptr<QSignalSpy> m_ends;
     TForm1 *m_form = nullptr;
     TForm2 *m_form2 = nullptr;
 };
 
 void tst_TForm1::initTestCase()
 {
+    m_ends = std::make_unique<QSignalSpy>(TorneviApplication::instance(), &TorneviApplication::endRequested);
     m_program = std::make_unique<ProgramInFreshDirectory>();
     m_form = &m_program->windows().form1();
     m_form2 = &m_program->windows().form2();
@@ -253,16 +257,16 @@ void tst_TForm1::startupShowsTheListWithEveryPoem()
 {
     TForm1 &f = *m_form;
     QVERIFY(f.isVisible());
-    QCOMPARE(f.workingDirectory(), QDir::toNativeSeparators(m_program->directory().path()));
+    QCOMPARE(TestSeam::store(f).workingDirectory(), QDir::toNativeSeparators(m_program->directory().path()));
     QVERIFY(QFile::exists(m_program->directory().filePath(QStringLiteral("Tornevi.db"))));
     QCOMPARE(f.findChild<QTabWidget *>(QStringLiteral("PageControl1"))->currentIndex(), 0);
     QCOMPARE(f.findChild<QLineEdit *>(QStringLiteral("Edit1"))->text(), QString());
     QCOMPARE(f.findChild<QLabel *>(QStringLiteral("Label12"))->text(), QStringLiteral("89"));
-    QVERIFY(f.query()->isOpen());
-    QCOMPARE(f.query()->fieldValue(QStringLiteral("AZ")).toInt(), 782);
-    QVERIFY(f.query()->bof());
-    QVERIFY(!f.query()->eof());
-    QVERIFY(!TorneviApplication::instance()->isEndRequested());
+    QVERIFY(TestSeam::store(f).query()->isOpen());
+    QCOMPARE(TestSeam::store(f).query()->fieldValue(QStringLiteral("AZ")).toInt(), 782);
+    QVERIFY(TestSeam::store(f).query()->bof());
+    QVERIFY(!TestSeam::store(f).query()->eof());
+    QCOMPARE(m_ends->count(), 0);
 
     // The user meets the row of tabs first, so no grid cell is highlighted yet.
     f.activateWindow();
@@ -276,7 +280,7 @@ void tst_TForm1::listGridIsBoundToTheTitles()
 {
     auto *grid = m_form->findChild<DbGrid *>(QStringLiteral("DBGrid1"));
     QVERIFY(grid);
-    QCOMPARE(grid->query(), m_form->query());
+    QCOMPARE(grid->query(), TestSeam::store(*m_form).query());
     QCOMPARE(grid->fieldName(), QStringLiteral("CIM"));
     QCOMPARE(grid->titleText(), QStringLiteral("Cím"));
     QCOMPARE(grid->property("hint").toString(),
@@ -329,7 +333,7 @@ void tst_TForm1::errorsAHandlerLetsThroughAreReported()
 void tst_TForm1::waitPointerDuringDatabaseWork()
 {
     DbWaitCursor waitCursor;
-    PoemQuery *query = m_form->query();
+    PoemQuery *query = TestSeam::store(*m_form).query();
     QTRY_VERIFY(!QGuiApplication::overrideCursor());
 
     query->close();
@@ -370,8 +374,8 @@ void tst_TForm1::doubleClickOpensTheRowsPoem()
     // The pointer reaches the grid only with the list page in front.
     m_form->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_form));
-    m_form->selectPage(TForm1::ListPageIndex);
-    PoemQuery *query = m_form->query();
+    m_form->findChild<QAction *>(QStringLiteral("Lexikon1"))->trigger();
+    PoemQuery *query = TestSeam::store(*m_form).query();
     query->first();
     query->setRecNo(startRecord);
     QApplication::processEvents();
@@ -415,7 +419,7 @@ void tst_TForm1::doubleClickOpensTheRowsPoem()
 void tst_TForm1::listFollowsTheNavigator()
 {
     auto *grid = m_form->findChild<DbGrid *>(QStringLiteral("DBGrid1"));
-    PoemQuery *query = m_form->query();
+    PoemQuery *query = TestSeam::store(*m_form).query();
     query->first();
     QList<int> rows;
     bool mainBlocked = false;
@@ -469,7 +473,7 @@ void tst_TForm1::pageSwitching()
         return name == QLatin1String("tabs") ? pages->findChild<QTabBar *>() : m_form->findChild<QWidget *>(name);
     };
     m_form->show();
-    PoemQuery *query = m_form->query();
+    PoemQuery *query = TestSeam::store(*m_form).query();
     query->first();
     query->setRecNo(5);
     // Offscreen, activation stays with the hidden detail window until asked for.
@@ -562,10 +566,10 @@ void tst_TForm1::exitFlows()
         QVERIFY(QFile::remove(copy));
     auto *pages = form.findChild<QTabWidget *>(QStringLiteral("PageControl1"));
     pages->setCurrentIndex(1);
-    form.query()->setRecNo(7);
+    TestSeam::store(form).query()->setRecNo(7);
 
     QSignalSpy ends(TorneviApplication::instance(), &TorneviApplication::endRequested);
-    QSignalSpy queryStates(form.query(), &PoemQuery::stateChanged);
+    QSignalSpy queryStates(TestSeam::store(form).query(), &PoemQuery::stateChanged);
     ExitQuestion seen;
     answerQuestions(&seen, yes ? QMessageBox::Yes : QMessageBox::No, &form, &form);
     if (flow == QLatin1String("menu"))
@@ -584,16 +588,16 @@ void tst_TForm1::exitFlows()
     QCOMPARE(form.findChild<StatusBar *>(QStringLiteral("StatusBar1"))->panelText(0), QString());
 
     if (yes) {
-        QVERIFY(!form.query()->isOpen());
+        QVERIFY(!TestSeam::store(form).query()->isOpen());
         QCOMPARE(queryStates.count(), 1);
-        QVERIFY(!form.connection()->isOpen());
+        QVERIFY(!TestSeam::store(form).connection()->isOpen());
         QVERIFY(!QFile::exists(copy));
         QCOMPARE(ends.count(), 1);
     } else {
-        QVERIFY(form.query()->isOpen());
-        QCOMPARE(form.query()->recNo(), 7);
+        QVERIFY(TestSeam::store(form).query()->isOpen());
+        QCOMPARE(TestSeam::store(form).query()->recNo(), 7);
         QCOMPARE(pages->currentIndex(), 1);
-        QVERIFY(form.connection()->isOpen());
+        QVERIFY(TestSeam::store(form).connection()->isOpen());
         QVERIFY(QFile::exists(copy));
         QCOMPARE(ends.count(), 0);
         QVERIFY(form.isVisible());
@@ -671,7 +675,7 @@ void tst_TForm1::exitChosenInTheOpenMenu()
     QCOMPARE(seen.panelWhileAsked, QStringLiteral("Program használatásan befejezése ?"));
     QCOMPARE(status->panelText(0), QString());
     QVERIFY(!menu->isVisible());
-    QVERIFY(form.query()->isOpen());
+    QVERIFY(TestSeam::store(form).query()->isOpen());
     idle(50);
     QCOMPARE(seen.asked, 1);
     QCOMPARE(status->panelText(0), QString());
@@ -689,7 +693,7 @@ void tst_TForm1::noExitWhileTheDetailWindowIsOpen()
     m_form->DBGrid1DblClick();
     QCOMPARE(questions, 0);
     QVERIFY(m_form->isVisible());
-    QVERIFY(m_form->query()->isOpen());
+    QVERIFY(TestSeam::store(*m_form).query()->isOpen());
     QCOMPARE(ends.count(), 0);
 }
 
@@ -702,7 +706,7 @@ void tst_TForm1::sessionEndEndsAtOnce()
     QVERIFY(m_form->close());
     QVERIFY(m_form->findChildren<QMessageBox *>().isEmpty());
     QVERIFY(QFile::exists(m_program->directory().filePath(QStringLiteral("Tornevi.db"))));
-    QVERIFY(m_form->query()->isOpen());
+    QVERIFY(TestSeam::store(*m_form).query()->isOpen());
 }
 
 // Looked at by hand: build/<preset>/test-output/list-page.png (on a real X server only).
@@ -710,13 +714,13 @@ void tst_TForm1::screenshotOfTheListPage()
 {
     if (QGuiApplication::platformName() != QLatin1String("xcb"))
         QSKIP("needs a real X server (the _xvfb run)");
-    m_form->query()->first();
+    TestSeam::store(*m_form).query()->first();
     m_form->findChild<QTabWidget *>(QStringLiteral("PageControl1"))->setCurrentIndex(0);
     m_form->activateWindow();
     QTest::qWait(200);
     QVERIFY(m_form->grab().save(QStringLiteral(TORNEVI_TEST_OUTPUT_DIR "/list-page.png")));
 
-    m_form->query()->setRecNo(10);
+    TestSeam::store(*m_form).query()->setRecNo(10);
     bool saved = false;
     whileDetailWindowIsOpen(m_form2, [&] {
         QTest::qWait(200);
