@@ -90,7 +90,7 @@ void TForm1::bindViews()
     m_poemModel = new PoemTableModel(m_store.query(), this);
     ui->DBGrid1->setPoemModel(m_poemModel);
     connect(ui->DBGrid1, &DbGrid::doubleClicked, this, &TForm1::DBGrid1DblClick);
-    ui->TabSheet2->setQuery(m_store.query());
+    ui->TabSheet2->setStore(&m_store);
     connect(ui->TabSheet2, &SearchPage::listPageWanted, this, &TForm1::Lexikon1Click);
 }
 

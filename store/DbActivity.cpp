@@ -33,8 +33,48 @@ DbActivity::Scope::~Scope()
         a->end();
 }
 
+DbActivity::Request::Request()
+{
+    if (DbActivity *a = instance()) {
+        a->begin();
+        m_running = true;
+        m_workBefore = a->m_begun;
+    }
+}
+
+DbActivity::Request::~Request()
+{
+    end(false);
+}
+
+void DbActivity::Request::finish()
+{
+    end(true);
+}
+
+void DbActivity::Request::fail()
+{
+    end(false);
+}
+
+void DbActivity::Request::end(bool finished)
+{
+    if (!m_running)
+        return;
+    m_running = false;
+    DbActivity *a = instance();
+    if (!a)
+        return;
+    // With no statement run there is nothing for the timed reset to wait for.
+    if (finished || a->m_begun == m_workBefore)
+        a->endAtOnce();
+    else
+        a->end();
+}
+
 void DbActivity::begin()
 {
+    ++m_begun;
     if (m_depth++ == 0) {
         emit workStarted();
         m_timer.start();
@@ -45,6 +85,15 @@ void DbActivity::end()
 {
     if (m_depth > 0 && --m_depth == 0)
         m_sinceEnd.start();
+}
+
+void DbActivity::endAtOnce()
+{
+    if (m_depth > 0 && --m_depth == 0) {
+        m_timer.stop();
+        m_sinceEnd.invalidate();
+        emit idle();
+    }
 }
 
 void DbActivity::tick()

@@ -23,6 +23,26 @@ public:
         Scope &operator=(const Scope &) = delete;
     };
 
+    // A user's request on the store, as a search or a reset is: the pointer shows from its start
+    // to its end, and a finished request puts the default back at once. A failed one is left to
+    // the timed reset like any failed work, or cleared at once when it never reached SQLite.
+    class Request
+    {
+    public:
+        Request();
+        ~Request();   // still running: taken as failed
+        Request(const Request &) = delete;
+        Request &operator=(const Request &) = delete;
+
+        void finish();
+        void fail();
+
+    private:
+        void end(bool finished);
+        bool m_running = false;
+        quint64 m_workBefore = 0;
+    };
+
     static DbActivity *instance();   // nullptr without an application object
 
 signals:
@@ -33,9 +53,11 @@ private:
     explicit DbActivity(QObject *parent);
     void begin();
     void end();
+    void endAtOnce();
     void tick();
 
     int m_depth = 0;
+    quint64 m_begun = 0;   // every stretch of work so far, nested ones included
     QElapsedTimer m_sinceEnd;
     QTimer m_timer;
 };

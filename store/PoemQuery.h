@@ -36,7 +36,6 @@ public:
     int recNo() const;         // 1-based position of the current record, 0 when there is none
     bool bof() const { return m_bof; }
     bool eof() const { return m_eof; }
-    bool isEmpty() const { return recordCount() == 0; }
 
     void first();
     void prior() { moveBy(-1); }

@@ -2,6 +2,7 @@
 
 #include "DatabaseError.h"
 #include "PoemQuery.h"
+#include "SearchStatement.h"
 #include "SqliteConnection.h"
 #include "WorkingCopy.h"
 
@@ -10,6 +11,11 @@
 #include <QMetaEnum>
 
 Q_LOGGING_CATEGORY(lcStore, "tornevi.store")
+
+namespace {
+// The user reads this one as it stands, like SQLite's own messages.
+const QString NulInPhrase = QStringLiteral("A keresendő kifejezés nem tartalmazhat NUL (U+0000) karaktert.");
+} // namespace
 
 PoemStore::PoemStore(QObject *parent, const QString &itemName) : QObject(parent), m_itemName(itemName)
 {
@@ -108,6 +114,38 @@ bool PoemStore::perform(Step step)
 void PoemStore::releaseItem()
 {
     m_item.release();
+}
+
+bool PoemStore::search(const QString &phrase)
+{
+    if (phrase.contains(QChar::Null)) {
+        m_error = NulInPhrase;
+        return false;
+    }
+    return reopenWith(SearchStatement::forPhrase(phrase));
+}
+
+bool PoemStore::showAll()
+{
+    return reopenWith(PoemQuery::BaseStatement);
+}
+
+bool PoemStore::reopenWith(const QString &statement)
+{
+    m_error.clear();
+    m_query->close();
+    m_query->clearSql();
+    m_query->addSql(statement);
+    try {
+        m_query->open();
+    } catch (const DatabaseError &error) {
+        m_error = error.message();
+        return false;
+    } catch (const std::exception &error) {
+        m_error = QString::fromUtf8(error.what());
+        return false;
+    }
+    return true;
 }
 
 void PoemStore::close() noexcept

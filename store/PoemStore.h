@@ -15,8 +15,9 @@ class SqliteConnection;
 
 // The poem store's life in one place: it owns the connection "FDConnection1" and the poem query
 // "FDQuery1", performs the start-up steps one at a time so the caller can answer each failure
-// in its own way, and performs the closing steps in their fixed order. It never shows anything:
-// a failed step leaves SQLite's or the system's reason in errorString().
+// in its own way, answers the search page's searches, and performs the closing steps in their
+// fixed order. It never shows anything: a failed step or search leaves SQLite's or the system's
+// reason in errorString().
 class PoemStore : public QObject
 {
     Q_OBJECT
@@ -44,9 +45,17 @@ public:
     // false when the step failed; errorString() then says why. Every step may be performed
     // whatever became of the earlier ones.
     bool perform(Step step);
-    QString errorString() const { return m_error; } // empty after a step that succeeded
+    QString errorString() const { return m_error; } // empty after a step or search that succeeded
 
     void releaseItem(); // the embedded bytes are given back once the copy is written
+
+    // The poem query looks for the phrase in every title, date text and poem text, or lists
+    // every poem again: it is closed, given the new statement and opened. false when that
+    // failed; errorString() then carries SQLite's message and the query is left closed. A phrase
+    // holding U+0000 is refused before the query is touched, since SQLite reads a statement only
+    // up to its first NUL.
+    bool search(const QString &phrase);
+    bool showAll();
 
     // Closing steps: query, connection, then the working copy if the file at the path is still
     // the one written. Silent: what is already closed, missing or replaced is passed over.
@@ -54,6 +63,7 @@ public:
 
 private:
     bool fail(Step step, const QString &reason);
+    bool reopenWith(const QString &statement);
 
     SqliteConnection *m_connection = nullptr;
     PoemQuery *m_query = nullptr;

@@ -1,6 +1,7 @@
 #include "FixtureDb.h"
 #include "PoemQuery.h"
 #include "PoemStore.h"
+#include "SearchStatement.h"
 #include "SqliteConnection.h"
 #include "SqliteLockHolder.h"
 
@@ -41,6 +42,10 @@ private slots:
     void destructionKeepsTheWorkingCopy();
     void pathTooLongForSqliteIsNotWritten_data();
     void pathTooLongForSqliteIsNotWritten();
+    void searchAndShowAll_data();
+    void searchAndShowAll();
+    void refusedOrFailedSearch_data();
+    void refusedOrFailedSearch();
 
 private:
     // Performs every start-up step in the program's order, whatever the earlier ones gave;
@@ -268,6 +273,46 @@ void tst_PoemStore::startupSteps()
         QCOMPARE(readAll(m_copy), placed);
 }
 
+namespace {
+int collectStatements(unsigned type, void *context, void *, void *text)
+{
+    if (type == SQLITE_TRACE_STMT)
+        static_cast<QStringList *>(context)->append(QString::fromUtf8(static_cast<const char *>(text)));
+    return 0;
+}
+
+// The statements SQLite starts and the query's notices, in the order they come.
+struct Watch
+{
+    Watch(PoemStore &store) : db(store.connection()->handle())
+    {
+        sqlite3_trace_v2(db, SQLITE_TRACE_STMT, collectStatements, &statements);
+        QObject::connect(store.query(), &PoemQuery::stateAboutToChange, &context,
+                         [this] { notices << QStringLiteral("about to change"); });
+        QObject::connect(store.query(), &PoemQuery::stateChanged, &context,
+                         [this](bool open) { notices << (open ? QStringLiteral("opened") : QStringLiteral("closed")); });
+    }
+    ~Watch() { sqlite3_trace_v2(db, 0, nullptr, nullptr); }
+    Watch(const Watch &) = delete;
+    Watch &operator=(const Watch &) = delete;
+
+    sqlite3 *db;
+    QObject context;
+    QStringList statements;
+    QStringList notices;
+};
+
+QString countStatement(const QString &statement)
+{
+    return QStringLiteral("SELECT COUNT(*) FROM (\r\n") + statement + QStringLiteral("\r\n) A");
+}
+
+QString searchStatement(const QString &literal)
+{
+    return QStringLiteral("Select * FROM tbl_Data WHERE CIM like %1 or DATUM like %1 or VERS like %1").arg(literal);
+}
+} // namespace
+
 // The query's statement goes first, the connection next, and the file only once it is released.
 void tst_PoemStore::closeGoesQueryConnectionCopy()
 {
@@ -453,6 +498,131 @@ void tst_PoemStore::pathTooLongForSqliteIsNotWritten()
     if (!opens)
         QVERIFY2(failed.value(0).startsWith(QLatin1String("WriteCopy: The path is")), qPrintable(failed.value(0)));
     QCOMPARE(store.query()->recordCount(), opens ? 89 : 0);
+}
+
+void tst_PoemStore::searchAndShowAll_data()
+{
+    QTest::addColumn<QString>("phrase");
+    QTest::addColumn<QString>("statement");   // as SQLite receives it
+    QTest::addColumn<int>("hits");            // in the shipped database
+
+    QTest::newRow("apostrophe doubled inside one literal") << "ab'c" << searchStatement("'%ab''c%'") << 0;
+    QTest::newRow("empty phrase matches every text") << "" << searchStatement("'%%'") << 89;
+    QTest::newRow("small ASCII letters fold") << "tavasz" << searchStatement("'%tavasz%'") << 53;
+    QTest::newRow("capital accented letter does not fold")
+        << QStringLiteral("Ő") << searchStatement(QStringLiteral("'%Ő%'")) << 8;
+    QTest::newRow("underscore stays a wildcard") << "_" << searchStatement("'%_%'") << 89;
+    QTest::newRow("blanks and backslash kept as typed")
+        << " !&:?{}\\ " << searchStatement("'% !&:?{}\\ %'") << 0;
+    QTest::newRow("statement-like phrase stays a literal")
+        << "x' or 1=1 --" << searchStatement("'%x'' or 1=1 --%'") << 0;
+}
+
+// Each call closes the query, puts its statement in and opens it: SQLite gets the statement and
+// its count as built, the views are told of the close and of the open, the first row is current.
+void tst_PoemStore::searchAndShowAll()
+{
+    QFETCH(QString, phrase);
+    QFETCH(QString, statement);
+    QFETCH(int, hits);
+    PoemStore store;
+    store.setWorkingDirectory(m_dir->path());
+    QCOMPARE(runSteps(store), QStringList());
+    PoemQuery *query = store.query();
+    const QStringList closeThenOpen{"about to change", "closed", "about to change", "opened"};
+
+    {
+        Watch watch(store);
+        QVERIFY(store.search(phrase));
+        QCOMPARE(watch.statements, (QStringList{statement, countStatement(statement)}));
+        QCOMPARE(watch.notices, closeThenOpen);
+    }
+    QCOMPARE(store.errorString(), QString());
+    QVERIFY(query->isOpen());
+    QCOMPARE(query->statementText(), statement);
+    QCOMPARE(query->recordCount(), hits);
+    QCOMPARE(query->recNo(), hits ? 1 : 0);
+    QVERIFY(query->bof());
+    QCOMPARE(query->eof(), hits == 0);
+
+    // The reset starts from wherever the search left the cursor.
+    query->last();
+    {
+        Watch watch(store);
+        QVERIFY(store.showAll());
+        QCOMPARE(watch.statements, (QStringList{PoemQuery::BaseStatement, countStatement(PoemQuery::BaseStatement)}));
+        QCOMPARE(watch.notices, closeThenOpen);
+    }
+    QCOMPARE(store.errorString(), QString());
+    QCOMPARE(query->statementText(), PoemQuery::BaseStatement);
+    QCOMPARE(query->recordCount(), 89);
+    QCOMPARE(query->recNo(), 1);
+    QCOMPARE(query->fieldValue(QStringLiteral("AZ")).toInt(), 782);
+}
+
+void tst_PoemStore::refusedOrFailedSearch_data()
+{
+    QTest::addColumn<QString>("phrase");
+    QTest::addColumn<QString>("error");
+    QTest::addColumn<bool>("touched");   // whether the query was closed and given the statement
+
+    QTest::newRow("pattern longer than SQLite takes")
+        << QString(49999, QLatin1Char('a')) << "LIKE or GLOB pattern too complex" << true;
+    QTest::newRow("two-byte letters past the limit")
+        << QString(25000, QChar(0x0151)) << "LIKE or GLOB pattern too complex" << true;
+    QTest::newRow("NUL inside the phrase")
+        << (QStringLiteral("tav") + QChar(0) + QStringLiteral("asz"))
+        << QStringLiteral("A keresendő kifejezés nem tartalmazhat NUL (U+0000) karaktert.") << false;
+    QTest::newRow("NUL alone") << QString(QChar(0))
+                               << QStringLiteral("A keresendő kifejezés nem tartalmazhat NUL (U+0000) karaktert.") << false;
+}
+
+// A failed search leaves a closed query with nothing current, and says why; a refused phrase
+// leaves the query as it was. Either way the next call starts clean.
+void tst_PoemStore::refusedOrFailedSearch()
+{
+    QFETCH(QString, phrase);
+    QFETCH(QString, error);
+    QFETCH(bool, touched);
+    PoemStore store;
+    store.setWorkingDirectory(m_dir->path());
+    QCOMPARE(runSteps(store), QStringList());
+    PoemQuery *query = store.query();
+    QVERIFY(store.search(QStringLiteral("tavasz")));
+    query->next();
+    const QString before = query->statementText();
+
+    {
+        Watch watch(store);
+        QVERIFY(!store.search(phrase));
+        if (touched) {
+            QCOMPARE(watch.notices, (QStringList{"about to change", "closed"}));
+        } else {
+            QCOMPARE(watch.notices, QStringList());
+            QCOMPARE(watch.statements, QStringList());
+        }
+    }
+    QCOMPARE(store.errorString(), error);
+    if (touched) {
+        QVERIFY(!query->isOpen());
+        QCOMPARE(query->statementText(), SearchStatement::forPhrase(phrase));
+        QCOMPARE(query->recordCount(), 0);
+        QCOMPARE(query->recNo(), 0);
+        QCOMPARE(query->fieldValue(QStringLiteral("AZ")), QVariant());
+    } else {
+        QVERIFY(query->isOpen());
+        QCOMPARE(query->statementText(), before);
+        QCOMPARE(query->recordCount(), 53);
+        QCOMPARE(query->recNo(), 2);
+    }
+
+    QVERIFY(store.search(QStringLiteral("tavasz")));
+    QCOMPARE(store.errorString(), QString());
+    QCOMPARE(query->recordCount(), 53);
+    QVERIFY(!store.search(phrase));
+    QVERIFY(store.showAll());
+    QCOMPARE(store.errorString(), QString());
+    QCOMPARE(query->recordCount(), 89);
 }
 
 QTEST_GUILESS_MAIN(tst_PoemStore)

@@ -11,6 +11,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QElapsedTimer>
+#include <QMessageBox>
 #include <QTest>
 
 #include <sqlite3.h>
@@ -35,6 +37,8 @@ private slots:
     void patternLengthLimit_data();
     void patternLengthLimit();
     void nulInPhraseChangesNothing();
+    void waitPointer_data();
+    void waitPointer();
     void keys_data();
     void keys();
 
@@ -329,6 +333,86 @@ void tst_SearchPage::nulInPhraseChangesNothing()
     QCOMPARE(pages()->currentIndex(), 1);
     QCOMPARE(phraseBox()->text(), phrase);
     QVERIFY(!QGuiApplication::overrideCursor());
+}
+
+namespace {
+QString pointerNow()
+{
+    const QCursor *cursor = QGuiApplication::overrideCursor();
+    if (!cursor)
+        return QStringLiteral("default");
+    const bool wait = cursor->pixmap().size() == QSize(32, 32) && cursor->hotSpot() == QPoint(0, 0);
+    return wait ? QStringLiteral("wait") : QStringLiteral("other");
+}
+
+// The pointer when an error box comes up, and once the box has stayed up long enough for the
+// timed reset; the box is then left to the message probe to answer.
+class ReportWatch : public QObject
+{
+public:
+    QStringList seen;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show && qobject_cast<QMessageBox *>(watched)) {
+            seen << pointerNow();
+            QElapsedTimer shown;
+            shown.start();
+            while (QGuiApplication::overrideCursor() && shown.elapsed() < 2000)
+                QTest::qWait(10);
+            seen << pointerNow();
+        }
+        return false;
+    }
+};
+} // namespace
+
+void tst_SearchPage::waitPointer_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("phrase");
+    QTest::addColumn<QStringList>("atListPage");   // pointer when the list page comes to the front
+    QTest::addColumn<QStringList>("atReport");     // pointer as the error box comes up, then while it stays
+    QTest::addColumn<QString>("afterClick");       // before the event loop runs again
+
+    const QStringList none;
+    QTest::newRow("search with hits: cleared as soon as the list is in front")
+        << "BitBtn1" << "tavasz" << QStringList{"wait"} << none << "default";
+    QTest::newRow("search without hits") << "BitBtn1" << "xyzzy" << QStringList{"wait"} << none << "default";
+    QTest::newRow("reset") << "BitBtn2" << "tavasz" << QStringList{"wait"} << none << "default";
+    QTest::newRow("search SQLite refuses: up with the report, cleared by the timed reset while it shows")
+        << "BitBtn1" << QString(49999, QLatin1Char('a')) << none << QStringList{"wait", "default"} << "default";
+    QTest::newRow("phrase holding NUL: no database work, so no pointer with the report")
+        << "BitBtn1" << (QStringLiteral("tav") + QChar(0) + QStringLiteral("asz")) << none
+        << QStringList{"default", "default"} << "default";
+}
+
+void tst_SearchPage::waitPointer()
+{
+    QFETCH(QString, button);
+    QFETCH(QString, phrase);
+    QFETCH(QStringList, atListPage);
+    QFETCH(QStringList, atReport);
+    QFETCH(QString, afterClick);
+    reset();
+    showSearchPage();
+    phraseBox()->setText(phrase);
+    QTRY_COMPARE_WITH_TIMEOUT(pointerNow(), QStringLiteral("default"), 2000);
+
+    QStringList seenAtListPage;
+    QObject context;
+    connect(pages(), &QTabWidget::currentChanged, &context, [&] { seenAtListPage << pointerNow(); });
+    ReportWatch reports;
+    qApp->installEventFilter(&reports);
+    QTest::mouseClick(child<QPushButton>(qPrintable(button)), Qt::LeftButton);
+    const QString seenAfterClick = pointerNow();
+    qApp->removeEventFilter(&reports);
+
+    QCOMPARE(seenAtListPage, atListPage);
+    QCOMPARE(reports.seen, atReport);
+    QCOMPARE(seenAfterClick, afterClick);
+    QTRY_COMPARE_WITH_TIMEOUT(pointerNow(), QStringLiteral("default"), 2000);
 }
 
 void tst_SearchPage::keys_data()

@@ -3,8 +3,9 @@
 #include <QCursor>
 #include <QObject>
 
-// Shows the database-wait pointer over the whole program while the store works, and puts
-// the default pointer back when the store's reset timer says the work is over.
+// Shows the database-wait pointer over the whole program while the store works or a request
+// on it runs, and puts the default pointer back when the store's activity says the work is
+// over. Nothing else sets or resets this pointer.
 class DbWaitCursor : public QObject
 {
     Q_OBJECT
@@ -12,6 +13,8 @@ public:
     explicit DbWaitCursor(QObject *parent = nullptr);
 
     static QCursor cursor();
+
+private:
     static void set();     // unless an application-wide pointer is set already
     static void reset();   // back to the default pointer
 };

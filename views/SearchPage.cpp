@@ -1,20 +1,12 @@
 #include "SearchPage.h"
 
-#include "DbWaitCursor.h"
+#include "DbActivity.h"
 #include "ErrorReport.h"
 #include "GlyphStrip.h"
 #include "PoemQuery.h"
-#include "SearchStatement.h"
+#include "PoemStore.h"
 #include "Tahoma.h"
 #include "ui_SearchPage.h"
-
-#include <stdexcept>
-
-namespace {
-// SQLite reads a statement only up to its first NUL, so such a phrase could never be searched
-// as typed; it is refused before the query is touched.
-const char *const NulInPhrase = "A keresendő kifejezés nem tartalmazhat NUL (U+0000) karaktert.";
-}
 
 SearchPage::SearchPage(QWidget *parent) : QWidget(parent), ui(std::make_unique<Ui::SearchPage>())
 {
@@ -54,9 +46,9 @@ void SearchPage::connectButtons()
     connect(ui->BitBtn2, &QPushButton::clicked, this, &SearchPage::BitBtn2Click);
 }
 
-void SearchPage::setQuery(PoemQuery *query)
+void SearchPage::setStore(PoemStore *store)
 {
-    m_query = query;
+    m_store = store;
 }
 
 void SearchPage::clearPhrase()
@@ -72,43 +64,41 @@ void SearchPage::showHitCount(int count)
     ui->Label12->setAccessibleName(ui->Label11->text() + QLatin1Char(' ') + ui->Label12->text());
 }
 
-// A failing step ends the handler at once; the error goes to the default error report and the
-// store's timed reset brings the pointer back.
+void SearchPage::showHits()
+{
+    showHitCount(m_store->query()->recordCount());
+    emit listPageWanted();
+}
+
+// The wait pointer shows from the click until the page has shown the result. After a failure
+// the report comes once the request is over, so the store's timed reset can clear the pointer
+// while the report is up.
 void SearchPage::BitBtn1Click()
 {
-    if (!m_query)
+    if (!m_store)
         return;
-    ErrorReport::guard([this] {
-        DbWaitCursor::set();
-        const QString phrase = ui->Edit1->text();
-        if (phrase.contains(QChar::Null)) {
-            DbWaitCursor::reset();
-            throw std::invalid_argument(NulInPhrase);
-        }
-        m_query->close();
-        m_query->clearSql();
-        m_query->addSql(SearchStatement::forPhrase(phrase));
-        m_query->open();
-        showHitCount(m_query->recordCount());
-        emit listPageWanted();
-        DbWaitCursor::reset();
-    });
+    DbActivity::Request request;
+    if (!m_store->search(ui->Edit1->text())) {
+        request.fail();
+        ErrorReport::report(m_store->errorString());
+        return;
+    }
+    showHits();
+    request.finish();
 }
 
 void SearchPage::BitBtn2Click()
 {
-    if (!m_query)
+    if (!m_store)
         return;
-    ErrorReport::guard([this] {
-        DbWaitCursor::set();
-        m_query->close();
-        m_query->clearSql();
-        m_query->addSql(PoemQuery::BaseStatement);
-        m_query->open();
-        // Only once the query is open again: a failed reset keeps the phrase.
-        ui->Edit1->clear();
-        showHitCount(m_query->recordCount());
-        emit listPageWanted();
-        DbWaitCursor::reset();
-    });
+    DbActivity::Request request;
+    if (!m_store->showAll()) {
+        request.fail();
+        ErrorReport::report(m_store->errorString());
+        return;
+    }
+    // Only once the query is open again: a failed reset keeps the phrase.
+    ui->Edit1->clear();
+    showHits();
+    request.finish();
 }

@@ -5,14 +5,14 @@
 
 #include <memory>
 
-class PoemQuery;
+class PoemStore;
 
 namespace Ui {
 class SearchPage;
 }
 
 // The "Keresés" page: the search phrase, the search and reset buttons and the hit counter.
-// Both buttons replace the poem query's statement and reopen it; the hits are the query's rows.
+// Both buttons ask the store for a new result; the hits are the poem query's rows.
 class SearchPage : public QWidget
 {
     Q_OBJECT
@@ -20,7 +20,7 @@ public:
     explicit SearchPage(QWidget *parent = nullptr);
     ~SearchPage() override;
 
-    void setQuery(PoemQuery *query);
+    void setStore(PoemStore *store);
 
     void clearPhrase();
     void showHitCount(int count);   // the counter's width follows its digits
@@ -35,7 +35,8 @@ private:
     void applyFonts();
     void applyGlyphs();
     void connectButtons();
+    void showHits();   // the count, then the list page
 
     std::unique_ptr<Ui::SearchPage> ui;
-    QPointer<PoemQuery> m_query;
+    QPointer<PoemStore> m_store;
 };
