@@ -89,7 +89,7 @@ QByteArray readAll(const QString &path)
 // The maker's address as the about page shows it after "E-mail: ".
 QString makersAddress()
 {
-    QFile form(QStringLiteral(TORNEVI_SOURCE_DIR "/views/AboutPage.ui"));
+    QFile form(QStringLiteral(TORNEVI_SOURCE_DIR "/windows/AboutPage.ui"));
     if (!form.open(QIODevice::ReadOnly))
         return {};
     QXmlStreamReader xml(&form);
