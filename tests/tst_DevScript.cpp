@@ -19,12 +19,12 @@ private slots:
 
 namespace {
 // Needed to build the program and to run it.
-const QStringList RunPackages{"build-essential", "cmake", "ninja-build", "qt6-base-dev", "libsqlite3-dev",
-                              "libxcb1-dev", "fonts-wine", "qt6-translations-l10n"};
+const QStringList RunPackages{QStringLiteral("build-essential"), QStringLiteral("cmake"), QStringLiteral("ninja-build"), QStringLiteral("qt6-base-dev"), QStringLiteral("libsqlite3-dev"),
+                              QStringLiteral("libxcb1-dev"), QStringLiteral("fonts-wine"), QStringLiteral("qt6-translations-l10n")};
 // Needed only by the tests, the benchmarks, the fuzzers and the package's checks.
-const QStringList TestOnlyPackages{"clang", "libclang-rt-14-dev", "binutils-mingw-w64-x86-64", "weston", "lintian",
-                                   "hyperfine", "xvfb", "openbox", "xdotool", "appstream", "desktop-file-utils",
-                                   "libbenchmark-dev", "man-db"};
+const QStringList TestOnlyPackages{QStringLiteral("clang"), QStringLiteral("libclang-rt-14-dev"), QStringLiteral("binutils-mingw-w64-x86-64"), QStringLiteral("weston"), QStringLiteral("lintian"),
+                                   QStringLiteral("hyperfine"), QStringLiteral("xvfb"), QStringLiteral("openbox"), QStringLiteral("xdotool"), QStringLiteral("appstream"), QStringLiteral("desktop-file-utils"),
+                                   QStringLiteral("libbenchmark-dev"), QStringLiteral("man-db")};
 
 bool writeScript(const QString &path, const QByteArray &body)
 {
@@ -89,17 +89,17 @@ void tst_DevScript::commands()
     installed.removeAll(QStringLiteral("install"));
 
     for (const QString &package : RunPackages)
-        QVERIFY2(installed.contains(package), qPrintable(package + QLatin1String(" not installed: ") + installed.join(' ')));
+        QVERIFY2(installed.contains(package), qPrintable(package + QLatin1String(" not installed: ") + installed.join(QLatin1Char(' '))));
     if (command == QLatin1String("run")) {
         for (const QString &package : TestOnlyPackages)
             QVERIFY2(!installed.contains(package), qPrintable(package + QLatin1String(" installed for running")));
-        QCOMPARE(builds, QStringList{"--build --preset default --target Tornevi"});
+        QCOMPARE(builds, QStringList{QStringLiteral("--build --preset default --target Tornevi")});
         QCOMPARE(tests, QStringList());
         QCOMPARE(QDir(started).canonicalPath(), QDir(root.filePath(QStringLiteral("build/default"))).canonicalPath());
     } else {
         for (const QString &package : TestOnlyPackages)
             QVERIFY2(installed.contains(package), qPrintable(package + QLatin1String(" not installed for testing")));
-        QCOMPARE(builds, (QStringList{"--build --preset default", "--build --preset asan", "--build --preset fuzz"}));
+        QCOMPARE(builds, (QStringList{QStringLiteral("--build --preset default"), QStringLiteral("--build --preset asan"), QStringLiteral("--build --preset fuzz")}));
         QCOMPARE(tests.size(), 3);
         QCOMPARE(started, QString());
     }

@@ -471,7 +471,7 @@ void tst_PoemDatabase::characterRepertoire()
     for (QChar c : QStringLiteral("áéíóöőúüűÁÉÍÓÖŐÚÜäč„”‘’"))
         allowed << c;
     QSet<QChar> inTexts = allowed;
-    inTexts << Nbsp << QChar('\r') << QChar('\n');
+    inTexts << Nbsp << QLatin1Char('\r') << QLatin1Char('\n');
 
     for (const Poem &p : std::as_const(m_poems)) {
         for (QChar c : p.title)
