@@ -5,8 +5,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-// tools/dev.sh, run in a copy of its place in the tree with apt, dpkg, cmake, ctest and the
-// program replaced by stand-ins that only note how they were called: every package counts as
+// tools/dev.sh, run in a copy of its place in the tree with apt, dpkg, cmake, ctest, clang-tidy and
+// the program replaced by stand-ins that only note how they were called: every package counts as
 // missing, so each command shows everything it would install, build and start.
 class tst_DevScript : public QObject
 {
@@ -56,7 +56,7 @@ void tst_DevScript::commands()
     QVERIFY(QFile::copy(QStringLiteral(TORNEVI_SOURCE_DIR "/tools/dev.sh"), root.filePath(QStringLiteral("tools/dev.sh"))));
     QVERIFY(writeScript(root.filePath(QStringLiteral("bin/dpkg-query")), "exit 1\n"));
     QVERIFY(writeScript(root.filePath(QStringLiteral("bin/sudo")), "exec \"$@\"\n"));
-    for (const char *tool : {"apt-get", "cmake", "ctest"})
+    for (const char *tool : {"apt-get", "cmake", "ctest", "run-clang-tidy"})
         QVERIFY(writeScript(root.filePath(QStringLiteral("bin/") + QLatin1String(tool)),
                             QByteArray("echo \"") + tool + " $*\" >> \"$STUB_LOG\"\n"));
     QVERIFY(writeScript(root.filePath(QStringLiteral("build/default/app/Tornevi")),
@@ -74,7 +74,7 @@ void tst_DevScript::commands()
     QFile calls(log);
     QVERIFY(calls.open(QIODevice::ReadOnly));
     const QStringList lines = QString::fromUtf8(calls.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    QStringList installed, builds, tests;
+    QStringList installed, builds, tests, tidied;
     QString started;
     for (const QString &line : lines) {
         if (line.startsWith(QLatin1String("apt-get install ")))
@@ -83,6 +83,8 @@ void tst_DevScript::commands()
             builds << line.mid(6);
         else if (line.startsWith(QLatin1String("ctest ")))
             tests << line.mid(6);
+        else if (line.startsWith(QLatin1String("run-clang-tidy ")))
+            tidied << line.mid(15);
         else if (line.startsWith(QLatin1String("Tornevi started in ")))
             started = line.mid(19);
     }
@@ -95,6 +97,8 @@ void tst_DevScript::commands()
             QVERIFY2(!installed.contains(package), qPrintable(package + QLatin1String(" installed for running")));
         QCOMPARE(builds, QStringList{QStringLiteral("--build --preset default --target Tornevi")});
         QCOMPARE(tests, QStringList());
+        QVERIFY2(!installed.contains(QStringLiteral("clang-tidy")), "clang-tidy installed for running");
+        QCOMPARE(tidied, QStringList());
         QCOMPARE(QDir(started).canonicalPath(), QDir(root.filePath(QStringLiteral("build/default"))).canonicalPath());
     } else {
         for (const QString &package : TestOnlyPackages)
@@ -102,6 +106,10 @@ void tst_DevScript::commands()
         QCOMPARE(builds, (QStringList{QStringLiteral("--build --preset default"), QStringLiteral("--build --preset asan"), QStringLiteral("--build --preset fuzz")}));
         QCOMPARE(tests.size(), 3);
         QCOMPARE(started, QString());
+        QVERIFY2(installed.contains(QStringLiteral("clang-tidy")), "clang-tidy not installed for testing");
+        // Once, over the default build's compilation database, where the generated headers are.
+        QCOMPARE(tidied.size(), 1);
+        QVERIFY2(tidied.at(0).startsWith(QLatin1String("-p build/default ")), qPrintable(tidied.at(0)));
     }
 }
 
