@@ -21,7 +21,7 @@ RegionalClock::RegionalClock(QObject *parent)
 #endif
 }
 
-RegionalClock::~RegionalClock()
+RegionalClock::~RegionalClock() // NOLINT(modernize-use-equals-default): empty only off Windows
 {
 #ifdef Q_OS_WIN
     if (m_settingsFilter && QCoreApplication::instance())

@@ -1,6 +1,7 @@
 #include "PoemSchema.h"
 
 #include "DatabaseError.h"
+#include "PoemTableSql.h"
 #include "SqliteStatement.h"
 
 #include <QByteArray>
@@ -13,13 +14,7 @@
 
 const QString &PoemSchema::tableDefinition()
 {
-    static const QString definition = QStringLiteral("CREATE TABLE \"tbl_Data\" (\n"
-                                                     "\t\"CIM\"\tVARCHAR(400),\n"
-                                                     "\t\"VERS\"\tTEXT,\n"
-                                                     "\t\"DATUM\"\tCHAR(150),\n"
-                                                     "\t\"FOTO\"\tBLOB,\n"
-                                                     "\t\"AZ\"\tINTEGER PRIMARY KEY AUTOINCREMENT\n"
-                                                     ")");
+    static const QString definition = QString::fromUtf8(PoemTableSql::CreateStatement);
     return definition;
 }
 

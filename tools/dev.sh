@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The project's two commands:
 #   tools/dev.sh run    install what building and running need, build the program alone, start it
-#   tools/dev.sh test   install the rest as well, build everything, and run every test (also under
-#                       ASan/UBSan), then each fuzz target briefly
+#   tools/dev.sh test   install the rest as well, build everything, check it with clang-tidy, run
+#                       every test (also under ASan/UBSan), then each fuzz target briefly
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -18,7 +18,7 @@ test_packages=(
     libbenchmark-dev hyperfine
     xvfb xauth openbox x11-utils wmctrl xdotool weston
     dbus-daemon dbus-session-bus-common at-spi2-core libglib2.0-bin
-    clang libclang-rt-14-dev
+    clang libclang-rt-14-dev clang-tidy
     # the package and its checks, and the Windows resource compiler for checking Tornevi.rc
     desktop-file-utils appstream lintian dpkg-dev file man-db libxml2-utils binutils-mingw-w64-x86-64
 )
@@ -57,6 +57,9 @@ run)
 test)
     install_missing "${run_packages[@]}" "${test_packages[@]}"
     build default
+    # Our sources against .clang-tidy, from the default build's compilation database (with its
+    # generated headers in place); any finding fails the run.
+    run-clang-tidy -p build/default -j 2 -quiet "^$(pwd -P)/(app|bench|models|store|tests|tools|widgets|windows)/.*\.cpp\$"
     ctest --preset default -j2
     build asan
     ctest --preset asan -j2

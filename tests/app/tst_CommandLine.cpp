@@ -43,17 +43,17 @@ void tst_CommandLine::request_data()
     const int help = int(CommandLine::Request::Help);
     const int version = int(CommandLine::Request::Version);
     QTest::newRow("nothing") << QStringList{} << run;
-    QTest::newRow("--help") << QStringList{"--help"} << help;
-    QTest::newRow("-h") << QStringList{"-h"} << help;
-    QTest::newRow("--version") << QStringList{"--version"} << version;
-    QTest::newRow("-v") << QStringList{"-v"} << version;
-    QTest::newRow("version wins over help") << QStringList{"--help", "--version"} << version;
-    QTest::newRow("help beside an unknown option") << QStringList{"--frobnicate", "--help"} << help;
-    QTest::newRow("unknown option") << QStringList{"--frobnicate"} << run;
-    QTest::newRow("a file name") << QStringList{"versek.txt"} << run;
-    QTest::newRow("Qt's -reverse is not -r -e -v ...") << QStringList{"-reverse"} << run;
-    QTest::newRow("Qt's -platform with its value") << QStringList{"-platform", "offscreen"} << run;
-    QTest::newRow("after --, --help is a file name") << QStringList{"--", "--help"} << run;
+    QTest::newRow("--help") << QStringList{QStringLiteral("--help")} << help;
+    QTest::newRow("-h") << QStringList{QStringLiteral("-h")} << help;
+    QTest::newRow("--version") << QStringList{QStringLiteral("--version")} << version;
+    QTest::newRow("-v") << QStringList{QStringLiteral("-v")} << version;
+    QTest::newRow("version wins over help") << QStringList{QStringLiteral("--help"), QStringLiteral("--version")} << version;
+    QTest::newRow("help beside an unknown option") << QStringList{QStringLiteral("--frobnicate"), QStringLiteral("--help")} << help;
+    QTest::newRow("unknown option") << QStringList{QStringLiteral("--frobnicate")} << run;
+    QTest::newRow("a file name") << QStringList{QStringLiteral("versek.txt")} << run;
+    QTest::newRow("Qt's -reverse is not -r -e -v ...") << QStringList{QStringLiteral("-reverse")} << run;
+    QTest::newRow("Qt's -platform with its value") << QStringList{QStringLiteral("-platform"), QStringLiteral("offscreen")} << run;
+    QTest::newRow("after --, --help is a file name") << QStringList{QStringLiteral("--"), QStringLiteral("--help")} << run;
 }
 
 void tst_CommandLine::request()
@@ -68,14 +68,14 @@ void tst_CommandLine::answeredWithoutADisplay_data()
 {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QStringList>("printed");   // lines that must be among what is printed
-    const QStringList usage{"Usage: " TORNEVI_EXE " [options]", "Reader for the complete poems of Tornevi Ubrel.",
-                            "  -h, --help     Displays help on commandline options.",
-                            "  -v, --version  Displays version information."};
-    QTest::newRow("--help") << QStringList{"--help"} << usage;
-    QTest::newRow("-h") << QStringList{"-h"} << usage;
-    QTest::newRow("--version") << QStringList{"--version"} << QStringList{"Tornevi " TORNEVI_VERSION};
-    QTest::newRow("-v") << QStringList{"-v"} << QStringList{"Tornevi " TORNEVI_VERSION};
-    QTest::newRow("--help beside Qt's own options") << QStringList{"-platform", "xcb", "-reverse", "--help"} << usage;
+    const QStringList usage{QStringLiteral("Usage: " TORNEVI_EXE " [options]"), QStringLiteral("Reader for the complete poems of Tornevi Ubrel."),
+                            QStringLiteral("  -h, --help     Displays help on commandline options."),
+                            QStringLiteral("  -v, --version  Displays version information.")};
+    QTest::newRow("--help") << QStringList{QStringLiteral("--help")} << usage;
+    QTest::newRow("-h") << QStringList{QStringLiteral("-h")} << usage;
+    QTest::newRow("--version") << QStringList{QStringLiteral("--version")} << QStringList{QStringLiteral("Tornevi " TORNEVI_VERSION)};
+    QTest::newRow("-v") << QStringList{QStringLiteral("-v")} << QStringList{QStringLiteral("Tornevi " TORNEVI_VERSION)};
+    QTest::newRow("--help beside Qt's own options") << QStringList{QStringLiteral("-platform"), QStringLiteral("xcb"), QStringLiteral("-reverse"), QStringLiteral("--help")} << usage;
 }
 
 // No display, no platform chosen: the program prints, ends with 0 and writes nothing.
@@ -105,10 +105,10 @@ void tst_CommandLine::answeredWithoutADisplay()
 void tst_CommandLine::otherArgumentsStartTheProgram_data()
 {
     QTest::addColumn<QStringList>("arguments");
-    QTest::newRow("unknown option") << QStringList{"--frobnicate"};
-    QTest::newRow("a file name") << QStringList{"versek.txt"};
-    QTest::newRow("Qt's -reverse") << QStringList{"-reverse"};
-    QTest::newRow("after --, --help is only a word") << QStringList{"--", "--help"};
+    QTest::newRow("unknown option") << QStringList{QStringLiteral("--frobnicate")};
+    QTest::newRow("a file name") << QStringList{QStringLiteral("versek.txt")};
+    QTest::newRow("Qt's -reverse") << QStringList{QStringLiteral("-reverse")};
+    QTest::newRow("after --, --help is only a word") << QStringList{QStringLiteral("--"), QStringLiteral("--help")};
 }
 
 // The window comes up as without arguments; the probe ends the run once the loop runs, which

@@ -575,7 +575,7 @@ void tst_Package::installedProgramWritesItsCopyWhereItStarts()
     program.waitForFinished();
     QVERIFY2(running, program.readAllStandardError().constData());
     QVERIFY(readAll(copy) == shipped);
-    QCOMPARE(QDir(start.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{"Tornevi.db"});
+    QCOMPARE(QDir(start.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{QStringLiteral("Tornevi.db")});
 }
 
 QTEST_GUILESS_MAIN(tst_Package)

@@ -50,7 +50,7 @@ private:
         bool finished = false;
     };
     Run start(const QString &executable, const QString &directory, const QString &action = {},
-              std::function<void()> childSetup = {}, bool unprivileged = false);
+              const std::function<void()> &childSetup = {}, bool unprivileged = false);
 };
 
 namespace {
@@ -72,7 +72,7 @@ QByteArray readAll(const QString &path)
 } // namespace
 
 tst_Startup::Run tst_Startup::start(const QString &executable, const QString &directory, const QString &action,
-                                    std::function<void()> childSetup, bool unprivileged)
+                                    const std::function<void()> &childSetup, bool unprivileged)
 {
     QTemporaryDir logDir;
     QFile::setPermissions(logDir.path(), QFileDevice::Permissions(0x7777));

@@ -95,7 +95,7 @@ bool spinUntil(const std::function<bool()> &done, int timeoutMs = 3000)
 
 // Runs `inspect` once the modal detail window is up and active, then closes it. A window that
 // becomes active later would hide a tooltip that is already showing.
-void whileDetailWindowIsOpen(TForm2 *form2, std::function<void()> inspect)
+void whileDetailWindowIsOpen(TForm2 *form2, const std::function<void()> &inspect)
 {
     QTimer::singleShot(0, form2, [form2, inspect] {
         if (!form2->isVisible() || QApplication::activeModalWidget() != form2)

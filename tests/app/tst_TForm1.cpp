@@ -171,7 +171,7 @@ void tst_TForm1::windowSettings()
 
 namespace {
 // Runs `inspect` once the modal detail window is up, then closes it.
-void whileDetailWindowIsOpen(TForm2 *form2, std::function<void()> inspect)
+void whileDetailWindowIsOpen(TForm2 *form2, const std::function<void()> &inspect)
 {
     QTimer::singleShot(0, form2, [form2, inspect] {
         if (!form2->isVisible() || QApplication::activeModalWidget() != form2)

@@ -3,6 +3,7 @@
 // conventions, and tools/poemdb/make_poemdb.py must keep producing them.
 
 #include "FixtureDb.h"
+#include "PoemTableSql.h"
 
 #include <QFile>
 #include <QMap>
@@ -23,13 +24,8 @@ constexpr qint64 FirstKey = 782;
 constexpr qint64 LastKey = 870;
 constexpr QChar Nbsp(0x00A0);
 
-const char *const TableSql = "CREATE TABLE \"tbl_Data\" (\n"
-                             "\t\"CIM\"\tVARCHAR(400),\n"
-                             "\t\"VERS\"\tTEXT,\n"
-                             "\t\"DATUM\"\tCHAR(150),\n"
-                             "\t\"FOTO\"\tBLOB,\n"
-                             "\t\"AZ\"\tINTEGER PRIMARY KEY AUTOINCREMENT\n"
-                             ")";
+// The one definition the generator writes and the store accepts.
+const char *const TableSql = PoemTableSql::CreateStatement;
 
 struct Poem
 {
@@ -475,7 +471,7 @@ void tst_PoemDatabase::characterRepertoire()
     for (QChar c : QStringLiteral("áéíóöőúüűÁÉÍÓÖŐÚÜäč„”‘’"))
         allowed << c;
     QSet<QChar> inTexts = allowed;
-    inTexts << Nbsp << QChar('\r') << QChar('\n');
+    inTexts << Nbsp << QLatin1Char('\r') << QLatin1Char('\n');
 
     for (const Poem &p : std::as_const(m_poems)) {
         for (QChar c : p.title)

@@ -165,30 +165,30 @@ void tst_PoemStore::startupSteps_data()
     QTest::newRow("everything in place") << item << "" << QStringList() << true << true << "image";
     QTest::newRow("item missing")
         << "Resource_9" << ""
-        << QStringList{"TakeItem: Resource_9", "WriteCopy: Resource_9", "FindCopy: " + noFile,
-                       "OpenConnection: " + cantOpen, "OpenQuery: " + cantOpen}
+        << QStringList{QStringLiteral("TakeItem: Resource_9"), QStringLiteral("WriteCopy: Resource_9"), QStringLiteral("FindCopy: ") + noFile,
+                       QStringLiteral("OpenConnection: ") + cantOpen, QStringLiteral("OpenQuery: ") + cantOpen}
         << false << false << "absent";
 #ifdef Q_OS_UNIX
     QTest::newRow("unwritable directory")
         << item << "readonly"
-        << QStringList{"WriteCopy: Permission denied", "FindCopy: " + noFile, "OpenConnection: " + cantOpen,
-                       "OpenQuery: " + cantOpen}
+        << QStringList{QStringLiteral("WriteCopy: Permission denied"), QStringLiteral("FindCopy: ") + noFile, QStringLiteral("OpenConnection: ") + cantOpen,
+                       QStringLiteral("OpenQuery: ") + cantOpen}
         << false << false << "absent";
 #endif
     QTest::newRow("copy gone before it is looked for")
         << item << "remove"
-        << QStringList{"FindCopy: " + noFile, "OpenConnection: " + cantOpen, "OpenQuery: " + cantOpen} << false
+        << QStringList{QStringLiteral("FindCopy: ") + noFile, QStringLiteral("OpenConnection: ") + cantOpen, QStringLiteral("OpenQuery: ") + cantOpen} << false
         << false << "absent";
     QTest::newRow("copy that is no database")
         << item << "junk"
-        << QStringList{"OpenConnection: file is not a database", "OpenQuery: file is not a database"} << false
+        << QStringList{QStringLiteral("OpenConnection: file is not a database"), QStringLiteral("OpenQuery: file is not a database")} << false
         << false << "as placed";
     QTest::newRow("database without tbl_Data")
-        << item << "no table" << QStringList{"OpenQuery: no such table: tbl_Data"} << true << false << "as placed";
+        << item << QStringLiteral("no table") << QStringList{QStringLiteral("OpenQuery: no such table: tbl_Data")} << true << false << QStringLiteral("as placed");
     // Writing does not wait for the other connection's lock, and neither does SQLite.
     QTest::newRow("copy locked by another connection")
         << item << "locked"
-        << QStringList{"WriteCopy: ", "OpenConnection: database is locked", "OpenQuery: database is locked"}
+        << QStringList{QStringLiteral("WriteCopy: "), QStringLiteral("OpenConnection: database is locked"), QStringLiteral("OpenQuery: database is locked")}
         << false << false << "as placed";
 }
 
@@ -327,8 +327,8 @@ void tst_PoemStore::closeGoesQueryConnectionCopy()
     } seen{{}, m_copy};
     connect(store.query(), &PoemQuery::stateChanged, this, [&seen, &store](bool open) {
         seen.order << QStringLiteral("query closed, connection %1, copy %2")
-                          .arg(store.connection()->isOpen() ? "open" : "closed",
-                               QFileInfo::exists(seen.copy) ? "there" : "gone");
+                          .arg(store.connection()->isOpen() ? QStringLiteral("open") : QStringLiteral("closed"),
+                               QFileInfo::exists(seen.copy) ? QStringLiteral("there") : QStringLiteral("gone"));
         Q_UNUSED(open);
     });
     sqlite3_trace_v2(
@@ -336,14 +336,14 @@ void tst_PoemStore::closeGoesQueryConnectionCopy()
         [](unsigned, void *context, void *, void *) {
             auto *s = static_cast<Seen *>(context);
             s->order << QStringLiteral("connection closed, copy %1")
-                            .arg(QFileInfo::exists(s->copy) ? "there" : "gone");
+                            .arg(QFileInfo::exists(s->copy) ? QStringLiteral("there") : QStringLiteral("gone"));
             return 0;
         },
         &seen);
     QSignalSpy states(store.query(), &PoemQuery::stateChanged);
 
     store.close();
-    QCOMPARE(seen.order, (QStringList{"query closed, connection open, copy there", "connection closed, copy there"}));
+    QCOMPARE(seen.order, (QStringList{QStringLiteral("query closed, connection open, copy there"), QStringLiteral("connection closed, copy there")}));
     QCOMPARE(states.count(), 1);
     QCOMPARE(states.at(0).at(0).toBool(), false);
     QVERIFY(!store.query()->isOpen());
@@ -407,7 +407,7 @@ void tst_PoemStore::closeRemovesOnlyItsOwnCopy()
         QCOMPARE(after.lastModified(), modified);
     }
     if (setup == QLatin1String("directory"))
-        QCOMPARE(QDir(m_copy).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{"inside"});
+        QCOMPARE(QDir(m_copy).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{QStringLiteral("inside")});
     if (setup == QLatin1String("link"))
         QVERIFY(QFileInfo(elsewhere).isFile());
 #ifdef Q_OS_UNIX

@@ -1,18 +1,13 @@
 #include "FixtureDb.h"
 
+#include "PoemTableSql.h"
+
 #include <QFile>
 #include <sqlite3.h>
 #include <stdexcept>
 
 namespace {
-const char *const Schema =
-    "CREATE TABLE \"tbl_Data\" (\n"
-    "\t\"CIM\"\tVARCHAR(400),\n"
-    "\t\"VERS\"\tTEXT,\n"
-    "\t\"DATUM\"\tCHAR(150),\n"
-    "\t\"FOTO\"\tBLOB,\n"
-    "\t\"AZ\"\tINTEGER PRIMARY KEY AUTOINCREMENT\n"
-    ")";
+const char *const Schema = PoemTableSql::CreateStatement;
 
 void check(int rc, sqlite3 *db, const char *what)
 {

@@ -1200,7 +1200,7 @@ void tst_DbGrid::screenMatchesFullRepaint()
     for (int i = 0; i < keys.count(); ++i)
         QTest::keyClick(m_grid, keys[i].key(), keys[i].keyboardModifiers());
     setUp(elsewhere);
-    if (QTest::currentDataTag() == QLatin1String("a move, then the focus leaves"))
+    if (QLatin1String(QTest::currentDataTag()) == QLatin1String("a move, then the focus leaves"))
         m_edit->setFocus();
     QCoreApplication::processEvents();
     QCoreApplication::sendPostedEvents();

@@ -317,7 +317,7 @@ void tst_DbNavigator::holdingRepeats()
     QVERIFY(timer->isActive());
     QCOMPARE(timer->interval(), DbNavigator::RepeatDelayMs);
 
-    QTRY_VERIFY_WITH_TIMEOUT(stepTimes.size() >= 1, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(stepTimes.size() >= 1, 10000); // NOLINT(readability-container-size-empty): the assertion as written
     QVERIFY2(stepTimes.at(0) >= DbNavigator::RepeatDelayMs - 2,
              qPrintable(QStringLiteral("first step after %1 ms").arg(stepTimes.at(0))));
     QCOMPARE(timer->interval(), DbNavigator::RepeatIntervalMs);

@@ -117,7 +117,7 @@ int drawnCaptionWidth(QWidget *box, const QString &caption)
 
 // Runs `inspect` on the next message box once the window manager has framed it (or after a few
 // seconds without one), then closes it.
-void whenBoxIsFramed(std::function<void(QMessageBox *)> inspect, int triesLeft = 100)
+void whenBoxIsFramed(const std::function<void(QMessageBox *)> &inspect, int triesLeft = 100)
 {
     QTimer::singleShot(50, [inspect, triesLeft] {
         auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());

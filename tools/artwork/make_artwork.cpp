@@ -59,11 +59,11 @@ class Grid
 public:
     Grid(int width, int height, int fill) : w(width), h(height), px(size_t(width * height), fill) {}
 
-    int at(int x, int y) const { return inside(x, y) ? px[size_t(y * w + x)] : Clear; }
+    int at(int x, int y) const { return inside(x, y) ? px[size_t(y) * size_t(w) + size_t(x)] : Clear; }
     void set(int x, int y, int v)
     {
         if (inside(x, y))
-            px[size_t(y * w + x)] = v;
+            px[size_t(y) * size_t(w) + size_t(x)] = v;
     }
     bool inside(int x, int y) const { return x >= 0 && y >= 0 && x < w && y < h; }
 
@@ -817,45 +817,45 @@ struct Output
 {
     QString dir;
 
-    QString path(const QString &sub, const QString &name) const { return dir + '/' + sub + '/' + name; }
+    QString path(const QString &sub, const QString &name) const { return dir + QLatin1Char('/') + sub + QLatin1Char('/') + name; }
 };
 
 void writeIcons(const Output &out)
 {
-    ensureDir(out.dir + "/icons");
+    ensureDir(out.dir + QStringLiteral("/icons"));
     std::vector<QImage> images;
     for (int size : {256, 128, 64, 48, 32, 16}) {
         const QImage image = beeIcon(size);
-        writePng(out.path("icons", QString("mainicon_%1.png").arg(size)), image);
+        writePng(out.path(QStringLiteral("icons"), QStringLiteral("mainicon_%1.png").arg(size)), image);
         images.push_back(image);
     }
-    writeFile(out.path("icons", "MAINICON.ico"), icoFile(images));
+    writeFile(out.path(QStringLiteral("icons"), QStringLiteral("MAINICON.ico")), icoFile(images));
 }
 
 void writeCursor(const Output &out)
 {
-    ensureDir(out.dir + "/cursors");
+    ensureDir(out.dir + QStringLiteral("/cursors"));
     const Grid pointer = dbWaitPointer();
-    writePng(out.path("cursors", "dbwait.png"), paletteImage(pointer));
-    writeFile(out.path("cursors", "dbwait.cur"), curFile(pointer, 0, 0));
+    writePng(out.path(QStringLiteral("cursors"), QStringLiteral("dbwait.png")), paletteImage(pointer));
+    writeFile(out.path(QStringLiteral("cursors"), QStringLiteral("dbwait.cur")), curFile(pointer, 0, 0));
 }
 
 void writeGlyphStrip(const Output &out, const QString &name, const Grid &normal)
 {
-    writePng(out.path("glyphs", name + ".png"), paletteImage(glyphStrip(normal)));
+    writePng(out.path(QStringLiteral("glyphs"), name + QStringLiteral(".png")), paletteImage(glyphStrip(normal)));
 }
 
 void writeGlyphs(const Output &out)
 {
-    ensureDir(out.dir + "/glyphs");
-    writeGlyphStrip(out, "foto", fotoGlyph());
-    writeGlyphStrip(out, "felolvas", felolvasGlyph());
-    writeGlyphStrip(out, "nav_first", navFirst());
-    writeGlyphStrip(out, "nav_prior", navPrior());
-    writeGlyphStrip(out, "nav_next", mirroredLeftRight(navPrior()));
-    writeGlyphStrip(out, "nav_last", mirroredLeftRight(navFirst()));
-    writeGlyphStrip(out, "search_hand", searchHand());
-    writeGlyphStrip(out, "reset_hand", resetHand());
+    ensureDir(out.dir + QStringLiteral("/glyphs"));
+    writeGlyphStrip(out, QStringLiteral("foto"), fotoGlyph());
+    writeGlyphStrip(out, QStringLiteral("felolvas"), felolvasGlyph());
+    writeGlyphStrip(out, QStringLiteral("nav_first"), navFirst());
+    writeGlyphStrip(out, QStringLiteral("nav_prior"), navPrior());
+    writeGlyphStrip(out, QStringLiteral("nav_next"), mirroredLeftRight(navPrior()));
+    writeGlyphStrip(out, QStringLiteral("nav_last"), mirroredLeftRight(navFirst()));
+    writeGlyphStrip(out, QStringLiteral("search_hand"), searchHand());
+    writeGlyphStrip(out, QStringLiteral("reset_hand"), resetHand());
 }
 
 } // namespace

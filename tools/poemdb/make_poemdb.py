@@ -35,13 +35,12 @@ TARGET_PAGES = 68
 NBSP = "\u00a0"
 CRLF = "\r\n"
 
-SCHEMA = ('CREATE TABLE "tbl_Data" (\n'
-          '\t"CIM"\tVARCHAR(400),\n'
-          '\t"VERS"\tTEXT,\n'
-          '\t"DATUM"\tCHAR(150),\n'
-          '\t"FOTO"\tBLOB,\n'
-          '\t"AZ"\tINTEGER PRIMARY KEY AUTOINCREMENT\n'
-          ')')
+# The table's one definition, shared with the program and its tests. Read without newline
+# translation: SQLite keeps the statement's bytes as they are.
+SCHEMA_FILE = os.path.join(os.path.dirname(os.path.abspath(__file__)),
+                           "..", "..", "resources", "schema", "tbl_Data.sql")
+with open(SCHEMA_FILE, encoding="utf-8", newline="") as schema_file:
+    SCHEMA = schema_file.read().removesuffix("\n")
 
 # Header fields given the values of the database this reader was made for:
 # change counter, version-valid-for (kept equal to it, so SQLite goes on
