@@ -506,16 +506,16 @@ void tst_PoemStore::searchAndShowAll_data()
     QTest::addColumn<QString>("statement");   // as SQLite receives it
     QTest::addColumn<int>("hits");            // in the shipped database
 
-    QTest::newRow("apostrophe doubled inside one literal") << "ab'c" << searchStatement("'%ab''c%'") << 0;
-    QTest::newRow("empty phrase matches every text") << "" << searchStatement("'%%'") << 89;
-    QTest::newRow("small ASCII letters fold") << "tavasz" << searchStatement("'%tavasz%'") << 53;
+    QTest::newRow("apostrophe doubled inside one literal") << QStringLiteral("ab'c") << searchStatement(QStringLiteral("'%ab''c%'")) << 0;
+    QTest::newRow("empty phrase matches every text") << QStringLiteral("") << searchStatement(QStringLiteral("'%%'")) << 89;
+    QTest::newRow("small ASCII letters fold") << QStringLiteral("tavasz") << searchStatement(QStringLiteral("'%tavasz%'")) << 53;
     QTest::newRow("capital accented letter does not fold")
         << QStringLiteral("Ő") << searchStatement(QStringLiteral("'%Ő%'")) << 8;
-    QTest::newRow("underscore stays a wildcard") << "_" << searchStatement("'%_%'") << 89;
+    QTest::newRow("underscore stays a wildcard") << QStringLiteral("_") << searchStatement(QStringLiteral("'%_%'")) << 89;
     QTest::newRow("blanks and backslash kept as typed")
-        << " !&:?{}\\ " << searchStatement("'% !&:?{}\\ %'") << 0;
+        << QStringLiteral(" !&:?{}\\ ") << searchStatement(QStringLiteral("'% !&:?{}\\ %'")) << 0;
     QTest::newRow("statement-like phrase stays a literal")
-        << "x' or 1=1 --" << searchStatement("'%x'' or 1=1 --%'") << 0;
+        << QStringLiteral("x' or 1=1 --") << searchStatement(QStringLiteral("'%x'' or 1=1 --%'")) << 0;
 }
 
 // Each call closes the query, puts its statement in and opens it: SQLite gets the statement and
@@ -529,7 +529,7 @@ void tst_PoemStore::searchAndShowAll()
     store.setWorkingDirectory(m_dir->path());
     QCOMPARE(runSteps(store), QStringList());
     PoemQuery *query = store.query();
-    const QStringList closeThenOpen{"about to change", "closed", "about to change", "opened"};
+    const QStringList closeThenOpen{QStringLiteral("about to change"), QStringLiteral("closed"), QStringLiteral("about to change"), QStringLiteral("opened")};
 
     {
         Watch watch(store);
@@ -596,7 +596,7 @@ void tst_PoemStore::refusedOrFailedSearch()
         Watch watch(store);
         QVERIFY(!store.search(phrase));
         if (touched) {
-            QCOMPARE(watch.notices, (QStringList{"about to change", "closed"}));
+            QCOMPARE(watch.notices, (QStringList{QStringLiteral("about to change"), QStringLiteral("closed")}));
         } else {
             QCOMPARE(watch.notices, QStringList());
             QCOMPARE(watch.statements, QStringList());

@@ -378,14 +378,14 @@ void tst_SearchPage::waitPointer_data()
 
     const QStringList none;
     QTest::newRow("search with hits: cleared as soon as the list is in front")
-        << "BitBtn1" << "tavasz" << QStringList{"wait"} << none << "default";
-    QTest::newRow("search without hits") << "BitBtn1" << "xyzzy" << QStringList{"wait"} << none << "default";
-    QTest::newRow("reset") << "BitBtn2" << "tavasz" << QStringList{"wait"} << none << "default";
+        << QStringLiteral("BitBtn1") << QStringLiteral("tavasz") << QStringList{QStringLiteral("wait")} << none << QStringLiteral("default");
+    QTest::newRow("search without hits") << QStringLiteral("BitBtn1") << QStringLiteral("xyzzy") << QStringList{QStringLiteral("wait")} << none << QStringLiteral("default");
+    QTest::newRow("reset") << QStringLiteral("BitBtn2") << QStringLiteral("tavasz") << QStringList{QStringLiteral("wait")} << none << QStringLiteral("default");
     QTest::newRow("search SQLite refuses: up with the report, cleared by the timed reset while it shows")
-        << "BitBtn1" << QString(49999, QLatin1Char('a')) << none << QStringList{"wait", "default"} << "default";
+        << QStringLiteral("BitBtn1") << QString(49999, QLatin1Char('a')) << none << QStringList{QStringLiteral("wait"), QStringLiteral("default")} << QStringLiteral("default");
     QTest::newRow("phrase holding NUL: no database work, so no pointer with the report")
-        << "BitBtn1" << (QStringLiteral("tav") + QChar(0) + QStringLiteral("asz")) << none
-        << QStringList{"default", "default"} << "default";
+        << QStringLiteral("BitBtn1") << (QStringLiteral("tav") + QChar(0) + QStringLiteral("asz")) << none
+        << QStringList{QStringLiteral("default"), QStringLiteral("default")} << QStringLiteral("default");
 }
 
 void tst_SearchPage::waitPointer()
