@@ -88,7 +88,7 @@ void TForm1::applyFonts()
 void TForm1::bindViews()
 {
     m_poemModel = new PoemTableModel(m_store.query(), this);
-    ui->DBGrid1->setPoemModel(m_poemModel);
+    ui->DBGrid1->setDataSource(m_poemModel, m_store.query());
     connect(ui->DBGrid1, &DbGrid::doubleClicked, this, &TForm1::DBGrid1DblClick);
     ui->TabSheet2->setStore(&m_store);
     connect(ui->TabSheet2, &SearchPage::listPageWanted, this, &TForm1::Lexikon1Click);

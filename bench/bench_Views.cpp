@@ -149,7 +149,7 @@ void showFullList(Program &p)
     QTest::mouseClick(p.button("BitBtn2"), Qt::LeftButton);
     p.pages()->setCurrentIndex(0);
     p.grid->setFocus();
-    p.grid->query()->first();
+    p.grid->dataSet()->first();
     QCoreApplication::processEvents();
 }
 
@@ -159,7 +159,7 @@ void BM_DownKeyToRepaint(benchmark::State &state)
     Program &p = program();
     showFullList(p);
     const bool scrolling = state.range(0) == 1;
-    PoemQuery *query = p.grid->query();
+    DataSet *query = p.grid->dataSet();
     const int rows = p.grid->visibleRowCount();
     if (scrolling)
         query->setRecNo(rows);

@@ -1,10 +1,12 @@
 #include "FieldColumnProxy.h"
 
+#include "FieldNameRole.h"
+
 FieldColumnProxy::FieldColumnProxy(QObject *parent) : QAbstractTableModel(parent)
 {
 }
 
-void FieldColumnProxy::setSourceModel(PoemTableModel *model)
+void FieldColumnProxy::setSourceModel(QAbstractItemModel *model)
 {
     if (model == m_source)
         return;
@@ -14,14 +16,36 @@ void FieldColumnProxy::setSourceModel(PoemTableModel *model)
     m_source = model;
     if (m_source) {
         connect(m_source, &QAbstractItemModel::modelAboutToBeReset, this, &FieldColumnProxy::beginResetModel);
-        connect(m_source, &QAbstractItemModel::modelReset, this, &FieldColumnProxy::endResetModel);
+        connect(m_source, &QAbstractItemModel::modelReset, this, &FieldColumnProxy::sourceReset);
         connect(m_source, &QAbstractItemModel::headerDataChanged, this, &FieldColumnProxy::sourceHeaderChanged);
         connect(m_source, &QObject::destroyed, this, [this] {
             beginResetModel();
+            m_column = -1;
             endResetModel();
         });
     }
+    m_column = findColumn();
     endResetModel();
+}
+
+// A reset may bring other columns.
+void FieldColumnProxy::sourceReset()
+{
+    m_column = findColumn();
+    endResetModel();
+}
+
+int FieldColumnProxy::findColumn() const
+{
+    if (!m_source || m_field.isEmpty())
+        return -1;
+    const int columns = m_source->columnCount();
+    for (int column = 0; column < columns; ++column) {
+        const QVariant name = m_source->headerData(column, Qt::Horizontal, FieldNameRole);
+        if (name.toString().compare(m_field, Qt::CaseInsensitive) == 0)
+            return column;
+    }
+    return -1;
 }
 
 void FieldColumnProxy::setFieldName(const QString &name)
@@ -30,7 +54,7 @@ void FieldColumnProxy::setFieldName(const QString &name)
         return;
     beginResetModel();
     m_field = name;
-    m_column = PoemTableModel::columnOf(name);
+    m_column = findColumn();
     endResetModel();
 }
 

@@ -1,5 +1,6 @@
 #include "PoemTableModel.h"
 
+#include "FieldNameRole.h"
 #include "PoemQuery.h"
 
 #include <exception>
@@ -78,9 +79,12 @@ Qt::ItemFlags PoemTableModel::flags(const QModelIndex &index) const
 
 QVariant PoemTableModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation == Qt::Horizontal && section >= 0 && section < ColumnCount
-        && (role == Qt::DisplayRole || role == Qt::EditRole))
-        return m_titles[section];
+    if (orientation == Qt::Horizontal && section >= 0 && section < ColumnCount) {
+        if (role == Qt::DisplayRole || role == Qt::EditRole)
+            return m_titles[section];
+        if (role == FieldNameRole)
+            return fieldName(section);
+    }
     return QAbstractTableModel::headerData(section, orientation, role);
 }
 

@@ -5,12 +5,12 @@
 #include <QAbstractTableModel>
 #include <QPointer>
 
-
 // The poem query as a table: one row per record, one column per field the views show. It keeps
 // nothing of the records: every value is read from the query when asked, and converted from the
 // query's stored UTF-8 then. The record count is exact from the open on (the query counts its
 // result), so every record is a row at once; a row not fetched yet is fetched, with its batch,
 // when its value is first asked for. Opening, closing and replacing the statement reset the model.
+// Each column's header names its field in FieldNameRole as well as showing its title.
 class PoemTableModel : public QAbstractTableModel
 {
     Q_OBJECT

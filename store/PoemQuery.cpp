@@ -44,7 +44,7 @@ QByteArray readText(sqlite3_stmt *stmt, int column)
 } // namespace
 
 PoemQuery::PoemQuery(SqliteConnection &connection, QObject *parent)
-    : QObject(parent), m_connection(connection)
+    : DataSet(parent), m_connection(connection)
 {
 }
 
@@ -67,9 +67,10 @@ void PoemQuery::addSql(const QString &line)
 
 void PoemQuery::open()
 {
-    if (m_open)
+    if (isOpen())
         return;
     m_connection.open();
+    int recordCount = 0;
     try {
         DbActivity::Scope busy;
         m_statement = std::make_unique<SqliteStatement>(m_connection.handle(), statementText());
@@ -81,37 +82,29 @@ void PoemQuery::open()
         }
         m_exhausted = false;
         fetchBatch();
-        m_recordCount = countRows();
+        recordCount = countRows();
     } catch (...) {
         m_statement.reset();
         m_fieldNames.clear();
         m_fieldKinds.clear();
         m_rows.clear();
-        m_recordCount = 0;
         throw;
     }
     emit stateAboutToChange();
-    m_open = true;
-    m_current = m_rows.empty() ? -1 : 0;
-    m_bof = true;
-    m_eof = m_rows.empty();
+    setState(true, recordCount, m_rows.empty() ? -1 : 0, true, m_rows.empty());
     emit stateChanged(true);
 }
 
 void PoemQuery::close() noexcept
 {
-    if (!m_open)
+    if (!isOpen())
         return;
     emit stateAboutToChange();
     m_statement.reset();
     m_rows.clear();
     m_fieldNames.clear();
     m_fieldKinds.clear();
-    m_recordCount = 0;
-    m_current = -1;
-    m_bof = true;
-    m_eof = true;
-    m_open = false;
+    setState(false, 0, -1, true, true);
     emit stateChanged(false);
 }
 
@@ -192,42 +185,22 @@ void PoemQuery::fetchAll()
         fetchBatch();
 }
 
-void PoemQuery::fetchUpTo(int rowCount)
+void PoemQuery::fetchUpTo(int position)
 {
-    while (int(m_rows.size()) < rowCount && !m_exhausted && m_statement)
+    while (int(m_rows.size()) < position && !m_exhausted && m_statement)
         fetchBatch();
-}
-
-int PoemQuery::recordCount() const
-{
-    return m_open ? m_recordCount : 0;
-}
-
-int PoemQuery::recNo() const
-{
-    return m_open && m_current >= 0 ? m_current + 1 : 0;
-}
-
-void PoemQuery::moveTo(int index, bool bof, bool eof)
-{
-    if (index == m_current && bof == m_bof && eof == m_eof)
-        return;
-    m_current = index;
-    m_bof = bof;
-    m_eof = eof;
-    emit currentChanged();
 }
 
 void PoemQuery::first()
 {
-    if (!m_open || m_rows.empty())
+    if (!isOpen() || m_rows.empty())
         return;
     moveTo(0, true, false);
 }
 
 void PoemQuery::last()
 {
-    if (!m_open || m_rows.empty())
+    if (!isOpen() || m_rows.empty())
         return;
     fetchAll();
     moveTo(int(m_rows.size()) - 1, false, true);
@@ -235,11 +208,11 @@ void PoemQuery::last()
 
 int PoemQuery::moveBy(int distance)
 {
-    if (!m_open || m_rows.empty() || distance == 0)
+    if (!isOpen() || m_rows.empty() || distance == 0)
         return 0;
-    if ((distance > 0 && m_eof) || (distance < 0 && m_bof))
+    if ((distance > 0 && eof()) || (distance < 0 && bof()))
         return 0;
-    const int from = m_current;
+    const int from = currentIndex();
     if (distance > 0) {
         const qint64 wanted = qint64(from) + distance;
         fetchUpTo(int(std::min<qint64>(wanted + 1, INT_MAX)));
@@ -255,17 +228,17 @@ int PoemQuery::moveBy(int distance)
         else
             moveTo(int(wanted), false, false);
     }
-    return m_current - from;
+    return currentIndex() - from;
 }
 
 void PoemQuery::setRecNo(int position)
 {
-    if (!m_open || m_rows.empty())
+    if (!isOpen() || m_rows.empty())
         return;
-    const int target = std::clamp(position, 1, std::max(1, m_recordCount)) - 1;
-    if (target == m_current) {
-        if (m_current == 0 && m_bof)
-            moveTo(0, false, m_eof);
+    const int target = std::clamp(position, 1, std::max(1, recordCount())) - 1;
+    if (target == currentIndex()) {
+        if (target == 0 && bof())
+            moveTo(0, false, eof());
         return;
     }
     fetchUpTo(target + 1);
@@ -283,9 +256,9 @@ int PoemQuery::fieldIndex(const QString &name) const
 QVariant PoemQuery::fieldValue(const QString &name) const
 {
     const int field = fieldIndex(name);
-    if (!m_open || m_current < 0 || field < 0)
+    if (!isOpen() || currentIndex() < 0 || field < 0)
         return {};
-    return valueOf(m_rows[m_current][field]);
+    return valueOf(m_rows[currentIndex()][field]);
 }
 
 QString PoemQuery::fieldText(const QString &name) const
@@ -300,7 +273,7 @@ QVariant PoemQuery::value(int position, const QString &name)
 
 QVariant PoemQuery::value(int position, int field)
 {
-    if (!m_open || field < 0 || field >= int(m_fieldKinds.size()) || position < 1 || position > m_recordCount)
+    if (!isOpen() || field < 0 || field >= int(m_fieldKinds.size()) || position < 1 || position > recordCount())
         return {};
     fetchUpTo(position);
     if (position > int(m_rows.size()))

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QObject>
+#include "DataSet.h"
+
 #include <QStringList>
 #include <QVariant>
 #include <memory>
@@ -12,7 +13,7 @@ class SqliteStatement;
 // The one result set every view shows. It owns the rows fetched so far (in batches of 50),
 // the record count from its count statement, and the current record with BOF and EOF.
 // Views never keep rows of their own: they read from here on every change notice.
-class PoemQuery : public QObject
+class PoemQuery final : public DataSet
 {
     Q_OBJECT
 public:
@@ -28,21 +29,14 @@ public:
     void clearSql();
     void addSql(const QString &line);
 
-    bool isOpen() const { return m_open; }
     void open();            // throws DatabaseError; opens the connection first if it is closed
     void close() noexcept;  // drops the result; the views go blank
 
-    int recordCount() const;   // 0 while closed
-    int recNo() const;         // 1-based position of the current record, 0 when there is none
-    bool bof() const { return m_bof; }
-    bool eof() const { return m_eof; }
-
-    void first();
-    void prior() { moveBy(-1); }
-    void next() { moveBy(1); }
-    void last();
-    int moveBy(int distance);          // returns the number of rows actually moved (signed)
-    void setRecNo(int position);       // scroll-bar style positioning
+    void first() override;
+    void last() override;
+    int moveBy(int distance) override;
+    void setRecNo(int position) override;   // scroll-bar style positioning
+    void fetchUpTo(int position) override;  // rows are fetched in whole batches
 
     int fieldIndex(const QString &name) const;   // -1 when unknown
 
@@ -54,11 +48,6 @@ public:
     QVariant value(int position, const QString &name);
     QVariant value(int position, int field);   // field as fieldIndex() gives it
 
-signals:
-    void stateAboutToChange();      // an open that has succeeded, or a close, is about to take effect
-    void stateChanged(bool open);   // after every open and every close
-    void currentChanged();          // the current record moved (not sent for blocked moves)
-
 private:
     // A value as SQLite gave it; texts stay UTF-8 until a view reads them, most never being read.
     struct Cell
@@ -69,23 +58,16 @@ private:
     using Row = std::vector<Cell>;
     static QVariant valueOf(const Cell &cell);
 
-    void fetchUpTo(int rowCount);   // rows are fetched in batches; -1 fetches everything
     void fetchBatch();
     void fetchAll();
     Row readRow() const;
     int countRows();
-    void moveTo(int index, bool bof, bool eof);
 
     SqliteConnection &m_connection;
     QStringList m_sql;
-    bool m_open = false;
     std::unique_ptr<SqliteStatement> m_statement;
     bool m_exhausted = false;
     QStringList m_fieldNames;
     std::vector<int> m_fieldKinds;
     std::vector<Row> m_rows;
-    int m_recordCount = 0;
-    int m_current = -1;   // 0-based index into the result, -1 for none
-    bool m_bof = true;
-    bool m_eof = true;
 };

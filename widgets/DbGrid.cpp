@@ -1,5 +1,6 @@
 #include "DbGrid.h"
 
+#include "DataSet.h"
 #include "DbGridDelegate.h"
 #include "DbGridHeader.h"
 #include "ErrorReport.h"
@@ -35,9 +36,10 @@ DbGrid::DbGrid(QWidget *parent) : QTableView(parent), m_proxy(new FieldColumnPro
     const QFont dataFont = Tahoma::font(11);
     const QFont titleFont = Tahoma::font(11, true);
     setFont(dataFont);
-    // A data cell is the text height plus 3 plus the row line; the title cell the text height plus 4.
-    m_cellHeight = Tahoma::textHeight(dataFont) + 3 + 1;
-    m_titleHeight = Tahoma::textHeight(titleFont) + 4;
+    // A data cell is the text height plus 3, and a line's width more because row lines are shown;
+    // the line itself lies below the cell. The title cell is the text height plus 4.
+    m_cellHeight = Tahoma::textHeight(dataFont) + 3 + GridLineWidth;
+    m_titleCellHeight = Tahoma::textHeight(titleFont) + 4;
 
     setFrameStyle(QFrame::WinPanel | QFrame::Sunken);   // the 2-pixel sunken 3-D edge
     setFocusPolicy(Qt::StrongFocus);
@@ -62,8 +64,9 @@ void DbGrid::createHeaders(const QFont &titleFont)
 {
     auto *title = new DbGridHeader(Qt::Horizontal, this);
     title->setTextStyle(titleFont, baselineBelowTop(titleFont));
-    title->setMinimumSectionSize(MinColumnWidth + 1);
-    title->setDefaultSectionSize(DefaultColumnWidth + 1);
+    // A section is its cell and the line right of it (the title row's) or below it (a row's).
+    title->setMinimumSectionSize(MinColumnWidth + GridLineWidth);
+    title->setDefaultSectionSize(DefaultColumnWidth + GridLineWidth);
     title->setSectionResizeMode(QHeaderView::Interactive);
     title->setFixedHeight(titleRowHeight());
     setHorizontalHeader(title);
@@ -72,7 +75,7 @@ void DbGrid::createHeaders(const QFont &titleFont)
     indicator->setMinimumSectionSize(1);
     indicator->setDefaultSectionSize(rowHeight());
     indicator->setSectionResizeMode(QHeaderView::Fixed);
-    indicator->setFixedWidth(IndicatorWidth + 1);
+    indicator->setFixedWidth(IndicatorWidth + GridLineWidth);
     setVerticalHeader(indicator);
     m_titleHeader = title;
     m_indicatorHeader = indicator;
@@ -95,22 +98,22 @@ void DbGrid::createScrollBars()
     connect(bar, &QAbstractSlider::valueChanged, this, &DbGrid::scrollBarValueChanged);
 }
 
-void DbGrid::setPoemModel(PoemTableModel *model)
+void DbGrid::setDataSource(QAbstractItemModel *records, DataSet *dataSet)
 {
-    if (model == m_model)
-        return;
-    if (PoemQuery *old = query())
-        disconnect(old, nullptr, this, nullptr);
-    m_model = model;
-    if (PoemQuery *q = query())
-        connect(q, &PoemQuery::currentChanged, this, &DbGrid::queryCurrentChanged);
-    m_proxy->setSourceModel(model);
-    applyTitle();
-}
-
-PoemQuery *DbGrid::query() const
-{
-    return m_model ? m_model->query() : nullptr;
+    const bool newDataSet = dataSet != m_dataSet;
+    if (newDataSet) {
+        if (m_dataSet)
+            disconnect(m_dataSet, nullptr, this, nullptr);
+        m_dataSet = dataSet;
+        if (m_dataSet)
+            connect(m_dataSet, &DataSet::currentChanged, this, &DbGrid::currentRecordChanged);
+    }
+    if (records != m_proxy->sourceModel()) {
+        m_proxy->setSourceModel(records);   // a reset of the view, which reads the data set afresh
+        applyTitle();
+    } else if (newDataSet) {
+        modelWasReset();
+    }
 }
 
 QString DbGrid::fieldName() const
@@ -142,23 +145,14 @@ void DbGrid::applyTitle()
 
 int DbGrid::columnWidth() const
 {
-    return m_titleHeader->count() > 0 ? m_titleHeader->sectionSize(0) - 1 : m_titleHeader->defaultSectionSize() - 1;
+    const int section = m_titleHeader->count() > 0 ? m_titleHeader->sectionSize(0) : m_titleHeader->defaultSectionSize();
+    return section - GridLineWidth;
 }
 
 void DbGrid::setColumnWidth(int width)
 {
     if (m_titleHeader->count() > 0)
-        m_titleHeader->resizeSection(0, std::max(width, MinColumnWidth) + 1);
-}
-
-bool DbGrid::isTitleHot() const
-{
-    return m_titleHeader->count() > 0 && m_titleHeader->isSectionHot(0);
-}
-
-bool DbGrid::isTitlePressed() const
-{
-    return m_titleHeader->count() > 0 && m_titleHeader->isSectionPressed(0);
+        m_titleHeader->resizeSection(0, std::max(width, MinColumnWidth) + GridLineWidth);
 }
 
 QRect DbGrid::clientRect() const
@@ -169,16 +163,16 @@ QRect DbGrid::clientRect() const
 
 QRect DbGrid::cellRect(int row) const
 {
-    const int left = IndicatorWidth + 1 - horizontalOffset();
+    const int left = IndicatorWidth + GridLineWidth - horizontalOffset();
     if (row == TitleRow)
-        return QRect(left, 0, columnWidth(), m_titleHeight);
+        return QRect(left, 0, columnWidth(), m_titleCellHeight);
     return QRect(left, titleRowHeight() + row * rowHeight(), columnWidth(), m_cellHeight);
 }
 
 QRect DbGrid::indicatorRect(int row) const
 {
     if (row == TitleRow)
-        return QRect(0, 0, IndicatorWidth, m_titleHeight);
+        return QRect(0, 0, IndicatorWidth, m_titleCellHeight);
     return QRect(0, titleRowHeight() + row * rowHeight(), IndicatorWidth, m_cellHeight);
 }
 
@@ -191,8 +185,7 @@ bool DbGrid::hasRecords() const
 
 int DbGrid::recordCount() const
 {
-    const PoemQuery *q = query();
-    return q && q->isOpen() ? q->recordCount() : 0;
+    return m_dataSet ? m_dataSet->recordCount() : 0;   // 0 while closed
 }
 
 int DbGrid::visibleRowCount() const
@@ -200,47 +193,48 @@ int DbGrid::visibleRowCount() const
     return std::max(1, viewport()->height() / rowHeight());
 }
 
-int DbGrid::rowCount() const
+int DbGrid::drawnRowCount() const
 {
     if (!hasRecords())
         return 1;
-    return std::clamp(recordCount() - m_top + 1, 1, visibleRowCount());
+    return std::clamp(recordCount() - m_topPosition + 1, 1, visibleRowCount());
 }
 
-int DbGrid::topRow() const
+int DbGrid::topPosition() const
 {
-    return hasRecords() ? m_top : 0;
+    return hasRecords() ? m_topPosition : 0;
 }
 
 int DbGrid::currentRow() const
 {
-    if (!query() || !query()->isOpen())
+    if (!m_dataSet || !m_dataSet->isOpen())
         return -1;
-    return hasRecords() ? query()->recNo() - m_top : 0;   // an empty result marks its blank row
+    return hasRecords() ? m_dataSet->recNo() - m_topPosition : 0;   // an empty result marks its blank row
 }
 
 void DbGrid::keepCurrentVisible()
 {
     if (!hasRecords()) {
-        m_top = 1;
+        m_topPosition = 1;
         return;
     }
-    const int current = query()->recNo();
+    const int current = m_dataSet->recNo();
     const int visible = visibleRowCount();
-    if (current < m_top)
-        m_top = current;
-    else if (current > m_top + visible - 1)
-        m_top = current - visible + 1;
+    if (current < m_topPosition)
+        m_topPosition = current;
+    else if (current > m_topPosition + visible - 1)
+        m_topPosition = current - visible + 1;
     // A grid that grew taller shows earlier records rather than blank rows.
-    m_top = std::clamp(m_top, 1, std::max(1, recordCount() - visible + 1));
+    m_topPosition = std::clamp(m_topPosition, 1, std::max(1, recordCount() - visible + 1));
 }
 
-// The window's top record is the indicator column's first section on screen; the rows follow it.
+// The window's top record is the indicator column's first section on screen (a section being a
+// record's 0-based index); the rows follow it.
 void DbGrid::showWindow()
 {
     const int offset = m_indicatorHeader->offset();
     if (m_indicatorHeader->count() > 0)
-        m_indicatorHeader->setOffsetToSectionPosition(std::min(m_top, m_indicatorHeader->count()) - 1);
+        m_indicatorHeader->setOffsetToSectionPosition(std::min(m_topPosition, m_indicatorHeader->count()) - 1);
     else
         m_indicatorHeader->setOffset(0);
     if (m_indicatorHeader->offset() != offset) {
@@ -249,15 +243,15 @@ void DbGrid::showWindow()
     }
 }
 
-// The view's current index and its one selected cell are the query's current record.
+// The view's current index and its one selected cell are the data set's current record.
 void DbGrid::selectCurrent()
 {
     if (!hasRecords() || m_proxy->columnCount() == 0)
         return;
-    const QModelIndex index = m_proxy->index(query()->recNo() - 1, 0);
+    const QModelIndex index = m_proxy->index(m_dataSet->recNo() - 1, 0);
     if (index == currentIndex())
         return;
-    const QScopedValueRollback<bool> following(m_followingQuery, true);
+    const QScopedValueRollback<bool> following(m_followingDataSet, true);
     selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
 }
 
@@ -267,8 +261,8 @@ void DbGrid::fetchWindow()
 {
     if (!hasRecords())
         return;
-    const int last = m_top + rowCount() - 1;
-    ErrorReport::guard([this, last] { query()->value(last, 0); });
+    const int last = m_topPosition + drawnRowCount() - 1;
+    ErrorReport::guard([this, last] { m_dataSet->fetchUpTo(last); });
 }
 
 void DbGrid::refresh()
@@ -277,15 +271,15 @@ void DbGrid::refresh()
     fetchWindow();
     updateScrollBar();
     showWindow();
-    m_indicatorHeader->setMarkedRow(hasRecords() ? query()->recNo() - 1 : -1);
-    m_indicatorHeader->setBlankRowMarked(query() && query()->isOpen() && !hasRecords());
+    m_indicatorHeader->setMarkedSection(hasRecords() ? m_dataSet->recNo() - 1 : -1);
+    m_indicatorHeader->setBlankRowMarked(m_dataSet && m_dataSet->isOpen() && !hasRecords());
     viewport()->update();
     m_indicatorHeader->viewport()->update();
 }
 
 void DbGrid::modelWasReset()
 {
-    m_top = 1;
+    m_topPosition = 1;
     m_wheelDelta = 0;
     // The headers' sections and the scroll bars now, not on the event loop's next pass.
     executeDelayedItemsLayout();
@@ -296,15 +290,15 @@ void DbGrid::modelWasReset()
 // A move inside the window of rows repaints only the row left and the row reached (Qt's own
 // update of the old and the new current cell, and the indicator's two cells); everything else is
 // repainted only when the window scrolls.
-void DbGrid::queryCurrentChanged()
+void DbGrid::currentRecordChanged()
 {
-    const int top = m_top;
+    const int top = m_topPosition;
     keepCurrentVisible();
     fetchWindow();
     updateScrollBar();
-    if (m_top != top)
+    if (m_topPosition != top)
         showWindow();
-    m_indicatorHeader->setMarkedRow(hasRecords() ? query()->recNo() - 1 : -1);
+    m_indicatorHeader->setMarkedSection(hasRecords() ? m_dataSet->recNo() - 1 : -1);
     selectCurrent();
 }
 
@@ -313,15 +307,15 @@ void DbGrid::queryCurrentChanged()
 void DbGrid::currentChanged(const QModelIndex &current, const QModelIndex &previous)
 {
     // Qt's table tells assistive tools that the focus went to the new current cell even while the
-    // focus is elsewhere, say in the detail window whose navigator moves the record; a screen
+    // focus is elsewhere, say in another window whose controls move the record; a screen
     // reader would follow it there. Only a grid that has the focus says so.
     if (hasFocus())
         QTableView::currentChanged(current, previous);
     else
         QAbstractItemView::currentChanged(current, previous);
-    if (m_followingQuery || !current.isValid() || !hasRecords())
+    if (m_followingDataSet || !current.isValid() || !hasRecords())
         return;
-    const int distance = current.row() + 1 - query()->recNo();
+    const int distance = current.row() + 1 - m_dataSet->recNo();
     if (distance != 0)
         moveBy(distance);
     selectCurrent();
@@ -334,8 +328,8 @@ void DbGrid::scrollTo(const QModelIndex &, ScrollHint)
 // A record below the bottom row is not on screen, even where a part of its row would fit.
 QRect DbGrid::visualRect(const QModelIndex &index) const
 {
-    const int row = index.row() + 1 - m_top;
-    if (!index.isValid() || row < 0 || row >= rowCount() || !hasRecords())
+    const int row = index.row() + 1 - m_topPosition;
+    if (!index.isValid() || row < 0 || row >= drawnRowCount() || !hasRecords())
         return {};
     // The cell without the grid lines that its delegate draws right of it and below it.
     return QTableView::visualRect(index).adjusted(0, 0, -1, -1);
@@ -343,7 +337,7 @@ QRect DbGrid::visualRect(const QModelIndex &index) const
 
 QModelIndex DbGrid::indexAt(const QPoint &pos) const
 {
-    if (pos.y() < 0 || pos.y() >= rowCount() * rowHeight())
+    if (pos.y() < 0 || pos.y() >= drawnRowCount() * rowHeight())
         return {};
     return QTableView::indexAt(pos);
 }
@@ -374,7 +368,7 @@ void DbGrid::updateScrollBar()
         vertical->setRange(1, recordCount());
         vertical->setPageStep(visibleRowCount());
         vertical->setSingleStep(1);
-        vertical->setValue(query()->recNo());
+        vertical->setValue(m_dataSet->recNo());
     } else {
         vertical->setRange(0, 0);
     }
@@ -394,7 +388,7 @@ void DbGrid::scrollBarAction(int action)
         moveBy(-(currentRow() + 1));
         break;
     case QAbstractSlider::SliderSingleStepAdd:   // the record just below the bottom row
-        moveBy(rowCount() - currentRow());
+        moveBy(drawnRowCount() - currentRow());
         break;
     case QAbstractSlider::SliderPageStepSub:
         moveBy(-visibleRowCount());
@@ -418,7 +412,7 @@ void DbGrid::scrollBarAction(int action)
     }
     // The slider applies this position once the action is over.
     if (hasRecords())
-        bar->setSliderPosition(query()->recNo());
+        bar->setSliderPosition(m_dataSet->recNo());
 }
 
 void DbGrid::scrollBarReleased()
@@ -432,7 +426,7 @@ void DbGrid::scrollBarValueChanged(int value)
 {
     if (m_settingScrollBar || verticalScrollBar()->isSliderDown() || !hasRecords())
         return;
-    if (value != query()->recNo())
+    if (value != m_dataSet->recNo())
         moveToPosition(value);
     updateScrollBar();
 }
@@ -443,19 +437,19 @@ void DbGrid::moveBy(int distance)
 {
     if (!hasRecords() || distance == 0)
         return;
-    ErrorReport::guard([this, distance] { query()->moveBy(distance); });
+    ErrorReport::guard([this, distance] { m_dataSet->moveBy(distance); });
 }
 
 void DbGrid::moveFirst()
 {
     if (hasRecords())
-        ErrorReport::guard([this] { query()->first(); });
+        ErrorReport::guard([this] { m_dataSet->first(); });
 }
 
 void DbGrid::moveLast()
 {
     if (hasRecords())
-        ErrorReport::guard([this] { query()->last(); });
+        ErrorReport::guard([this] { m_dataSet->last(); });
 }
 
 void DbGrid::moveToPosition(int position)
@@ -467,13 +461,13 @@ void DbGrid::moveToPosition(int position)
     else if (position >= recordCount())
         moveLast();
     else
-        ErrorReport::guard([this, position] { query()->setRecNo(position); });
+        ErrorReport::guard([this, position] { m_dataSet->setRecNo(position); });
 }
 
 // A press on a data row, or on its indicator cell, makes its record current.
 void DbGrid::pressRow(int row)
 {
-    if (row >= 0 && row < rowCount())
+    if (row >= 0 && row < drawnRowCount())
         moveBy(row - currentRow());
 }
 
@@ -515,13 +509,13 @@ void DbGrid::keyPressEvent(QKeyEvent *event)
         moveBy(-1);
         break;
     case Qt::Key_Down:
-        moveBy(control ? rowCount() - 1 - currentRow() : 1);
+        moveBy(control ? drawnRowCount() - 1 - currentRow() : 1);
         break;
     case Qt::Key_Up:
         moveBy(control ? -currentRow() : -1);
         break;
     case Qt::Key_PageDown:
-        moveBy(control ? rowCount() - 1 - currentRow() : visibleRowCount());
+        moveBy(control ? drawnRowCount() - 1 - currentRow() : visibleRowCount());
         break;
     case Qt::Key_PageUp:
         moveBy(control ? -currentRow() : -visibleRowCount());
@@ -678,7 +672,7 @@ void DbGrid::focusInEvent(QFocusEvent *event)
 void DbGrid::paintEvent(QPaintEvent *event)
 {
     const bool column = m_proxy->columnCount() > 0;
-    const QRect cells(columnViewportPosition(0), 0, columnWidth() + 1, rowCount() * rowHeight());
+    const QRect cells(columnViewportPosition(0), 0, columnWidth() + GridLineWidth, drawnRowCount() * rowHeight());
     {
         QPainter painter(viewport());
         const QRegion ground = column ? event->region().subtracted(cells) : event->region();

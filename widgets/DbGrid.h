@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PoemTableModel.h"
+#include "DataSet.h"
 
 #include <QPointer>
 #include <QTableView>
@@ -8,11 +8,13 @@
 class DbGridHeader;
 class FieldColumnProxy;
 
-// The read-only list grid: a table view of one field of the poem model, with the indicator column
-// as its vertical header and the field's title as its one column header. Its rows are always a
-// window of consecutive records around the query's current record, which it moves on keys, clicks,
-// the wheel and its vertical scroll bar, whose value is the current record's position rather than
-// the scrolled window. The view's current index is the query's current record, both ways.
+// A read-only data grid: a table view of one field of a model of records, with the indicator
+// column as its vertical header and the field's title as its one column header. The model's rows
+// are the data set's records, in its order; the grid reads the data set's state and moves its
+// current record. Its rows are always a window of consecutive records around the current record,
+// which it moves on keys, clicks, the wheel and its vertical scroll bar, whose value is the current
+// record's position rather than the scrolled window. The view's current index is the data set's
+// current record, both ways.
 class DbGrid : public QTableView
 {
     Q_OBJECT
@@ -20,15 +22,17 @@ class DbGrid : public QTableView
     Q_PROPERTY(QString titleText READ titleText WRITE setTitleText)
 public:
     static constexpr int TitleRow = -1;   // cellRect(), indicatorRect(): the title row
+    static constexpr int GridLineWidth = 1;   // every cell has a line right of it and below it
     static constexpr int IndicatorWidth = 11;
     static constexpr int DefaultColumnWidth = 625;
     static constexpr int MinColumnWidth = 8;
 
     explicit DbGrid(QWidget *parent = nullptr);
 
-    void setPoemModel(PoemTableModel *model);
-    PoemTableModel *poemModel() const { return m_model; }
-    PoemQuery *query() const;
+    // The records to show: a table model whose columns name their fields (FieldNameRole), and
+    // the data set whose records are its rows. Either may be none.
+    void setDataSource(QAbstractItemModel *records, DataSet *dataSet);
+    DataSet *dataSet() const { return m_dataSet; }
 
     // Without a field name, or with one that is no column of the model, the grid shows no column.
     QString fieldName() const;
@@ -42,23 +46,22 @@ public:
     int columnWidth() const;   // the column's cell, without its grid line
     void setColumnWidth(int width);
 
-    // Rows of the grid: the window of records on screen. Positions are the query's (1-based),
-    // row indexes count from the top row (0).
+    // The window of records on screen. A record's position is the data set's (1-based); a row is
+    // a place on screen, counted from the top row (0); counts end in RowCount.
     int visibleRowCount() const;   // whole data rows that fit below the title row
-    int rowCount() const;          // data rows drawn: records in the window, never fewer than one
-    int topRow() const;            // position of the record in the top row; 0 when there is none
-    int currentRow() const;        // row index of the current record; -1 while the query is closed
-    int rowHeight() const { return m_cellHeight + 1; }   // rows are this far apart
-    int titleRowHeight() const { return m_titleHeight + 1; }
+    int drawnRowCount() const;     // data rows drawn: records in the window, never fewer than one
+    int topPosition() const;       // position of the record in the top row; 0 when there is none
+    int currentRow() const;        // row of the current record; -1 while the data set is closed
+    // A row is its cell and the grid line below it: rows are this far apart (as Qt's rowHeight(row)
+    // says too). The title row likewise.
+    int rowHeight() const { return m_cellHeight + GridLineWidth; }
+    int titleRowHeight() const { return m_titleCellHeight + GridLineWidth; }
 
     // The client area: inside the frame and beside the scroll bars, title row and indicator column
     // included, in the grid's coordinates. The cells below are in the client area's coordinates.
     QRect clientRect() const;
     QRect cellRect(int row) const;        // the column's cell in a data row, or its title cell
     QRect indicatorRect(int row) const;
-
-    bool isTitleHot() const;
-    bool isTitlePressed() const;
 
     // The window of rows follows the current record alone; nothing else scrolls it.
     void scrollTo(const QModelIndex &index, ScrollHint hint = EnsureVisible) override;
@@ -89,7 +92,7 @@ private:
     void createScrollBars();
 
     void modelWasReset();
-    void queryCurrentChanged();
+    void currentRecordChanged();
 
     bool hasRecords() const;
     int recordCount() const;
@@ -112,17 +115,17 @@ private:
     void updateScrollBar();
     void applyTitle();
 
-    QPointer<PoemTableModel> m_model;
+    QPointer<DataSet> m_dataSet;
     FieldColumnProxy *m_proxy = nullptr;
     DbGridHeader *m_titleHeader = nullptr;
     DbGridHeader *m_indicatorHeader = nullptr;
     QWidget *m_corner = nullptr;
     QString m_titleText;
-    int m_cellHeight = 17;
-    int m_titleHeight = 17;
-    int m_top = 1;              // position of the record in the top row
+    int m_cellHeight = 17;        // a data cell, without the line below it
+    int m_titleCellHeight = 17;   // the title cell, likewise
+    int m_topPosition = 1;        // position of the record in the top row
     int m_wheelDelta = 0;
     bool m_titleSet = false;
     bool m_settingScrollBar = false;
-    bool m_followingQuery = false;
+    bool m_followingDataSet = false;
 };

@@ -33,17 +33,17 @@ void DbGridHeader::setTextStyle(const QFont &font, int baseline)
     viewport()->update();
 }
 
-void DbGridHeader::setMarkedRow(int row)
+void DbGridHeader::setMarkedSection(int section)
 {
-    if (row == m_markedRow)
+    if (section == m_markedSection)
         return;
     // Only the row left and the row reached are drawn again.
-    const int old = m_markedRow;
-    m_markedRow = row;
+    const int old = m_markedSection;
+    m_markedSection = section;
     if (old >= 0)
         updateSection(old);
-    if (row >= 0)
-        updateSection(row);
+    if (section >= 0)
+        updateSection(section);
 }
 
 void DbGridHeader::setBlankRowMarked(bool marked)
@@ -120,7 +120,7 @@ void DbGridHeader::paintSection(QPainter *painter, const QRect &rect, int logica
 {
     if (orientation() == Qt::Vertical) {
         paintCell(*painter, rect, false, false);
-        if (logicalIndex == m_markedRow)
+        if (logicalIndex == m_markedSection)
             paintMark(*painter, rect.adjusted(0, 0, -1, -1));
         return;
     }

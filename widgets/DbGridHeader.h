@@ -3,11 +3,11 @@
 #include <QFont>
 #include <QHeaderView>
 
-// The list grid's title row (horizontal) and indicator column (vertical), drawn as the target's
+// The data grid's title row (horizontal) and indicator column (vertical), drawn as the target's
 // grid draws them: themed header cells separated by the grid's lines, the title in its own font
 // on the Windows text metrics, a hot and a pressed look for the title even where the style draws
 // neither, and the indicator's mark on the current record's row. A model without rows still gets
-// one blank indicator cell, marked while the query is open.
+// one blank indicator cell, marked while the data set is open.
 class DbGridHeader : public QHeaderView
 {
     Q_OBJECT
@@ -17,15 +17,13 @@ public:
     // Title row: its font, and how far below a cell's top edge the text's baseline sits.
     void setTextStyle(const QFont &font, int baseline);
 
-    // Indicator column: the row that carries the mark (-1: none), and the mark of the blank row.
-    void setMarkedRow(int row);
+    // Indicator column: the section (a record's 0-based index) that carries the mark (-1: none),
+    // and the mark of the blank row.
+    void setMarkedSection(int section);
     void setBlankRowMarked(bool marked);
 
     // The grid fixes the header's height or width; Qt would otherwise measure every section's title.
     QSize sizeHint() const override { return minimumSize(); }
-
-    bool isSectionHot(int section) const;
-    bool isSectionPressed(int section) const;
 
 protected:
     // The cells show no selection and no current item of their own: the grid repaints the mark.
@@ -36,6 +34,8 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
 
 private:
+    bool isSectionHot(int section) const;
+    bool isSectionPressed(int section) const;
     void paintCell(QPainter &painter, const QRect &section, bool hot, bool pressed) const;
     void paintMark(QPainter &painter, const QRect &cell) const;
     QColor gridColor() const;
@@ -44,6 +44,6 @@ private:
 
     QFont m_font;
     int m_baseline = 13;
-    int m_markedRow = -1;
+    int m_markedSection = -1;
     bool m_blankRowMarked = false;
 };

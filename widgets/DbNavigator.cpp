@@ -1,8 +1,8 @@
 #include "DbNavigator.h"
 
+#include "DataSet.h"
 #include "ErrorReport.h"
 #include "GlyphStrip.h"
-#include "PoemQuery.h"
 
 #include <QEvent>
 #include <QIcon>
@@ -23,26 +23,21 @@ DbNavigator::DbNavigator(QWidget *parent) : QWidget(parent)
     updateButtons();
 }
 
-void DbNavigator::setQuery(PoemQuery *query)
+void DbNavigator::setDataSet(DataSet *dataSet)
 {
-    if (query == m_query)
+    if (dataSet == m_dataSet)
         return;
-    if (m_query)
-        disconnect(m_query, nullptr, this, nullptr);
-    // A hold on the old query's Prior or Next must not go on stepping the new one.
+    if (m_dataSet)
+        disconnect(m_dataSet, nullptr, this, nullptr);
+    // A hold on the old data set's Prior or Next must not go on stepping the new one.
     stopRepeat();
-    m_query = query;
-    if (m_query) {
-        connect(m_query, &PoemQuery::stateChanged, this, &DbNavigator::updateButtons);
-        connect(m_query, &PoemQuery::currentChanged, this, &DbNavigator::updateButtons);
-        connect(m_query, &QObject::destroyed, this, &DbNavigator::updateButtons);
+    m_dataSet = dataSet;
+    if (m_dataSet) {
+        connect(m_dataSet, &DataSet::stateChanged, this, &DbNavigator::updateButtons);
+        connect(m_dataSet, &DataSet::currentChanged, this, &DbNavigator::updateButtons);
+        connect(m_dataSet, &QObject::destroyed, this, &DbNavigator::updateButtons);
     }
     updateButtons();
-}
-
-PoemQuery *DbNavigator::query() const
-{
-    return m_query.data();
 }
 
 void DbNavigator::createButtons()
@@ -102,9 +97,9 @@ void DbNavigator::layoutButtons()
 
 void DbNavigator::updateButtons()
 {
-    const bool open = m_query && m_query->isOpen();
-    const bool backward = open && !m_query->bof();
-    const bool forward = open && !m_query->eof();
+    const bool open = m_dataSet && m_dataSet->isOpen();
+    const bool backward = open && !m_dataSet->bof();
+    const bool forward = open && !m_dataSet->eof();
     m_first->setEnabled(backward);
     m_prior->setEnabled(backward);
     m_next->setEnabled(forward);
@@ -115,18 +110,18 @@ void DbNavigator::updateButtons()
 
 bool DbNavigator::perform(QPushButton *button)
 {
-    if (!m_query || !m_query->isOpen())
+    if (!m_dataSet || !m_dataSet->isOpen())
         return true;
     const QScopedValueRollback<bool> busy(m_performing, true);
     return ErrorReport::guard([this, button] {
         if (button == m_first)
-            m_query->first();
+            m_dataSet->first();
         else if (button == m_prior)
-            m_query->prior();
+            m_dataSet->prior();
         else if (button == m_next)
-            m_query->next();
+            m_dataSet->next();
         else if (button == m_last)
-            m_query->last();
+            m_dataSet->last();
     });
 }
 

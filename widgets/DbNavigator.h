@@ -1,16 +1,15 @@
 #pragma once
 
-#include "PoemQuery.h"
-
 #include <QIcon>
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
 
+class DataSet;
 class QPushButton;
 
-// Record navigator over the poem query: First, Prior, Next and Last side by side.
-// Its buttons follow the query's BOF and EOF on every notice; Prior and Next repeat while held.
+// Record navigator over a data set: First, Prior, Next and Last side by side.
+// Its buttons follow the data set's BOF and EOF on every notice; Prior and Next repeat while held.
 // Neither the navigator nor its buttons ever take the keyboard focus.
 class DbNavigator : public QWidget
 {
@@ -22,9 +21,8 @@ public:
 
     explicit DbNavigator(QWidget *parent = nullptr);
 
-    // Follows the given query from now on (none: every button disabled); the old one is let go.
-    void setQuery(PoemQuery *query);
-    PoemQuery *query() const;
+    // Follows the given data set from now on (none: every button disabled); the old one is let go.
+    void setDataSet(DataSet *dataSet);
 
     QPushButton *firstButton() const { return m_first; }
     QPushButton *priorButton() const { return m_prior; }
@@ -49,7 +47,7 @@ private:
     void stopRepeat();
     void repeatTick();
 
-    QPointer<PoemQuery> m_query;
+    QPointer<DataSet> m_dataSet;
     QPushButton *m_first = nullptr;
     QPushButton *m_prior = nullptr;
     QPushButton *m_next = nullptr;

@@ -3,7 +3,7 @@
 #include <QString>
 #include <functional>
 
-// The boundary of every view handler that works on the poem query: an error it lets through is
+// The boundary of every view handler that works on a data set: an error it lets through is
 // caught here and handed to the application's default error report, which the application object
 // installs, so no exception ever crosses Qt's event machinery.
 class ErrorReport

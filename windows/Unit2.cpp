@@ -64,7 +64,7 @@ void TForm2::bindModel(PoemTableModel *model)
     if (model)
         connect(model, &QAbstractItemModel::modelReset, this, &TForm2::followRecord);
     followRecord();
-    ui->DBNavigator1->setQuery(query);
+    ui->DBNavigator1->setDataSet(query);
 }
 
 // The mapper's row is the query's current record; without one, the title and the text are empty.

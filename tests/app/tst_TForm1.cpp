@@ -280,7 +280,7 @@ void tst_TForm1::listGridIsBoundToTheTitles()
 {
     auto *grid = m_form->findChild<DbGrid *>(QStringLiteral("DBGrid1"));
     QVERIFY(grid);
-    QCOMPARE(grid->query(), TestSeam::store(*m_form).query());
+    QCOMPARE(grid->dataSet(), TestSeam::store(*m_form).query());
     QCOMPARE(grid->fieldName(), QStringLiteral("CIM"));
     QCOMPARE(grid->titleText(), QStringLiteral("Cím"));
     QCOMPARE(grid->property("hint").toString(),
@@ -432,14 +432,14 @@ void tst_TForm1::listFollowsTheNavigator()
         for (QPushButton *button : {nav->nextButton(), nav->nextButton(), nav->lastButton(), nav->priorButton(),
                                     nav->firstButton()}) {
             QTest::mouseClick(button, Qt::LeftButton);
-            rows << query->recNo() << grid->topRow() + grid->currentRow();
+            rows << query->recNo() << grid->topPosition() + grid->currentRow();
         }
     });
     m_form->DBGrid1DblClick();
     QVERIFY(mainBlocked);
     // Each step: the query's position, then the record the grid's indicator stands on.
     QCOMPARE(rows, (QList<int>{2, 2, 3, 3, 89, 89, 88, 88, 1, 1}));
-    QCOMPARE(grid->topRow(), 1);
+    QCOMPARE(grid->topPosition(), 1);
 }
 
 void tst_TForm1::pageSwitching_data()

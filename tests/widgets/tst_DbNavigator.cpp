@@ -68,7 +68,7 @@ void tst_DbNavigator::init()
     m_query->addSql(PoemQuery::BaseStatement);
     // Made while the query is still closed, as at start-up.
     m_navigator = std::make_unique<DbNavigator>();
-    m_navigator->setQuery(m_query.get());
+    m_navigator->setDataSet(m_query.get());
     m_navigator->setObjectName(QStringLiteral("DBNavigator1"));
     m_navigator->resize(368, 33);
 }
@@ -263,7 +263,7 @@ void tst_DbNavigator::clickingLeavesTheFocusAlone()
     QWidget window;
     auto *edit = new QLineEdit(&window);
     auto *navigator = new DbNavigator(&window);
-    navigator->setQuery(m_query.get());
+    navigator->setDataSet(m_query.get());
     auto *layout = new QVBoxLayout(&window);
     layout->addWidget(edit);
     layout->addWidget(navigator);
@@ -478,8 +478,11 @@ void tst_DbNavigator::followsOnlyTheQueryItIsGiven()
     other.last();
     QCOMPARE(enabledButtons(), QStringLiteral("--NL"));
 
-    m_navigator->setQuery(&other);
-    QCOMPARE(m_navigator->query(), &other);
+    m_navigator->setDataSet(&other);
+    // The buttons now follow the new query.
+    other.first();
+    QCOMPARE(enabledButtons(), QStringLiteral("--NL"));
+    other.last();
     QCOMPARE(enabledButtons(), QStringLiteral("FP--"));
 
     // The first query's notices no longer reach the buttons, nor do the buttons move it.
@@ -496,7 +499,7 @@ void tst_DbNavigator::followsOnlyTheQueryItIsGiven()
     QCOMPARE(m_query->recNo(), 1);
 
     // Handing it the query it already has changes nothing.
-    m_navigator->setQuery(&other);
+    m_navigator->setDataSet(&other);
     QTest::mouseClick(m_navigator->firstButton(), Qt::LeftButton);
     QCOMPARE(other.recNo(), 1);
     QCOMPARE(enabledButtons(), QStringLiteral("--NL"));
@@ -519,15 +522,17 @@ void tst_DbNavigator::withoutQueryEveryButtonIsOff()
     m_query->setRecNo(40);
     DbNavigator navigator;
     if (how != QLatin1String("never")) {
-        navigator.setQuery(m_query.get());
+        navigator.setDataSet(m_query.get());
         QCOMPARE(navigator.firstButton()->isEnabled(), true);
     }
     if (how == QLatin1String("taken"))
-        navigator.setQuery(nullptr);
+        navigator.setDataSet(nullptr);
     else if (how == QLatin1String("destroyed"))
         m_query.reset();
 
-    QCOMPARE(navigator.query(), nullptr);
+    // It follows no query: a move to the middle of the one it had lights none of its buttons.
+    if (m_query)
+        m_query->setRecNo(20);
     for (QPushButton *b : {navigator.firstButton(), navigator.priorButton(), navigator.nextButton(),
                            navigator.lastButton()})
         QVERIFY(!b->isEnabled());
