@@ -23,6 +23,8 @@
 #include <unistd.h>
 #endif
 
+using namespace Qt::StringLiterals;
+
 // The store's life as the main window drives it: each start-up step on its own, what a failed
 // step leaves behind, and the closing steps in their order.
 class tst_PoemStore : public QObject
@@ -165,30 +167,30 @@ void tst_PoemStore::startupSteps_data()
     QTest::newRow("everything in place") << item << "" << QStringList() << true << true << "image";
     QTest::newRow("item missing")
         << "Resource_9" << ""
-        << QStringList{QStringLiteral("TakeItem: Resource_9"), QStringLiteral("WriteCopy: Resource_9"), QStringLiteral("FindCopy: ") + noFile,
+        << QStringList{u"TakeItem: Resource_9"_s, u"WriteCopy: Resource_9"_s, u"FindCopy: "_s + noFile,
                        QStringLiteral("OpenConnection: ") + cantOpen, QStringLiteral("OpenQuery: ") + cantOpen}
         << false << false << "absent";
 #ifdef Q_OS_UNIX
     QTest::newRow("unwritable directory")
         << item << "readonly"
-        << QStringList{QStringLiteral("WriteCopy: Permission denied"), QStringLiteral("FindCopy: ") + noFile, QStringLiteral("OpenConnection: ") + cantOpen,
+        << QStringList{u"WriteCopy: Permission denied"_s, u"FindCopy: "_s + noFile, u"OpenConnection: "_s + cantOpen,
                        QStringLiteral("OpenQuery: ") + cantOpen}
         << false << false << "absent";
 #endif
     QTest::newRow("copy gone before it is looked for")
         << item << "remove"
-        << QStringList{QStringLiteral("FindCopy: ") + noFile, QStringLiteral("OpenConnection: ") + cantOpen, QStringLiteral("OpenQuery: ") + cantOpen} << false
+        << QStringList{u"FindCopy: "_s + noFile, u"OpenConnection: "_s + cantOpen, u"OpenQuery: "_s + cantOpen} << false
         << false << "absent";
     QTest::newRow("copy that is no database")
         << item << "junk"
-        << QStringList{QStringLiteral("OpenConnection: file is not a database"), QStringLiteral("OpenQuery: file is not a database")} << false
+        << QStringList{u"OpenConnection: file is not a database"_s, u"OpenQuery: file is not a database"_s} << false
         << false << "as placed";
     QTest::newRow("database without tbl_Data")
-        << item << QStringLiteral("no table") << QStringList{QStringLiteral("OpenQuery: no such table: tbl_Data")} << true << false << QStringLiteral("as placed");
+        << item << u"no table"_s << QStringList{u"OpenQuery: no such table: tbl_Data"_s} << true << false << u"as placed"_s;
     // Writing does not wait for the other connection's lock, and neither does SQLite.
     QTest::newRow("copy locked by another connection")
         << item << "locked"
-        << QStringList{QStringLiteral("WriteCopy: "), QStringLiteral("OpenConnection: database is locked"), QStringLiteral("OpenQuery: database is locked")}
+        << QStringList{u"WriteCopy: "_s, u"OpenConnection: database is locked"_s, u"OpenQuery: database is locked"_s}
         << false << false << "as placed";
 }
 
@@ -290,7 +292,7 @@ struct Watch
         QObject::connect(store.query(), &PoemQuery::stateAboutToChange, &context,
                          [this] { notices << QStringLiteral("about to change"); });
         QObject::connect(store.query(), &PoemQuery::stateChanged, &context,
-                         [this](bool open) { notices << (open ? QStringLiteral("opened") : QStringLiteral("closed")); });
+                         [this](bool open) { notices << (open ? u"opened"_s : u"closed"_s); });
     }
     ~Watch() { sqlite3_trace_v2(db, 0, nullptr, nullptr); }
     Watch(const Watch &) = delete;
@@ -343,7 +345,7 @@ void tst_PoemStore::closeGoesQueryConnectionCopy()
     QSignalSpy states(store.query(), &PoemQuery::stateChanged);
 
     store.close();
-    QCOMPARE(seen.order, (QStringList{QStringLiteral("query closed, connection open, copy there"), QStringLiteral("connection closed, copy there")}));
+    QCOMPARE(seen.order, (QStringList{u"query closed, connection open, copy there"_s, u"connection closed, copy there"_s}));
     QCOMPARE(states.count(), 1);
     QCOMPARE(states.at(0).at(0).toBool(), false);
     QVERIFY(!store.query()->isOpen());
@@ -407,7 +409,7 @@ void tst_PoemStore::closeRemovesOnlyItsOwnCopy()
         QCOMPARE(after.lastModified(), modified);
     }
     if (setup == QLatin1String("directory"))
-        QCOMPARE(QDir(m_copy).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{QStringLiteral("inside")});
+        QCOMPARE(QDir(m_copy).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{u"inside"_s});
     if (setup == QLatin1String("link"))
         QVERIFY(QFileInfo(elsewhere).isFile());
 #ifdef Q_OS_UNIX
@@ -506,12 +508,12 @@ void tst_PoemStore::searchAndShowAll_data()
     QTest::addColumn<QString>("statement");   // as SQLite receives it
     QTest::addColumn<int>("hits");            // in the shipped database
 
-    QTest::newRow("apostrophe doubled inside one literal") << QStringLiteral("ab'c") << searchStatement(QStringLiteral("'%ab''c%'")) << 0;
-    QTest::newRow("empty phrase matches every text") << QStringLiteral("") << searchStatement(QStringLiteral("'%%'")) << 89;
-    QTest::newRow("small ASCII letters fold") << QStringLiteral("tavasz") << searchStatement(QStringLiteral("'%tavasz%'")) << 53;
+    QTest::newRow("apostrophe doubled inside one literal") << u"ab'c"_s << searchStatement(u"'%ab''c%'"_s) << 0;
+    QTest::newRow("empty phrase matches every text") << u""_s << searchStatement(u"'%%'"_s) << 89;
+    QTest::newRow("small ASCII letters fold") << u"tavasz"_s << searchStatement(u"'%tavasz%'"_s) << 53;
     QTest::newRow("capital accented letter does not fold")
         << QStringLiteral("Ő") << searchStatement(QStringLiteral("'%Ő%'")) << 8;
-    QTest::newRow("underscore stays a wildcard") << QStringLiteral("_") << searchStatement(QStringLiteral("'%_%'")) << 89;
+    QTest::newRow("underscore stays a wildcard") << u"_"_s << searchStatement(u"'%_%'"_s) << 89;
     QTest::newRow("blanks and backslash kept as typed")
         << QStringLiteral(" !&:?{}\\ ") << searchStatement(QStringLiteral("'% !&:?{}\\ %'")) << 0;
     QTest::newRow("statement-like phrase stays a literal")
@@ -529,7 +531,7 @@ void tst_PoemStore::searchAndShowAll()
     store.setWorkingDirectory(m_dir->path());
     QCOMPARE(runSteps(store), QStringList());
     PoemQuery *query = store.query();
-    const QStringList closeThenOpen{QStringLiteral("about to change"), QStringLiteral("closed"), QStringLiteral("about to change"), QStringLiteral("opened")};
+    const QStringList closeThenOpen{u"about to change"_s, u"closed"_s, u"about to change"_s, u"opened"_s};
 
     {
         Watch watch(store);
@@ -574,7 +576,7 @@ void tst_PoemStore::refusedOrFailedSearch_data()
         << (QStringLiteral("tav") + QChar(0) + QStringLiteral("asz"))
         << QStringLiteral("A keresendő kifejezés nem tartalmazhat NUL (U+0000) karaktert.") << false;
     QTest::newRow("NUL alone") << QString(QChar(0))
-                               << QStringLiteral("A keresendő kifejezés nem tartalmazhat NUL (U+0000) karaktert.") << false;
+                               << u"A keresendő kifejezés nem tartalmazhat NUL (U+0000) karaktert."_s << false;
 }
 
 // A failed search leaves a closed query with nothing current, and says why; a refused phrase

@@ -19,6 +19,8 @@
 
 #include <limits>
 
+using namespace Qt::StringLiterals;
+
 // The search page in the running main window: what a phrase finds, the statement that reaches
 // SQLite, the engine's pattern limit, and the reset.
 class tst_SearchPage : public QObject
@@ -378,11 +380,11 @@ void tst_SearchPage::waitPointer_data()
 
     const QStringList none;
     QTest::newRow("search with hits: cleared as soon as the list is in front")
-        << QStringLiteral("BitBtn1") << QStringLiteral("tavasz") << QStringList{QStringLiteral("wait")} << none << QStringLiteral("default");
-    QTest::newRow("search without hits") << QStringLiteral("BitBtn1") << QStringLiteral("xyzzy") << QStringList{QStringLiteral("wait")} << none << QStringLiteral("default");
-    QTest::newRow("reset") << QStringLiteral("BitBtn2") << QStringLiteral("tavasz") << QStringList{QStringLiteral("wait")} << none << QStringLiteral("default");
+        << u"BitBtn1"_s << u"tavasz"_s << QStringList{u"wait"_s} << none << u"default"_s;
+    QTest::newRow("search without hits") << u"BitBtn1"_s << u"xyzzy"_s << QStringList{u"wait"_s} << none << u"default"_s;
+    QTest::newRow("reset") << u"BitBtn2"_s << u"tavasz"_s << QStringList{u"wait"_s} << none << u"default"_s;
     QTest::newRow("search SQLite refuses: up with the report, cleared by the timed reset while it shows")
-        << QStringLiteral("BitBtn1") << QString(49999, QLatin1Char('a')) << none << QStringList{QStringLiteral("wait"), QStringLiteral("default")} << QStringLiteral("default");
+        << u"BitBtn1"_s << QString(49999, QLatin1Char('a')) << none << QStringList{u"wait"_s, u"default"_s} << u"default"_s;
     QTest::newRow("phrase holding NUL: no database work, so no pointer with the report")
         << QStringLiteral("BitBtn1") << (QStringLiteral("tav") + QChar(0) + QStringLiteral("asz")) << none
         << QStringList{QStringLiteral("default"), QStringLiteral("default")} << QStringLiteral("default");
