@@ -18,12 +18,15 @@ export QT_QPA_PLATFORM=offscreen QT_PLUGIN_PATH=$build/tests/plugins QT_QPA_GENE
 
 # A shared machine's speed drifts from minute to minute, so the two programs are timed in short
 # alternating rounds, the ratio is taken within each round, and the median of the rounds is reported.
+# Every run starts as a user's start does, with no working copy in the folder: the probe ends
+# the program without the exit question, so the copy it wrote would otherwise be found by the
+# next run and checked byte for byte before it is replaced, as a killed run's leftover is.
 # Both run on one processor: on a virtual machine the first one also takes the host's interrupts,
 # and a program that lands there now and then takes a quarter longer.
 cpu=${STARTUP_CPU:-$(($(nproc) - 1))}
 rounds=${STARTUP_ROUNDS:-5}
 for round in $(seq 1 "$rounds"); do
-    taskset -c "$cpu" hyperfine -N -w 3 -r "${STARTUP_RUNS:-40}" --export-json "times$round.json" \
+    taskset -c "$cpu" hyperfine -N -w 3 -r "${STARTUP_RUNS:-40}" --prepare "rm -f Tornevi.db" --export-json "times$round.json" \
         "$build/bench/floor_window" "$build/app/Tornevi" >/dev/null
 done
 python3 - "$rounds" <<'EOF'
@@ -37,7 +40,7 @@ for i in range(1, int(sys.argv[1]) + 1):
 print(f"median of the rounds' wall ratios: {statistics.median(ratios):.3f}")
 EOF
 
-irs() { valgrind --tool=callgrind --callgrind-out-file=cg.out "$@" >/dev/null 2>cg.log; sed -n 's/^summary: //p' cg.out; }
+irs() { rm -f Tornevi.db; valgrind --tool=callgrind --callgrind-out-file=cg.out "$@" >/dev/null 2>cg.log; sed -n 's/^summary: //p' cg.out; }
 floor_ir=$(irs "$build/bench/floor_window")
 prog_ir=$(irs "$build/app/Tornevi")
 echo "whole-run Ir: floor $floor_ir, Tornevi $prog_ir, ratio $(python3 -c "print(f'{$prog_ir/$floor_ir:.3f}')")"
