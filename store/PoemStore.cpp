@@ -10,11 +10,28 @@
 #include <QFile>
 #include <QMetaEnum>
 
+#include <optional>
+
 Q_LOGGING_CATEGORY(lcStore, "tornevi.store")
 
 namespace {
 // The user reads this one as it stands, like SQLite's own messages.
 const QString NulInPhrase = QStringLiteral("A keresendő kifejezés nem tartalmazhat NUL (U+0000) karaktert.");
+
+// Runs work on the connection or the query; nothing when it succeeded, else SQLite's or the
+// system's reason.
+template <typename Work>
+std::optional<QString> failureOf(Work work)
+{
+    try {
+        work();
+    } catch (const DatabaseError &error) {
+        return error.message();
+    } catch (const std::exception &error) {
+        return QString::fromUtf8(error.what());
+    }
+    return std::nullopt;
+}
 } // namespace
 
 PoemStore::PoemStore(QObject *parent, const QString &itemName) : QObject(parent), m_itemName(itemName)
@@ -96,16 +113,13 @@ bool PoemStore::perform(Step step)
         return true;
     case Step::OpenConnection:
     case Step::OpenQuery:
-        try {
-            if (step == Step::OpenConnection)
-                m_connection->open();
-            else
-                m_query->open();
-        } catch (const DatabaseError &error) {
-            return fail(step, error.message());
-        } catch (const std::exception &error) {
-            return fail(step, QString::fromUtf8(error.what()));
-        }
+        if (const auto failure = failureOf([this, step] {
+                if (step == Step::OpenConnection)
+                    m_connection->open();
+                else
+                    m_query->open();
+            }))
+            return fail(step, *failure);
         return true;
     }
     return fail(step, QStringLiteral("Unknown step"));
@@ -136,13 +150,8 @@ bool PoemStore::reopenWith(const QString &statement)
     m_query->close();
     m_query->clearSql();
     m_query->addSql(statement);
-    try {
-        m_query->open();
-    } catch (const DatabaseError &error) {
-        m_error = error.message();
-        return false;
-    } catch (const std::exception &error) {
-        m_error = QString::fromUtf8(error.what());
+    if (const auto failure = failureOf([this] { m_query->open(); })) {
+        m_error = *failure;
         return false;
     }
     return true;
