@@ -64,41 +64,33 @@ void SearchPage::showHitCount(int count)
     ui->Label12->setAccessibleName(ui->Label11->text() + QLatin1Char(' ') + ui->Label12->text());
 }
 
-void SearchPage::showHits()
-{
-    showHitCount(m_store->query()->recordCount());
-    emit listPageWanted();
-}
-
 // The wait pointer shows from the click until the page has shown the result. After a failure
 // the report comes once the request is over, so the store's timed reset can clear the pointer
 // while the report is up.
-void SearchPage::BitBtn1Click()
+void SearchPage::ask(const std::function<bool()> &request, Phrase phrase)
 {
-    if (!m_store)
-        return;
-    DbActivity::Request request;
-    if (!m_store->search(ui->Edit1->text())) {
-        request.fail();
-        ErrorReport::report(m_store->errorString());
-        return;
-    }
-    showHits();
-    request.finish();
-}
-
-void SearchPage::BitBtn2Click()
-{
-    if (!m_store)
-        return;
-    DbActivity::Request request;
-    if (!m_store->showAll()) {
-        request.fail();
+    DbActivity::Request running;
+    if (!request()) {
+        running.fail();
         ErrorReport::report(m_store->errorString());
         return;
     }
     // Only once the query is open again: a failed reset keeps the phrase.
-    ui->Edit1->clear();
-    showHits();
-    request.finish();
+    if (phrase == Phrase::Clear)
+        ui->Edit1->clear();
+    showHitCount(m_store->query()->recordCount());
+    emit listPageWanted();
+    running.finish();
+}
+
+void SearchPage::BitBtn1Click()
+{
+    if (m_store)
+        ask([this] { return m_store->search(ui->Edit1->text()); }, Phrase::Keep);
+}
+
+void SearchPage::BitBtn2Click()
+{
+    if (m_store)
+        ask([this] { return m_store->showAll(); }, Phrase::Clear);
 }

@@ -3,6 +3,7 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 
 class PoemStore;
@@ -35,7 +36,9 @@ private:
     void applyFonts();
     void applyGlyphs();
     void connectButtons();
-    void showHits();   // the count, then the list page
+    // Runs a search or a reset on the store and shows its hits: the count, then the list page.
+    enum class Phrase { Keep, Clear };
+    void ask(const std::function<bool()> &request, Phrase phrase);
 
     std::unique_ptr<Ui::SearchPage> ui;
     QPointer<PoemStore> m_store;
