@@ -1,5 +1,6 @@
 #include "CommandLine.h"
 #include "FixtureDb.h"
+#include "ProbeEnvironment.h"
 
 #include <QDir>
 #include <QFile>
@@ -120,11 +121,8 @@ void tst_CommandLine::otherArgumentsStartTheProgram()
     QTemporaryDir logDir;
     const QString log = logDir.filePath(QStringLiteral("probe.log"));
     QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    QProcessEnvironment env = probeEnvironment(log);
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("QT_PLUGIN_PATH"), QStringLiteral(PROBE_PLUGIN_DIR));
-    env.insert(QStringLiteral("QT_QPA_GENERIC_PLUGINS"), QStringLiteral("messageprobe"));
-    env.insert(QStringLiteral("TORNEVI_PROBE_LOG"), log);
     env.insert(QStringLiteral("TORNEVI_PROBE_ACTION"), QStringLiteral("exit"));
     process.setProcessEnvironment(env);
     process.setWorkingDirectory(dir.path());

@@ -1,4 +1,5 @@
 #include "FixtureDb.h"
+#include "ProbeEnvironment.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -200,10 +201,7 @@ public:
 
     bool start()
     {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QT_PLUGIN_PATH"), QStringLiteral(PROBE_PLUGIN_DIR));
-        env.insert(QStringLiteral("QT_QPA_GENERIC_PLUGINS"), QStringLiteral("messageprobe"));
-        env.insert(QStringLiteral("TORNEVI_PROBE_LOG"), m_log);
+        QProcessEnvironment env = probeEnvironment(m_log);
         env.insert(QStringLiteral("TORNEVI_PROBE_COMMANDS"), m_commands);
         env.insert(QStringLiteral("TORNEVI_PROBE_ANSWER"), QStringLiteral("user"));
         m_process.setWorkingDirectory(m_directory);

@@ -1,4 +1,5 @@
 #include "FixtureDb.h"
+#include "ProbeEnvironment.h"
 
 #include <QDir>
 #include <QFile>
@@ -79,11 +80,8 @@ tst_Startup::Run tst_Startup::start(const QString &executable, const QString &di
     const QString log = logDir.filePath(QStringLiteral("probe.log"));
 
     QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    QProcessEnvironment env = probeEnvironment(log);
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("QT_PLUGIN_PATH"), QStringLiteral(PROBE_PLUGIN_DIR));
-    env.insert(QStringLiteral("QT_QPA_GENERIC_PLUGINS"), QStringLiteral("messageprobe"));
-    env.insert(QStringLiteral("TORNEVI_PROBE_LOG"), log);
     env.insert(QStringLiteral("TORNEVI_PROBE_ACTION"), action.section(QLatin1Char(':'), 0, 0));
     env.insert(QStringLiteral("TORNEVI_PROBE_REMOVE"), action.section(QLatin1Char(':'), 1));
     env.insert(QStringLiteral("TORNEVI_PROBE_FILE"), QDir(directory).filePath(QStringLiteral("Tornevi.db")));
@@ -471,10 +469,7 @@ void tst_Startup::windowManagerCloseAsks()
     const QString log = logDir.filePath(QStringLiteral("probe.log"));
     const QString copy = dir.filePath(QStringLiteral("Tornevi.db"));
     QProcess program;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_PLUGIN_PATH"), QStringLiteral(PROBE_PLUGIN_DIR));
-    env.insert(QStringLiteral("QT_QPA_GENERIC_PLUGINS"), QStringLiteral("messageprobe"));
-    env.insert(QStringLiteral("TORNEVI_PROBE_LOG"), log);
+    QProcessEnvironment env = probeEnvironment(log);
     env.insert(QStringLiteral("TORNEVI_PROBE_ANSWER"), answer);
     program.setProcessEnvironment(env);
     program.setWorkingDirectory(dir.path());
