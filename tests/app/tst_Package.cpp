@@ -37,6 +37,7 @@ private slots:
     void installedProgramAnswersItsOptions();
     void dependencies_data();
     void dependencies();
+    void sqliteIsADependencyOnlyWhenLoaded();
     void lintianFindsNothing();
     void installedProgramSearchesOnlySystemLibraries();
     void installedProgramWritesItsCopyWhereItStarts();
@@ -51,6 +52,8 @@ private:
     static Result run(const QString &program, const QStringList &args, const QString &directory = {},
                       int timeoutMs = 240000);
     QString installed(const QString &path) const { return m_root.filePath(path); }
+    // The package names of the Depends field, without their versions.
+    QStringList dependencyNames() const;
 
     QTemporaryDir m_work;
     QDir m_root;
@@ -516,23 +519,41 @@ void tst_Package::dependencies_data()
     QTest::newRow("Qt widgets, from shlibdeps") << "libqt6widgets6";
     QTest::newRow("Qt GUI, from shlibdeps") << "libqt6gui6";
     QTest::newRow("Qt core, from shlibdeps") << "libqt6core6";
-    QTest::newRow("SQLite, from shlibdeps") << "libsqlite3-0";
     QTest::newRow("C++ library, from shlibdeps") << "libstdc++6";
     QTest::newRow("the Tahoma clone, loaded at run time") << "fonts-wine";
     QTest::newRow("Qt's Hungarian translations, loaded at run time") << "qt6-translations-l10n";
 }
 
-void tst_Package::dependencies()
+QStringList tst_Package::dependencyNames() const
 {
-    QFETCH(QString, package);
     const Result depends = run(QStringLiteral("dpkg-deb"), {QStringLiteral("-f"), m_deb, QStringLiteral("Depends")});
-    QCOMPARE(depends.exitCode, 0);
+    if (depends.exitCode != 0)
+        return {};
     QStringList names;
     for (const QString &entry : depends.out.split(QLatin1Char(','), Qt::SkipEmptyParts))
         names << entry.trimmed().section(QLatin1Char(' '), 0, 0);
-    QVERIFY2(names.contains(package), qPrintable(depends.out));
-    for (const QString &name : std::as_const(names))
+    return names;
+}
+
+void tst_Package::dependencies()
+{
+    QFETCH(QString, package);
+    const QStringList names = dependencyNames();
+    QVERIFY2(names.contains(package), qPrintable(names.join(QLatin1String(", "))));
+    for (const QString &name : names)
         QVERIFY2(!name.endsWith(QLatin1String("-dev")), qPrintable(name));
+}
+
+// SQLite is linked into the program where its static library is installed: then the package must
+// not ask for the shared one, and where the program does load it, the package must.
+void tst_Package::sqliteIsADependencyOnlyWhenLoaded()
+{
+    const Result dynamic = run(QStringLiteral("readelf"), {QStringLiteral("-d"), installed(QStringLiteral("usr/bin/Tornevi"))});
+    QCOMPARE(dynamic.exitCode, 0);
+    const bool loaded = dynamic.out.contains(QLatin1String("[libsqlite3.so"));
+    const QStringList names = dependencyNames();
+    QVERIFY(!names.isEmpty());
+    QVERIFY2(names.contains(QLatin1String("libsqlite3-0")) == loaded, qPrintable(names.join(QLatin1String(", "))));
 }
 
 void tst_Package::lintianFindsNothing()
