@@ -21,20 +21,20 @@ quint16 readU16(const QByteArray &table, int offset)
 }
 
 // Offset of a table in a TrueType file, or -1 when the file has no such table of `minSize` bytes.
-qsizetype tableOffset(const QByteArray &font, const char *tag, qsizetype minSize)
+qsizetype tableOffset(const uchar *font, qsizetype size, const char *tag, qsizetype minSize)
 {
-    if (font.size() < 12)
+    if (size < 12)
         return -1;
-    const int tables = qFromBigEndian<quint16>(font.constData() + 4);
+    const int tables = qFromBigEndian<quint16>(font + 4);
     for (int i = 0; i < tables; ++i) {
         const qsizetype entry = 12 + 16 * qsizetype(i);
-        if (entry + 16 > font.size())
+        if (entry + 16 > size)
             return -1;
-        if (std::memcmp(font.constData() + entry, tag, 4) != 0)
+        if (std::memcmp(font + entry, tag, 4) != 0)
             continue;
-        const qsizetype offset = qFromBigEndian<quint32>(font.constData() + entry + 8);
-        const qsizetype length = qFromBigEndian<quint32>(font.constData() + entry + 12);
-        return length >= minSize && offset + minSize <= font.size() ? offset : -1;
+        const qsizetype offset = qFromBigEndian<quint32>(font + entry + 8);
+        const qsizetype length = qFromBigEndian<quint32>(font + entry + 12);
+        return length >= minSize && offset + minSize <= size ? offset : -1;
     }
     return -1;
 }
@@ -42,18 +42,17 @@ qsizetype tableOffset(const QByteArray &font, const char *tag, qsizetype minSize
 // The clone's bold file has bold advances but regular-weight outlines. Declared a semibold face
 // that is not bold, it is still the one Qt picks for bold text, and Qt then emboldens its
 // outlines itself: heavy strokes at bold widths. Line heights come from the unchanged OS/2 win
-// metrics. Returns nothing when the file is not laid out as expected.
-QByteArray boldToEmbolden(QByteArray font)
+// metrics. Returns false, changing nothing, when the file is not laid out as expected.
+bool boldToEmbolden(uchar *data, qsizetype size)
 {
-    const qsizetype os2 = tableOffset(font, "OS/2", 64);
-    const qsizetype head = tableOffset(font, "head", 46);
+    const qsizetype os2 = tableOffset(data, size, "OS/2", 64);
+    const qsizetype head = tableOffset(data, size, "head", 46);
     if (os2 < 0 || head < 0)
-        return {};
-    char *data = font.data();
+        return false;
     qToBigEndian<quint16>(600, data + os2 + 4);   // usWeightClass
     qToBigEndian<quint16>(qFromBigEndian<quint16>(data + os2 + 62) & ~quint16(0x20), data + os2 + 62);   // fsSelection: not bold
     qToBigEndian<quint16>(qFromBigEndian<quint16>(data + head + 44) & ~quint16(0x01), data + head + 44); // macStyle: not bold
-    return font;
+    return true;
 }
 } // namespace
 
@@ -66,13 +65,17 @@ void Tahoma::ensureLoaded()
     if (QFontDatabase::families().contains(QStringLiteral("Tahoma")))
         return;
     QFontDatabase::addApplicationFont(QString::fromLatin1(CloneRegular));
-    // Without the bold file, Qt emboldens the regular face, only at regular widths.
-    QFile bold(QString::fromLatin1(CloneBold));
-    if (bold.open(QIODevice::ReadOnly)) {
-        const QByteArray face = boldToEmbolden(bold.readAll());
-        if (!face.isEmpty())
-            QFontDatabase::addApplicationFontFromData(face);
-    }
+    // Without the bold file, Qt emboldens the regular face, only at regular widths. The file is
+    // mapped privately rather than read: its pages stay the system's, only the patched ones become
+    // the program's own. The font keeps using them until the program ends, so the file and its
+    // mapping are kept as long.
+    static QFile *const bold = new QFile(QString::fromLatin1(CloneBold));
+    if (!bold->open(QIODevice::ReadOnly))
+        return;
+    const qsizetype size = bold->size();
+    uchar *face = bold->map(0, size, QFileDevice::MapPrivateOption);
+    if (face && boldToEmbolden(face, size))
+        QFontDatabase::addApplicationFontFromData(QByteArray::fromRawData(reinterpret_cast<const char *>(face), size));
 }
 
 QFont Tahoma::font(int pixelHeight, bool bold, bool italic)
