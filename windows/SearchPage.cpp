@@ -11,24 +11,20 @@
 SearchPage::SearchPage(QWidget *parent) : QWidget(parent), ui(std::make_unique<Ui::SearchPage>())
 {
     // The page is made before the page control takes it in; starting in the window's font spares
-    // the phrase box a layout in the default font.
+    // the phrase box a layout in the default font. The form makes the labels and the box bold
+    // over it, before their text is laid out; the buttons keep the regular face.
     setFont(Tahoma::font(11));
     ui->setupUi(this);
-    applyFonts();
+    fitLabels();
     applyGlyphs();
     connectButtons();
 }
 
 SearchPage::~SearchPage() = default;
 
-// The labels and the phrase box are bold; the buttons keep the window's regular Tahoma.
-void SearchPage::applyFonts()
+// The labels take the size of their text.
+void SearchPage::fitLabels()
 {
-    const QFont bold = Tahoma::font(11, true);
-    for (QWidget *w : {static_cast<QWidget *>(ui->Label10), static_cast<QWidget *>(ui->Label11),
-                       static_cast<QWidget *>(ui->Label12), static_cast<QWidget *>(ui->Edit1)})
-        w->setFont(bold);
-    // These labels take the size of their text.
     ui->Label10->adjustSize();
     ui->Label11->adjustSize();
     ui->Label12->adjustSize();

@@ -33,7 +33,7 @@ signals:
     void listPageWanted();   // the hits are to be shown: the list page comes to the front
 
 private:
-    void applyFonts();
+    void fitLabels();
     void applyGlyphs();
     void connectButtons();
     // Runs a search or a reset on the store and shows its hits: the count, then the list page.
