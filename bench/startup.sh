@@ -2,7 +2,7 @@
 # Start-up to the first painted frame of the main window, against a floor window of the same
 # shape (bench/floor_window.cpp). The probe plugin ends both runs right after that frame.
 # Prints hyperfine's wall times and callgrind's whole-run instruction counts, with the ratios.
-# Needs hyperfine and valgrind. STARTUP_RUNS (default 40) and STARTUP_ROUNDS (default 5) set how
+# Needs hyperfine and valgrind. STARTUP_RUNS (default 10) and STARTUP_ROUNDS (default 20) set how
 # many timed runs of each program a round has and how many rounds there are; STARTUP_CPU (default
 # the last one) is the processor both programs are pinned to.
 set -euo pipefail
@@ -16,17 +16,18 @@ cd "$work"
 export QT_QPA_PLATFORM=offscreen QT_PLUGIN_PATH=$build/tests/plugins QT_QPA_GENERIC_PLUGINS=messageprobe \
        TORNEVI_PROBE_ACTION=exit-on-paint TORNEVI_PROBE_LOG=/dev/null
 
-# A shared machine's speed drifts from minute to minute, so the two programs are timed in short
-# alternating rounds, the ratio is taken within each round, and the median of the rounds is reported.
+# A shared machine's speed drifts from minute to minute, and on a virtual machine by a third
+# within seconds, so the two programs are timed in many short alternating rounds (a second or
+# two each), the ratio is taken within each round, and the median of the rounds is reported.
 # Every run starts as a user's start does, with no working copy in the folder: the probe ends
 # the program without the exit question, so the copy it wrote would otherwise be found by the
 # next run and checked byte for byte before it is replaced, as a killed run's leftover is.
 # Both run on one processor: on a virtual machine the first one also takes the host's interrupts,
 # and a program that lands there now and then takes a quarter longer.
 cpu=${STARTUP_CPU:-$(($(nproc) - 1))}
-rounds=${STARTUP_ROUNDS:-5}
+rounds=${STARTUP_ROUNDS:-20}
 for round in $(seq 1 "$rounds"); do
-    taskset -c "$cpu" hyperfine -N -w 3 -r "${STARTUP_RUNS:-40}" --prepare "rm -f Tornevi.db" --export-json "times$round.json" \
+    taskset -c "$cpu" hyperfine -N -w 1 -r "${STARTUP_RUNS:-10}" --prepare "rm -f Tornevi.db" --export-json "times$round.json" \
         "$build/bench/floor_window" "$build/app/Tornevi" >/dev/null
 done
 python3 - "$rounds" <<'EOF'

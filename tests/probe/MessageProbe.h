@@ -9,7 +9,8 @@
 // Loaded into a real Tornevi process as a Qt generic plugin (QT_QPA_GENERIC_PLUGINS=messageprobe),
 // so the tests can watch the unchanged program: it writes every message box to the log named by
 // TORNEVI_PROBE_LOG and answers it with its default button (or No, when TORNEVI_PROBE_ANSWER says so), and it can end a run that started well
-// (TORNEVI_PROBE_ACTION=exit once the loop runs, exit-on-paint after the first painted frame of the window's ClientArea).
+// (TORNEVI_PROBE_ACTION=exit once the loop runs, exit-on-paint after the first painted frame of the window's ClientArea, ending the process
+// there, before the program tears its windows down, so that a start-up benchmark times the start alone).
 // At the end it logs the size of the file named by TORNEVI_PROBE_FILE as the program sees it.
 // With TORNEVI_PROBE_ANSWER=user it leaves every box to the user and logs the box's window id.
 // With TORNEVI_PROBE_COMMANDS it follows the commands appended to that file, one a line:
@@ -51,4 +52,5 @@ private:
     QPointer<QWidget> m_main;
     bool m_seenMain = false;
     bool m_exitOnPaint = false;
+    bool m_endAfterFirstFrame = false;
 };
