@@ -14,12 +14,13 @@ DbWaitCursor::DbWaitCursor(QObject *parent) : QObject(parent)
     }
 }
 
-QCursor DbWaitCursor::cursor()
+const QCursor &DbWaitCursor::cursor()
 {
-    const QPixmap image = PngResource::pixmap(QStringLiteral(":/cursors/dbwait.png"));
-    if (image.isNull())
-        return QCursor(Qt::WaitCursor);
-    return QCursor(image, 0, 0);
+    if (!m_cursor) {
+        const QPixmap image = PngResource::pixmap(QStringLiteral(":/cursors/dbwait.png"));
+        m_cursor = image.isNull() ? QCursor(Qt::WaitCursor) : QCursor(image, 0, 0);
+    }
+    return *m_cursor;
 }
 
 void DbWaitCursor::set()

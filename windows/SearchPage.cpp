@@ -73,7 +73,7 @@ void SearchPage::ask(const std::function<bool()> &request, Phrase phrase)
     }
     // Only once the query is open again: a failed reset keeps the phrase.
     if (phrase == Phrase::Clear)
-        ui->Edit1->clear();
+        clearPhrase();
     showHitCount(m_store->query()->recordCount());
     emit listPageWanted();
     running.finish();
