@@ -12,7 +12,6 @@
 #include <QSessionManager>
 #include <QTranslator>
 
-#include <csignal>
 #include <exception>
 
 namespace {
@@ -45,11 +44,6 @@ void TorneviApplication::prepare()
 {
     // Windows scale by the monitor's DPI divided by 96 exactly, fractions included.
     QApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
-#ifdef SIGXFSZ
-    // Under a file-size limit, writing the working copy must fail with EFBIG and show its
-    // message, not end the program halfway through the write.
-    std::signal(SIGXFSZ, SIG_IGN);
-#endif
 }
 
 TorneviApplication *TorneviApplication::instance()

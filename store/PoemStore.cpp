@@ -109,7 +109,8 @@ bool PoemStore::perform(Step step)
         // Pointing the connection at a missing path would let SQLite create an empty database.
         if (!m_copy.exists(&reason))
             return fail(step, reason);
-        m_connection->setDatabase(m_copy.path());
+        // SQLite must read the very file written, not whatever has its name by then.
+        m_connection->setDatabase(m_copy.path(), m_copy.identity());
         return true;
     case Step::OpenConnection:
     case Step::OpenQuery:
@@ -161,5 +162,8 @@ void PoemStore::close() noexcept
 {
     m_query->close();
     m_connection->close();
-    m_copy.remove();
+    // The item was given back after the write; its bytes still decide what counts as the copy.
+    QString kept;
+    if (!m_copy.remove(EmbeddedResource::find(m_itemName).bytes(), &kept))
+        qCWarning(lcStore).noquote() << "The working copy" << workingCopyPath() << "was not deleted -" << kept;
 }

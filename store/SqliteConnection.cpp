@@ -18,8 +18,11 @@
 namespace {
 // No cache flag and the default VFS: SQLite's own defaults. The name is a URI so that it can
 // carry "immutable": SQLite then takes the file as it stands, and a journal or WAL file that
-// somebody left beside it can neither be replayed into it nor be deleted.
-constexpr int OpenFlags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_URI;
+// somebody left beside it can neither be replayed into it nor be deleted. Read-only, since the
+// program never writes and the copy is read-only to everyone; nor is a missing file created.
+constexpr int OpenFlags = SQLITE_OPEN_READONLY | SQLITE_OPEN_URI;
+
+const QString NotTheFileWritten = QStringLiteral("The file at the path is not the one that was written");
 
 QString sqliteText(int code)
 {
@@ -105,6 +108,10 @@ void SqliteConnection::open()
     DbActivity::Scope busy;
 #ifndef Q_OS_WIN
     FileDescriptor lock = lockForReading(m_database);
+    if (m_file && lock.identity() != m_file)
+        throw DatabaseError(NotTheFileWritten);
+    // SQLite opens the file by its name once more; it must have come to the same file.
+    const int before = m_file ? FileDescriptor::countOpen(*m_file) : 0;
 #endif
     sqlite3 *db = nullptr;
     const int rc = sqlite3_open_v2(immutableUri(m_database).constData(), &db, OpenFlags, nullptr);
@@ -126,6 +133,12 @@ void SqliteConnection::open()
         sqlite3_close(db);
         throw;
     }
+#ifndef Q_OS_WIN
+    if (m_file && before >= 0 && FileDescriptor::countOpen(*m_file) <= before) {
+        sqlite3_close(db);
+        throw DatabaseError(NotTheFileWritten);
+    }
+#endif
     m_db = db;
 #ifndef Q_OS_WIN
     m_lock = std::move(lock);

@@ -6,11 +6,13 @@
 #include <QObject>
 #include <QString>
 
+#include <optional>
+
 struct sqlite3;
 
 // The one connection to the working copy. The handle is owned here and closed with it.
-// SQLite reads the file as it stands: journals or WAL files found beside it are neither replayed
-// nor removed. The connection itself holds a shared lock on the file for as long as it is open,
+// SQLite reads the file as it stands, read-only: journals or WAL files found beside it are neither
+// replayed nor removed. The connection itself holds a shared lock on the file for as long as it is open,
 // so other connections may read it but not commit a change.
 class SqliteConnection : public QObject
 {
@@ -21,7 +23,13 @@ public:
 
     QString database() const;
     QByteArray nativeDatabase() const { return m_database; }
-    void setDatabase(const QByteArray &nativePath) { m_database = nativePath; }
+    // With a file given, open() fails unless SQLite reads that very file: a file put at the path
+    // after it was written is refused.
+    void setDatabase(const QByteArray &nativePath, std::optional<FileDescriptor::Identity> file = std::nullopt)
+    {
+        m_database = nativePath;
+        m_file = file;
+    }
     void setDatabase(const QString &path);
 
     bool isOpen() const { return m_db != nullptr; }
@@ -36,6 +44,7 @@ public:
 
 private:
     QByteArray m_database;
+    std::optional<FileDescriptor::Identity> m_file;
     sqlite3 *m_db = nullptr;
     FileDescriptor m_lock;
 };

@@ -6,12 +6,14 @@
 #include <QByteArrayView>
 #include <QString>
 
+#include <optional>
+
 // The file the poem database is written to at start-up and removed from at exit, in the
-// directory captured at start-up. It touches nothing but its own: a file at the path is replaced
-// only when this program could have left it there (a whole or partly written copy of the same
-// bytes, or a poem database of another edition), never through a link, and the removal takes
-// only the very file this object wrote. Directory and path are kept as the operating system
-// names them, whatever bytes that takes.
+// directory captured at start-up. It touches nothing but its own: the copy is written into a new
+// file of its own and only then put at the path, replacing nothing but a copy this program left
+// there (a regular file of the user's own, with no other name, holding the first bytes of this
+// very database), and the removal takes only the very file written here, as it was written.
+// Directory and path are kept as the operating system names them, whatever bytes that takes.
 class WorkingCopy
 {
 public:
@@ -32,17 +34,23 @@ public:
     QByteArray directory() const { return m_directory; }
     QByteArray path() const { return pathIn(m_directory); }
 
-    // Creates the copy, or replaces one this program left, and stores all bytes; the copy is
-    // then held (shared-locked) until remove() or destruction. Fails, leaving what stands at the
-    // path as it is, when that is not ours or another process holds it; running out of space
-    // or a file-size limit is a failure too, and the part written so far stays.
+    // Writes all bytes into a new file, read-only to everyone, and puts it at the path; the copy
+    // is then held (shared-locked) until remove() or destruction. Fails, leaving what stands at
+    // the path as it is, when that is not a leftover of ours or another process holds it. A
+    // write that fails (no space, a file-size limit) still puts the part written at the path,
+    // where the next start replaces it, and says why.
     bool write(QByteArrayView bytes, QString *error = nullptr);
 
     // Whether a regular file (not a link) stands at the path; if not, *error gets the reason.
     bool exists(QString *error = nullptr) const;
 
-    // Deletes the copy if the file at the path is still the one written here; silent.
-    void remove() noexcept;
+    // The file written and held, for those who must read that very file and no other.
+    std::optional<FileDescriptor::Identity> identity() const;
+
+    // Deletes the copy if the file at the path is still the one written here and still holds
+    // exactly the bytes written. Otherwise it is kept, and false says why in *kept. A copy that
+    // is gone already is no failure.
+    bool remove(QByteArrayView written, QString *kept = nullptr) noexcept;
 
 private:
     bool fail(QString *error, const QString &reason) const;

@@ -187,6 +187,11 @@ void tst_PoemStore::startupSteps_data()
         << false << "as placed";
     QTest::newRow("database without tbl_Data")
         << item << u"no table"_s << QStringList{u"OpenQuery: no such table: tbl_Data"_s} << true << false << u"as placed"_s;
+    // SQLite reads the very file written, or nothing.
+    const QString notWritten = QStringLiteral("not the one that was written");
+    QTest::newRow("another database renamed into the copy's place")
+        << item << u"renamed over"_s << QStringList{u"OpenConnection: "_s + notWritten, u"OpenQuery: "_s + notWritten}
+        << false << false << u"as placed"_s;
     // Writing does not wait for the other connection's lock, and neither does SQLite.
     QTest::newRow("copy locked by another connection")
         << item << "locked"
@@ -246,10 +251,20 @@ void tst_PoemStore::startupSteps()
                     f.write(QByteArray(8192, 'j'));
                 f.close();
                 placed = readAll(m_copy);
-            } else if (setup == QLatin1String("no table")) {
-                QFile::remove(m_copy);
-                execElsewhere(m_copy, "CREATE TABLE other(x)", SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
-                placed = readAll(m_copy);
+            } else if (setup == QLatin1String("no table") || setup == QLatin1String("renamed over")) {
+                const QString other = m_dir->filePath(QStringLiteral("other.db"));
+                execElsewhere(other, "CREATE TABLE other(x)", SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+                placed = readAll(other);
+                if (setup == QLatin1String("renamed over")) {
+                    QFile::remove(m_copy);
+                    QFile::rename(other, m_copy);
+                } else {
+                    // Into the very file written, as its owner may.
+                    QFile::setPermissions(m_copy, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+                    QFile f(m_copy);
+                    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+                        f.write(placed);
+                }
             }
         });
 

@@ -8,8 +8,11 @@
 
 #include <sqlite3.h>
 
+#include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <future>
+#include <thread>
 
 #ifdef Q_OS_UNIX
 #include <csignal>
@@ -47,6 +50,9 @@ private slots:
     void folderNameIsTakenAsTheSystemGivesIt();
     void removeTakesOnlyItsOwnCopy_data();
     void removeTakesOnlyItsOwnCopy();
+    void removeHoldsAgainstExchangesAtThePath();
+    void leftoverUnderAnyUmaskIsReplaced_data();
+    void leftoverUnderAnyUmaskIsReplaced();
 
 private:
     static QByteArray read(const QString &path);
@@ -58,7 +64,7 @@ private:
 };
 
 namespace {
-const QString NotOurs = QStringLiteral("Not a copy of the poem database");
+const QString NotOurs = QStringLiteral("Not a copy this program left");
 const QString ALink = QStringLiteral("Is a symbolic link");
 const QString OtherNames = QStringLiteral("Has other names");
 
@@ -78,10 +84,9 @@ void tst_WorkingCopy::init()
     m_copy = std::make_unique<WorkingCopy>();
     QVERIFY(m_copy->setDirectory(QFile::encodeName(m_dir->path())));
     m_path = QFile::decodeName(m_copy->path());
-    if (m_image.isEmpty()) {
-        for (int i = 0; i < 278528; ++i)
-            m_image.append(char(i * 7 % 251));
-    }
+    if (m_image.isEmpty())
+        m_image = read(FixtureDb::shippedDatabase());
+    QCOMPARE(m_image.size(), 278528);
 }
 
 QByteArray tst_WorkingCopy::read(const QString &path)
@@ -119,26 +124,49 @@ void tst_WorkingCopy::pathJoinsDirectoryAsCaptured()
 void tst_WorkingCopy::replacesWhatItLeft_data()
 {
     QTest::addColumn<QByteArray>("old");
-    QTest::addColumn<int>("rows"); // > 0: a poem database of another edition with that many poems
-    QTest::newRow("nothing there") << QByteArray() << -1;
-    QTest::newRow("a whole copy of a killed run") << m_image << 0;
-    QTest::newRow("a copy cut short while it was written") << m_image.left(100000) << 0;
-    QTest::newRow("an empty file of a run killed at once") << QByteArray() << 0;
-    QTest::newRow("a poem database of another edition") << QByteArray() << 120;
+    QTest::addColumn<bool>("present");
+    QTest::addColumn<int>("mode");
+    QTest::newRow("nothing there") << QByteArray() << false << 0;
+    QTest::newRow("a whole copy of a killed run") << m_image << true << 0444;
+    QTest::newRow("a copy cut short while it was written") << m_image.left(100000) << true << 0444;
+    QTest::newRow("an empty file of a run killed at once") << QByteArray() << true << 0444;
+    QTest::newRow("a cut-short copy open to everyone") << m_image.left(5000) << true << 0666;
+    QTest::newRow("a copy nobody may read or write") << m_image.left(5000) << true << 0000;
 }
 
 void tst_WorkingCopy::replacesWhatItLeft()
 {
     QFETCH(QByteArray, old);
-    QFETCH(int, rows);
-    if (rows > 0)
-        FixtureDb::create(m_path, rows);
-    else if (rows == 0)
+    QFETCH(bool, present);
+    QFETCH(int, mode);
+#ifdef Q_OS_UNIX
+    ino_t oldInode = 0;
+    if (present) {
         put(m_path, old);
+        QCOMPARE(::chmod(QFile::encodeName(m_path).constData(), mode_t(mode)), 0);
+        oldInode = lstatOf(m_path).st_ino;
+    }
+    const mode_t mask = ::umask(022);
     QString error;
-    QVERIFY2(m_copy->write(m_image, &error), qPrintable(error));
+    const bool written = m_copy->write(m_image, &error);
+    ::umask(mask);
+    QVERIFY2(written, qPrintable(error));
     QCOMPARE(read(m_path), m_image);
     QVERIFY(m_copy->exists());
+    // A new file in the old one's place: nothing of the old file carries over, and the copy is
+    // read-only to everyone.
+    const struct stat after = lstatOf(m_path);
+    QVERIFY(after.st_ino != oldInode);
+    QCOMPARE(after.st_mode & 07777, mode_t(0444));
+    QCOMPARE(after.st_nlink, nlink_t(1));
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList{QStringLiteral("Tornevi.db")});
+#else
+    if (present)
+        put(m_path, old);
+    QVERIFY(m_copy->write(m_image));
+    QCOMPARE(read(m_path), m_image);
+#endif
 }
 
 void tst_WorkingCopy::leavesWhatIsNotItsOwn_data()
@@ -149,6 +177,9 @@ void tst_WorkingCopy::leavesWhatIsNotItsOwn_data()
     QTest::newRow("a user's text file") << "text" << NotOurs << true;
     QTest::newRow("a longer file") << "longer" << NotOurs << true;
     QTest::newRow("the copy with bytes added") << "appended" << NotOurs << true;
+    QTest::newRow("the copy with one byte changed") << "one byte" << NotOurs << true;
+    QTest::newRow("a poem database of another edition") << "edition" << NotOurs << true;
+    QTest::newRow("a user's own database with the poem table") << "own poems" << NotOurs << true;
     QTest::newRow("a shorter file of other bytes") << "shorter" << NotOurs << true;
     QTest::newRow("an SQLite file of another program") << "other sqlite" << NotOurs << true;
 #ifdef Q_OS_UNIX
@@ -172,7 +203,22 @@ void tst_WorkingCopy::leavesWhatIsNotItsOwn()
         put(m_path, QByteArray(400000, 'L'));
     else if (setup == QLatin1String("appended"))
         put(m_path, m_image + "x");
-    else if (setup == QLatin1String("shorter"))
+    else if (setup == QLatin1String("one byte")) {
+        QByteArray changed = m_image;
+        changed[200000] = char(changed.at(200000) ^ 1);
+        put(m_path, changed);
+    } else if (setup == QLatin1String("edition"))
+        FixtureDb::create(m_path, 120);
+    else if (setup == QLatin1String("own poems")) {
+        // The poem table, filled by the user with poems of their own.
+        put(m_path, m_image);
+        sqlite3 *db = nullptr;
+        QCOMPARE(sqlite3_open(QFile::encodeName(m_path).constData(), &db), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(db, "DELETE FROM tbl_Data; INSERT INTO tbl_Data(CIM, VERS) VALUES('Saját', 'vers')",
+                              nullptr, nullptr, nullptr),
+                 SQLITE_OK);
+        sqlite3_close(db);
+    } else if (setup == QLatin1String("shorter"))
         put(m_path, QByteArray(100, 'S'));
     else if (setup == QLatin1String("other sqlite")) {
         sqlite3 *db = nullptr;
@@ -219,7 +265,7 @@ void tst_WorkingCopy::leavesWhatIsNotItsOwn()
 #endif
     QTEST(m_copy->exists(), "counts");
     // Not written here, so never removed here either.
-    m_copy->remove();
+    QVERIFY(m_copy->remove(m_image));
     QCOMPARE(QFileInfo(m_path).exists() || QFileInfo(m_path).isSymLink(), true);
 }
 
@@ -235,13 +281,15 @@ void tst_WorkingCopy::refusesAFileLockedBySqlite_data()
 void tst_WorkingCopy::refusesAFileLockedBySqlite()
 {
     QFETCH(QByteArray, hold);
-    FixtureDb::create(m_path, 5);
+    put(m_path, m_image);
     const QByteArray before = read(m_path);
     sqlite3 *other = nullptr;
     QCOMPARE(sqlite3_open_v2(m_path.toUtf8().constData(), &other, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
     QCOMPARE(sqlite3_exec(other, hold.constData(), nullptr, nullptr, nullptr), SQLITE_OK);
 
-    QVERIFY(!m_copy->write(m_image));
+    QString error;
+    QVERIFY(!m_copy->write(m_image, &error));
+    QVERIFY2(error.contains(QLatin1String("Held by another program")), qPrintable(error));
     QCOMPARE(read(m_path), before);
 
     sqlite3_close(other);
@@ -308,14 +356,17 @@ void tst_WorkingCopy::shortWriteIsAFailure()
     // A file-size limit makes write() store part of the bytes and report a short count.
     struct rlimit saved = {};
     QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    // The signal's default ends the process; the write must not let it.
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_DFL);
     struct rlimit limit = saved;
     limit.rlim_cur = 4096;
     QCOMPARE(setrlimit(RLIMIT_FSIZE, &limit), 0);
     QString error;
     const bool written = m_copy->write(m_image, &error);
     setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
+    // ... and gives the default back, for the programs started later.
+    const auto during = std::signal(SIGXFSZ, oldHandler);
+    QVERIFY(during == SIG_DFL);
     QVERIFY(!written);
     QCOMPARE(QFileInfo(m_path).size(), 4096);
     QCOMPARE(error, qt_error_string(EFBIG));
@@ -443,7 +494,7 @@ void tst_WorkingCopy::folderNameIsTakenAsTheSystemGivesIt()
     QCOMPARE(::stat((raw + "/Tornevi.db").constData(), &st), 0);
     QCOMPARE(qint64(st.st_size), qint64(m_image.size()));
     QCOMPARE(::stat((lookAlike + "/Tornevi.db").constData(), &st), -1);
-    copy.remove();
+    QVERIFY(copy.remove(m_image));
     QCOMPARE(::stat((raw + "/Tornevi.db").constData(), &st), -1);
     // QTemporaryDir decodes names and could not find these to remove them.
     ::rmdir(raw.constData());
@@ -459,6 +510,8 @@ void tst_WorkingCopy::removeTakesOnlyItsOwnCopy_data()
     QTest::addColumn<bool>("remains");
     QTest::newRow("nothing: the copy goes") << "nothing" << false;
     QTest::newRow("copy removed by someone: silent") << "removed" << false;
+    QTest::newRow("text written into the copy stays") << "overwritten" << true;
+    QTest::newRow("the copy grown by a byte stays") << "appended" << true;
     QTest::newRow("another file put in its place stays") << "replaced" << true;
 #ifdef Q_OS_UNIX
     QTest::newRow("a link put in its place stays") << "link" << true;
@@ -478,6 +531,12 @@ void tst_WorkingCopy::removeTakesOnlyItsOwnCopy()
         QVERIFY(m_copy->write(m_image));
         if (meanwhile == QLatin1String("removed")) {
             QVERIFY(QFile::remove(m_path));
+        } else if (meanwhile == QLatin1String("overwritten") || meanwhile == QLatin1String("appended")) {
+            // As cp does: the same file, other bytes (the owner may make it writable first).
+            QVERIFY(QFile::setPermissions(m_path, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+            QFile f(m_path);
+            QVERIFY(f.open(meanwhile == QLatin1String("appended") ? QIODevice::Append : QIODevice::WriteOnly));
+            f.write(meanwhile == QLatin1String("appended") ? QByteArray("x") : QByteArray("notes\n"));
         } else if (meanwhile == QLatin1String("replaced")) {
             QVERIFY(QFile::remove(m_path));
             QVERIFY(QFile::copy(other, m_path));
@@ -489,9 +548,90 @@ void tst_WorkingCopy::removeTakesOnlyItsOwnCopy()
             QVERIFY(QDir().mkdir(m_path));
         }
     }
-    m_copy->remove();
-    QTEST(QFileInfo(m_path).exists() || QFileInfo(m_path).isSymLink(), "remains");
+    const QByteArray standing = read(m_path);
+    QString kept;
+    const bool removed = m_copy->remove(m_image, &kept);
+    QFETCH(bool, remains);
+    QCOMPARE(QFileInfo(m_path).exists() || QFileInfo(m_path).isSymLink(), remains);
+    // Whatever is kept is kept as it was, says why when it was not ours, and leaves no trace.
+    if (remains)
+        QCOMPARE(read(m_path), standing);
+    QCOMPARE(removed, !remains || meanwhile == QLatin1String("not written"));
+    QCOMPARE(kept.isEmpty(), removed);
     QCOMPARE(read(other), QByteArray("someone else's"));
+    QVERIFY(QDir(m_dir->path()).entryList(QDir::Hidden | QDir::AllEntries | QDir::NoDotAndDotDot).filter(QLatin1String(".Tornevi")).isEmpty());
+}
+
+// Another process exchanging the copy's name with a user's file again and again, while the exit
+// runs: the user's file is never the one deleted.
+void tst_WorkingCopy::removeHoldsAgainstExchangesAtThePath()
+{
+#if defined(Q_OS_LINUX) && defined(RENAME_EXCHANGE)
+    const QString mine = m_dir->filePath(QStringLiteral("mine.txt"));
+    const QByteArray nativeCopy = QFile::encodeName(m_path);
+    const QByteArray nativeMine = QFile::encodeName(mine);
+    for (int round = 0; round < 48; ++round) {
+        put(mine, "my notes");
+        WorkingCopy copy;
+        QVERIFY(copy.setDirectory(QFile::encodeName(m_dir->path())));
+        QVERIFY(copy.write(m_image));
+        std::atomic<bool> stop = false;
+        std::atomic<int> exchanges = 0;
+        std::thread exchanger([&] {
+            while (!stop) {
+                if (::renameat2(AT_FDCWD, nativeCopy.constData(), AT_FDCWD, nativeMine.constData(), RENAME_EXCHANGE) == 0)
+                    ++exchanges;
+            }
+        });
+        QTRY_VERIFY(exchanges > 0);
+        copy.remove(m_image);
+        stop = true;
+        exchanger.join();
+        // The user's notes are under one of the two names, whole.
+        const QByteArray a = read(m_path);
+        const QByteArray b = read(mine);
+        QVERIFY2(a == "my notes" || b == "my notes", qPrintable(QStringLiteral("round %1").arg(round)));
+        QFile::remove(m_path);
+        QFile::remove(mine);
+    }
+#else
+    QSKIP("needs renameat2 with RENAME_EXCHANGE");
+#endif
+}
+
+void tst_WorkingCopy::leftoverUnderAnyUmaskIsReplaced_data()
+{
+    QTest::addColumn<int>("mask");
+    QTest::addColumn<int>("mode"); // of the copy written
+    QTest::newRow("0022") << 0022 << 0444;
+    QTest::newRow("0222") << 0222 << 0444;
+    QTest::newRow("0277") << 0277 << 0400;
+    QTest::newRow("0477") << 0477 << 0400; // the owner must still read the copy
+    QTest::newRow("0777") << 0777 << 0400;
+}
+
+// A run killed under any umask leaves a copy that the next start under the same umask replaces
+// and reads.
+void tst_WorkingCopy::leftoverUnderAnyUmaskIsReplaced()
+{
+#ifdef Q_OS_UNIX
+    QFETCH(int, mask);
+    const mode_t saved = ::umask(mode_t(mask));
+    QString error;
+    const bool first = m_copy->write(m_image, &error);
+    m_copy.reset(); // killed: the copy stays
+    WorkingCopy next;
+    const bool second = next.setDirectory(QFile::encodeName(m_dir->path())) && next.write(m_image, &error);
+    ::umask(saved);
+    QVERIFY2(first, qPrintable(error));
+    QVERIFY2(second, qPrintable(error));
+    QTEST(int(lstatOf(m_path).st_mode & 07777), "mode");
+    QCOMPARE(read(m_path), m_image);
+    QVERIFY(next.remove(m_image));
+    QVERIFY(!QFileInfo::exists(m_path));
+#else
+    QSKIP("needs a umask");
+#endif
 }
 
 QTEST_GUILESS_MAIN(tst_WorkingCopy)
