@@ -18,6 +18,8 @@ test_packages=(
     libbenchmark-dev hyperfine
     xvfb xauth openbox x11-utils wmctrl xdotool weston
     dbus-daemon dbus-session-bus-common at-spi2-core libglib2.0-bin
+    # a leftover copy's ACL, and a FUSE view of a folder
+    acl bindfs fuse3
     clang libclang-rt-14-dev clang-tidy
     # the package and its checks, and the Windows resource compiler for checking Tornevi.rc
     desktop-file-utils appstream lintian dpkg-dev file man-db libxml2-utils binutils-mingw-w64-x86-64

@@ -10,6 +10,9 @@
 
 #include <sqlite3.h>
 
+#include <atomic>
+#include <thread>
+
 #ifdef Q_OS_UNIX
 #include <csignal>
 #include <fcntl.h>
@@ -18,6 +21,7 @@
 #include <unistd.h>
 #endif
 #ifdef Q_OS_LINUX
+#include <sys/inotify.h>
 #include <sched.h>
 #include <sys/mount.h>
 #endif
@@ -38,6 +42,10 @@ private slots:
     void windowManagerCloseAsks();
     void renamedExecutableNamesItsMessages();
     void removedWorkingDirectoryWritesNothingElsewhere();
+    void textWrittenIntoTheCopyIsKeptAtExit();
+    void leftoverUnderAnyUmaskDoesNotBlock_data();
+    void leftoverUnderAnyUmaskDoesNotBlock();
+    void fileRenamedOverTheCopyIsNotRead();
 
 private:
     struct Run
@@ -46,6 +54,7 @@ private:
         QString end;            // the state the probe saw as the program ended
         QString title;          // the current record's title as the detail window showed it
         QString errors;         // what the program wrote to standard error
+        quint64 ignoredSignals = 0; // as the program ended
         qint64 copySize = -2;   // size of Tornevi.db as the program saw it at the end, -1 absent
         int exitCode = -1;
         bool finished = false;
@@ -116,6 +125,8 @@ tst_Startup::Run tst_Startup::start(const QString &executable, const QString &di
             run.end = line.mid(4);
         else if (line.startsWith(QLatin1String("title|")))
             run.title = line.mid(6);
+        else if (line.startsWith(QLatin1String("sigign|")))
+            run.ignoredSignals = line.mid(7).toULongLong(nullptr, 16);
         else if (line.startsWith(QLatin1String("file|")))
             run.copySize = line.mid(5).toLongLong();
     }
@@ -283,6 +294,11 @@ void tst_Startup::normalStartWritesIntoWorkingDirectory()
     QCOMPARE(run.end, QStringLiteral("caption=Tornevi Ubrel összes költeménye:|Label12=89|Edit1=|page=0"));
     QCOMPARE(readAll(dir.filePath(QStringLiteral("Tornevi.db"))), readAll(FixtureDb::shippedDatabase()));
     QVERIFY(!QFile::exists(besideExecutable));
+#ifdef SIGXFSZ
+    // Ignored only while the copy is written: programs started later (a browser for a link)
+    // get the default.
+    QVERIFY2(!(run.ignoredSignals & (quint64(1) << (SIGXFSZ - 1))), qPrintable(QString::number(run.ignoredSignals, 16)));
+#endif
 }
 
 namespace {
@@ -340,7 +356,12 @@ void tst_Startup::whatStandsAtThePath_data()
     QTest::newRow("nothing") << "nothing" << QStringList() << true;
     QTest::newRow("our whole leftover") << "whole" << QStringList() << true;
     QTest::newRow("our partial leftover") << "partial" << QStringList() << true;
-    QTest::newRow("a poem database of another edition") << "edition" << QStringList() << true;
+    // A poem database this program did not write may be the user's own.
+    QTest::newRow("a poem database of another edition") << "edition" << QStringList{Err2} << false;
+    QTest::newRow("our copy with bytes added") << "appended" << QStringList{Err2} << false;
+    QTest::newRow("our copy with one byte changed") << "one byte" << QStringList{Err2} << false;
+    QTest::newRow("another user's empty file in a sticky folder") << "planted" << QStringList{Err2, NoQuery} << false;
+    QTest::newRow("our cut-short copy that another user may write") << "acl" << QStringList() << true;
     QTest::newRow("a user's text file") << "text" << QStringList{Err2, NoOpen, NoQuery} << false;
     QTest::newRow("an SQLite file of another program") << "other sqlite" << QStringList{Err2, NoQuery} << false;
     QTest::newRow("a link to a user's file") << "link" << QStringList{Err2, NoFile, NoOpen, NoQuery} << false;
@@ -376,6 +397,24 @@ void tst_Startup::whatStandsAtThePath()
         QVERIFY(put(copy, shipped.left(123456)));
     else if (setup == QLatin1String("edition"))
         FixtureDb::create(copy, 7);
+    else if (setup == QLatin1String("appended"))
+        QVERIFY(put(copy, shipped + "x"));
+    else if (setup == QLatin1String("one byte")) {
+        QByteArray changed = shipped;
+        changed[250000] = char(changed.at(250000) ^ 1);
+        QVERIFY(put(copy, changed));
+    } else if (setup == QLatin1String("planted")) {
+        if (::geteuid() != 0)
+            QSKIP("needs root to plant a file as another user");
+        QVERIFY(put(copy, QByteArray()));
+        ::chmod(QFile::encodeName(dir.path()).constData(), 01777);
+        QCOMPARE(::chown(QFile::encodeName(copy).constData(), 65534, 65534), 0);
+        QCOMPARE(::chmod(QFile::encodeName(copy).constData(), 0666), 0);
+    } else if (setup == QLatin1String("acl")) {
+        QVERIFY(put(copy, shipped.left(5000)));
+        if (QProcess::execute(QStringLiteral("setfacl"), {QStringLiteral("-m"), QStringLiteral("u:nobody:rw"), copy}) != 0)
+            QSKIP("setfacl (package acl) or ACLs on this file system are missing");
+    }
     else if (setup == QLatin1String("text"))
         QVERIFY(put(copy, "notes\n"));
     else if (setup == QLatin1String("other sqlite")) {
@@ -425,11 +464,21 @@ void tst_Startup::whatStandsAtThePath()
     QCOMPARE(texts, expected);
     if (replaced) {
         QCOMPARE(readAll(copy), shipped);
+        // A new file took the old one's place: no permission of the old one carries over.
+        struct stat st = {};
+        QCOMPARE(::stat(QFile::encodeName(copy).constData(), &st), 0);
+        QCOMPARE(st.st_mode & 07777, mode_t(0444));
+        QProcess acl;
+        acl.start(QStringLiteral("getfacl"), {QStringLiteral("--omit-header"), QStringLiteral("--skip-base"), copy});
+        if (acl.waitForFinished())
+            QCOMPARE(acl.readAllStandardOutput().trimmed(), QByteArray());
         QVERIFY2(run.end.contains(QLatin1String("|Label12=89|")), qPrintable(run.end));
         QCOMPARE(run.title, firstTitleIn(FixtureDb::shippedDatabase()));
     } else {
         QCOMPARE(readAll(copy), before);
         QVERIFY2(run.errors.contains(QLatin1String("WriteCopy failed for")), qPrintable(run.errors));
+        if (setup == QLatin1String("planted"))
+            QCOMPARE(QFileInfo(copy).ownerId(), 65534u);
     }
     QCOMPARE(readAll(target), targetBefore);
     if (setup == QLatin1String("dangling"))
@@ -535,6 +584,114 @@ void tst_Startup::removedWorkingDirectoryWritesNothingElsewhere()
     QCOMPARE(run.messages.at(0).section(QLatin1Char('|'), 1, 1), Err2);
     QCOMPARE(run.messages.at(1).section(QLatin1Char('|'), 1, 1), NoFile);
     QVERIFY(!QFile::exists(QStringLiteral("/Tornevi.db")));
+}
+
+// Text written into the running copy keeps the file's identity but not its bytes: the exit keeps
+// it, and says why.
+void tst_Startup::textWrittenIntoTheCopyIsKeptAtExit()
+{
+    QTemporaryDir dir;
+    const QString copy = dir.filePath(QStringLiteral("Tornevi.db"));
+    const Run run = start(QStringLiteral(TORNEVI_EXE), dir.path(), QStringLiteral("overwrite-and-quit"));
+    QVERIFY(run.finished);
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.messages.size(), 1); // the exit question, answered Yes
+    QVERIFY2(run.messages.constFirst().startsWith(ExitQuestion), qPrintable(run.messages.constFirst()));
+    QCOMPARE(readAll(copy), QByteArray("notes\n"));
+    QVERIFY2(run.errors.contains(QLatin1String("was not deleted")), qPrintable(run.errors));
+}
+
+void tst_Startup::leftoverUnderAnyUmaskDoesNotBlock_data()
+{
+    QTest::addColumn<int>("mask");
+    QTest::newRow("umask 0222") << 0222;
+    QTest::newRow("umask 0277") << 0277;
+    QTest::newRow("umask 0477") << 0477;
+    QTest::newRow("umask 0777") << 0777;
+}
+
+// A run that ends without its exit flow leaves the copy; the next start under the same umask,
+// as an ordinary user, replaces it and reads it.
+void tst_Startup::leftoverUnderAnyUmaskDoesNotBlock()
+{
+#ifdef Q_OS_UNIX
+    QFETCH(int, mask);
+    QTemporaryDir dir;
+    QFile::setPermissions(dir.path(), QFileDevice::Permissions(0x7777));
+    const std::function<void()> withMask = [mask] { ::umask(mode_t(mask)); };
+    for (int round = 0; round < 2; ++round) {
+        const Run run = start(QStringLiteral(TORNEVI_EXE), dir.path(), QStringLiteral("exit"), withMask, true);
+        QVERIFY(run.finished);
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY2(run.messages.isEmpty(), qPrintable(run.messages.join(QLatin1Char('\n')) + run.errors));
+        QVERIFY2(run.end.contains(QLatin1String("|Label12=89|")), qPrintable(run.end));
+        QCOMPARE(readAll(dir.filePath(QStringLiteral("Tornevi.db"))), readAll(FixtureDb::shippedDatabase()));
+    }
+#else
+    QSKIP("needs a umask");
+#endif
+}
+
+// Another database renamed over the copy the moment it appears is never what the program shows.
+void tst_Startup::fileRenamedOverTheCopyIsNotRead()
+{
+#ifdef Q_OS_LINUX
+    QTemporaryDir dir;
+    QTemporaryDir scratch;
+    const QString forged = scratch.filePath(QStringLiteral("forged.db"));
+    QVERIFY(QFile::copy(FixtureDb::shippedDatabase(), forged));
+    QFile::setPermissions(forged, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    sqlite3 *h = nullptr;
+    QCOMPARE(sqlite3_open_v2(forged.toUtf8().constData(), &h, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+    QCOMPARE(sqlite3_exec(h, "UPDATE tbl_Data SET CIM = 'Hamis'", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(h);
+    const QByteArray forgedBytes = readAll(forged);
+    const QString shippedTitle = firstTitleIn(FixtureDb::shippedDatabase());
+
+    for (int round = 0; round < 4; ++round) {
+        const QString planted = dir.filePath(QStringLiteral("planted.db"));
+        QFile f(planted);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(forgedBytes);
+        f.close();
+        const int watch = ::inotify_init1(IN_CLOEXEC);
+        QVERIFY(watch >= 0);
+        QVERIFY(::inotify_add_watch(watch, QFile::encodeName(dir.path()).constData(), IN_CREATE | IN_MOVED_TO) >= 0);
+        const QByteArray from = QFile::encodeName(planted);
+        const QByteArray to = QFile::encodeName(dir.filePath(QStringLiteral("Tornevi.db")));
+        std::atomic<bool> renamed = false;
+        std::thread attacker([&] {
+            alignas(inotify_event) char buffer[4096];
+            for (;;) {
+                const ssize_t n = ::read(watch, buffer, sizeof buffer);
+                if (n <= 0)
+                    return;
+                for (char *p = buffer; p < buffer + n;) {
+                    const auto *event = reinterpret_cast<const inotify_event *>(p);
+                    if (event->len && qstrcmp(event->name, "Tornevi.db") == 0) {
+                        renamed = ::rename(from.constData(), to.constData()) == 0;
+                        return;
+                    }
+                    p += sizeof(inotify_event) + event->len;
+                }
+            }
+        });
+        const Run run = start(QStringLiteral(TORNEVI_EXE), dir.path(), QStringLiteral("exit"));
+        ::close(watch);
+        attacker.join();
+        QVERIFY(run.finished);
+        QVERIFY(renamed);
+        // Either the program read its own copy before the rename, or it refused to open.
+        QVERIFY2(run.title != QLatin1String("Hamis"), "the program showed the file renamed over its copy");
+        if (run.end.contains(QLatin1String("|Label12=89|")))
+            QCOMPARE(run.title, shippedTitle);
+        else
+            QCOMPARE(run.messages.size(), 2);
+        QFile::remove(dir.filePath(QStringLiteral("Tornevi.db")));
+    }
+#else
+    QSKIP("needs inotify");
+#endif
 }
 
 QTEST_GUILESS_MAIN(tst_Startup)

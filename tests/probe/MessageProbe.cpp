@@ -43,6 +43,13 @@ MessageProbe::MessageProbe(QObject *parent) : QObject(parent)
         if (QWidget *title = widgetNamed(QStringLiteral("Form2/Label1")))
             log(QStringLiteral("title|") + title->property("text").toString());
         // The program's own view of a file, which may lie in a mount only the program sees.
+        // Signals the program ignores, which every program it starts inherits.
+        QFile status(QStringLiteral("/proc/self/status"));
+        if (status.open(QIODevice::ReadOnly)) {
+            for (const QByteArray &line : status.readAll().split('\n'))
+                if (line.startsWith("SigIgn:"))
+                    log(QStringLiteral("sigign|") + QString::fromLatin1(line.mid(7).trimmed()));
+        }
         const QString watched = qEnvironmentVariable("TORNEVI_PROBE_FILE");
         if (!watched.isEmpty()) {
             const QFileInfo info(watched);
@@ -133,6 +140,15 @@ void MessageProbe::mainWindowShown(QWidget *window)
         if (action == QLatin1String("remove-and-close")) {
             QFile::remove(qEnvironmentVariable("TORNEVI_PROBE_REMOVE"));
             guard->close();
+        } else if (action == QLatin1String("overwrite-and-quit")) {
+            // As "cp notes.txt Tornevi.db" does: the same file, other bytes; then Kilépés.
+            QFile copy(qEnvironmentVariable("TORNEVI_PROBE_FILE"));
+            copy.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+            if (copy.open(QIODevice::WriteOnly | QIODevice::Truncate))
+                copy.write("notes\n");
+            copy.close();
+            if (auto *quit = guard->findChild<QAction *>(QStringLiteral("Kilps1")))
+                quit->trigger();
         } else if (action == QLatin1String("exit")) {
             QCoreApplication::exit(0);
         }

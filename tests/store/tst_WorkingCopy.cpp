@@ -3,6 +3,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QScopeGuard>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -53,6 +56,7 @@ private slots:
     void removeHoldsAgainstExchangesAtThePath();
     void leftoverUnderAnyUmaskIsReplaced_data();
     void leftoverUnderAnyUmaskIsReplaced();
+    void onAFuseViewAUsersFileIsNeverDeleted();
 
 private:
     static QByteArray read(const QString &path);
@@ -631,6 +635,39 @@ void tst_WorkingCopy::leftoverUnderAnyUmaskIsReplaced()
     QVERIFY(!QFileInfo::exists(m_path));
 #else
     QSKIP("needs a umask");
+#endif
+}
+
+// Through a FUSE view (bindfs) a held descriptor may report whatever has the name now: a user's
+// file moved over the copy in the backing folder is still never deleted.
+void tst_WorkingCopy::onAFuseViewAUsersFileIsNeverDeleted()
+{
+#ifdef Q_OS_LINUX
+    if (::geteuid() != 0 || QStandardPaths::findExecutable(QStringLiteral("bindfs")).isEmpty())
+        QSKIP("needs root and bindfs (package bindfs)");
+    const QString backing = m_dir->filePath(QStringLiteral("backing"));
+    const QString view = m_dir->filePath(QStringLiteral("view"));
+    QVERIFY(QDir().mkdir(backing));
+    QVERIFY(QDir().mkdir(view));
+    if (QProcess::execute(QStringLiteral("bindfs"), {backing, view}) != 0)
+        QSKIP("no FUSE here (/dev/fuse)");
+    const auto unmount = qScopeGuard([&] {
+        if (QProcess::execute(QStringLiteral("fusermount3"), {QStringLiteral("-u"), view}) != 0)
+            QProcess::execute(QStringLiteral("umount"), {view});
+    });
+    WorkingCopy copy;
+    QVERIFY(copy.setDirectory(QFile::encodeName(view)));
+    QString error;
+    QVERIFY2(copy.write(m_image, &error), qPrintable(error));
+    const QString users = backing + QStringLiteral("/users.db");
+    put(users, "my own file");
+    QVERIFY(::rename(QFile::encodeName(users).constData(), QFile::encodeName(backing + QStringLiteral("/Tornevi.db")).constData()) == 0);
+    QString kept;
+    QVERIFY(!copy.remove(m_image, &kept));
+    QVERIFY(!kept.isEmpty());
+    QCOMPARE(read(backing + QStringLiteral("/Tornevi.db")), QByteArray("my own file"));
+#else
+    QSKIP("needs FUSE");
 #endif
 }
 
