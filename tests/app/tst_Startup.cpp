@@ -247,6 +247,12 @@ void tst_Startup::faults()
     }
     QCOMPARE(texts, expected);
     QVERIFY2(run.end.contains(QLatin1String("Label12=0|")), qPrintable(run.end));
+    // Each step says its own reason: a failed write leaves no lock of its own behind.
+    if (setup != QLatin1String("locked"))
+        QVERIFY2(!run.errors.contains(QLatin1String("database is locked")), qPrintable(run.errors));
+    if (setup == QLatin1String("fsize"))
+        QVERIFY2(run.errors.contains(QLatin1String("WriteCopy failed for")) && run.errors.contains(qt_error_string(EFBIG)),
+                 qPrintable(run.errors));
 
     const QFileInfo info(copy);
     if (copyAfterwards == QLatin1String("absent"))
