@@ -92,6 +92,7 @@ private:
     void createScrollBars();
 
     void modelWasReset();
+    void announceCurrentCell();
     void currentRecordChanged();
 
     bool hasRecords() const;

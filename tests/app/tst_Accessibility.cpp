@@ -9,14 +9,17 @@
 #include "Unit2.h"
 
 #include <QAccessible>
+#include <QApplication>
 #include <QDesktopServices>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 #include <QUrl>
 
 namespace {
@@ -36,6 +39,27 @@ void collectEvent(QAccessibleEvent *event)
     if (event->type() == QAccessible::TableModelChanged)
         change = static_cast<QAccessibleTableModelChangeEvent *>(event)->modelChangeType();
     seenEvents.append({event->type(), event->object(), event->child(), change});
+}
+
+// The last focus notice decides where a screen reader stands.
+const SeenEvent *lastFocusEvent()
+{
+    for (auto e = seenEvents.crbegin(); e != seenEvents.crend(); ++e)
+        if (e->type == QAccessible::Focus)
+            return &*e;
+    return nullptr;
+}
+
+// Runs `act` once a modal window of the given kind is up and has taken the focus.
+template<typename Window>
+void onceModalIsUp(QObject *context, const std::function<void(Window *)> &act)
+{
+    QTimer::singleShot(0, context, [context, act] {
+        auto *window = qobject_cast<Window *>(QApplication::activeModalWidget());
+        if (!window || !window->isVisible() || QApplication::activeWindow() != window)
+            return onceModalIsUp<Window>(context, act);
+        act(window);
+    });
 }
 
 bool sawEvent(QAccessible::Event type, QObject *object, int child = -1)
@@ -86,6 +110,8 @@ private slots:
     void gridFollowsTheCurrentRecord_data();
     void gridFollowsTheCurrentRecord();
     void gridFocusGoesToTheCurrentCell();
+    void focusArrivingInTheListSaysTheCurrentTitle_data();
+    void focusArrivingInTheListSaysTheCurrentTitle();
     void gridCellsOfAnEarlierResultGoStale();
     void gridCellsOnScreenHaveTheirPlace();
     void statusBarPanels();
@@ -429,7 +455,7 @@ void tst_Accessibility::gridFocusGoesToTheCurrentCell()
     seenEvents.clear();
     grid()->setFocus(Qt::TabFocusReason);
     QVERIFY(grid()->hasFocus());
-    QVERIFY(sawEvent(QAccessible::Focus, grid(), indexOfRow(0)));
+    QTRY_VERIFY(sawEvent(QAccessible::Focus, grid(), indexOfRow(0)));
     QCOMPARE(iface->focusChild(), table()->cellAt(0, 0));
     QVERIFY(table()->cellAt(0, 0)->state().focused);
 
@@ -446,6 +472,65 @@ void tst_Accessibility::gridFocusGoesToTheCurrentCell()
     query->setRecNo(7);
     QVERIFY(sawEvent(QAccessible::SelectionAdd, grid(), indexOfRow(6)));
     QVERIFY(!sawEvent(QAccessible::Focus, grid()));
+}
+
+void tst_Accessibility::focusArrivingInTheListSaysTheCurrentTitle_data()
+{
+    QTest::addColumn<QString>("way");
+    QTest::newRow("Tab from the page tabs") << "tab";
+    QTest::newRow("a search from its button") << "search";
+    QTest::newRow("the detail window closed") << "detail";
+    QTest::newRow("No to the exit question") << "no";
+}
+
+// Qt tells assistive tools that the grid took the focus; the current cell's notice must come
+// after that one, or the screen reader stays on the table and never reads the title.
+void tst_Accessibility::focusArrivingInTheListSaysTheCurrentTitle()
+{
+    QFETCH(QString, way);
+    PoemQuery *query = TestSeam::store(*m_form).query();
+    auto *pages = m_form->findChild<QTabWidget *>(QStringLiteral("PageControl1"));
+    m_form->findChild<QPushButton *>(QStringLiteral("BitBtn2"))->click();   // every poem
+    query->setRecNo(3);
+    pages->setCurrentIndex(0);
+    m_form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_form));
+
+    if (way == QLatin1String("tab")) {
+        pages->tabBar()->setFocus(Qt::OtherFocusReason);
+        seenEvents.clear();
+        QTest::keyClick(pages->tabBar(), Qt::Key_Tab);
+    } else if (way == QLatin1String("search")) {
+        pages->setCurrentIndex(1);
+        auto *button = m_form->findChild<QPushButton *>(QStringLiteral("BitBtn1"));
+        m_form->findChild<QLineEdit *>(QStringLiteral("Edit1"))->setText(QStringLiteral("Tél"));
+        button->setFocus(Qt::TabFocusReason);
+        seenEvents.clear();
+        QTest::keyClick(button, Qt::Key_Space);
+        QCOMPARE(pages->currentIndex(), 0);
+        QVERIFY(query->recordCount() < 89);
+    } else {
+        grid()->setFocus(Qt::TabFocusReason);
+        QTRY_VERIFY(grid()->hasFocus() && lastFocusEvent() && lastFocusEvent()->child >= 0);
+        seenEvents.clear();
+        if (way == QLatin1String("detail")) {
+            onceModalIsUp<TForm2>(this, [](TForm2 *form2) { form2->close(); });
+            QTest::mouseDClick(grid()->viewport(), Qt::LeftButton, {}, grid()->visualRect(grid()->currentIndex()).center());
+            QVERIFY(!m_form2->isVisible());
+        } else {
+            onceModalIsUp<QMessageBox>(this, [](QMessageBox *box) { box->button(QMessageBox::No)->click(); });
+            m_form->findChild<QAction *>(QStringLiteral("Kilps1"))->trigger();
+        }
+        QVERIFY(query->isOpen());
+    }
+    QTRY_VERIFY(grid()->hasFocus());
+    QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(grid());
+    QAccessibleInterface *current = table()->cellAt(query->recNo() - 1, 0);
+    QVERIFY(current);
+    QCOMPARE(current->text(QAccessible::Name), query->fieldText(QStringLiteral("CIM")));
+    // The last notice is the current cell's, after Qt's own for the grid.
+    QTRY_VERIFY(lastFocusEvent() && lastFocusEvent()->object == grid() && lastFocusEvent()->child >= 0);
+    QCOMPARE(lastFocusEvent()->child, iface->indexOfChild(current));
 }
 
 // A cell a screen reader still holds from before a search must not read a record it no longer has.
