@@ -7,7 +7,9 @@
 #include "WindowCentring.h"
 #include "ui_Unit2.h"
 
+#include <QAbstractButton>
 #include <QAbstractItemDelegate>
+#include <QAccessible>
 #include <QDataWidgetMapper>
 #include <QKeyEvent>
 #include <QShowEvent>
@@ -93,8 +95,26 @@ QPushButton *TForm2::readAloudButton() const
 void TForm2::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
+    renewButtonsForAssistiveTools();
     if (!event->spontaneous())
         ui->Memo1->setFocus();
+}
+
+// The buttons change state while the window is hidden (the navigator follows the record), and a
+// screen reader then reads and keeps their state: not visible, not showing. Qt tells it of the
+// window's showing only, and it would pass the buttons over for good. Handed over as new objects,
+// they are read afresh.
+void TForm2::renewButtonsForAssistiveTools()
+{
+    if (!QAccessible::isActive())
+        return;
+    for (QAbstractButton *button : findChildren<QAbstractButton *>()) {
+        QAccessibleEvent gone(button, QAccessible::ObjectDestroyed);
+        QAccessible::updateAccessibility(&gone);
+        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(QAccessible::queryAccessibleInterface(button)));
+        QAccessibleEvent made(button, QAccessible::ObjectCreated);
+        QAccessible::updateAccessibility(&made);
+    }
 }
 
 void TForm2::keyPressEvent(QKeyEvent *event)

@@ -36,6 +36,7 @@ private:
     void applyGlyphs();
     void bindModel(PoemTableModel *model);
     void followRecord();
+    void renewButtonsForAssistiveTools();
 
     std::unique_ptr<Ui::TForm2> ui;
     PoemTableModel *m_model = nullptr;

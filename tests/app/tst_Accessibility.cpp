@@ -113,6 +113,7 @@ private slots:
     void focusArrivingInTheListSaysTheCurrentTitle_data();
     void focusArrivingInTheListSaysTheCurrentTitle();
     void gridCellsOfAnEarlierResultGoStale();
+    void navigatorButtonsShowWithTheirWindow();
     void gridCellsOnScreenHaveTheirPlace();
     void statusBarPanels();
 
@@ -531,6 +532,50 @@ void tst_Accessibility::focusArrivingInTheListSaysTheCurrentTitle()
     // The last notice is the current cell's, after Qt's own for the grid.
     QTRY_VERIFY(lastFocusEvent() && lastFocusEvent()->object == grid() && lastFocusEvent()->child >= 0);
     QCOMPARE(lastFocusEvent()->child, iface->indexOfChild(current));
+}
+
+// The navigator's buttons change state while the window is hidden, and a screen reader keeps what
+// it read then: not visible, not showing. Qt announces only the window's showing; once the window
+// is up, each button must come to the reader as a new object, whose state it reads afresh.
+void tst_Accessibility::navigatorButtonsShowWithTheirWindow()
+{
+    PoemQuery *query = TestSeam::store(*m_form).query();
+    m_form->findChild<QPushButton *>(QStringLiteral("BitBtn2"))->click();   // every poem
+    m_form->findChild<QTabWidget *>(QStringLiteral("PageControl1"))->setCurrentIndex(0);
+    query->first();
+    QVERIFY(!m_form2->isVisible());
+    const QList<QPushButton *> buttons = m_form2->findChildren<QPushButton *>();
+    QCOMPARE(buttons.size(), 6);   // Fotó, Felolvas and the navigator's four
+    seenEvents.clear();
+    query->setRecNo(3);   // First and Prior are enabled now, in the hidden window
+    QHash<QPushButton *, QAccessible::Id> readWhileHidden;
+    for (QPushButton *button : buttons) {
+        QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(button);
+        QVERIFY(iface->state().invisible);
+        readWhileHidden.insert(button, QAccessible::uniqueId(iface));
+    }
+    QVERIFY(sawEvent(QAccessible::StateChanged, m_form2->findChild<QPushButton *>(QStringLiteral("First"))));
+
+    bool checked = false;
+    onceModalIsUp<TForm2>(this, [&](TForm2 *form2) {
+        const auto closing = qScopeGuard([form2] { form2->close(); });
+        for (QPushButton *button : buttons) {
+            QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(button);
+            // As the bridge tells it: visible unless invisible, showing unless offscreen too.
+            QVERIFY2(!iface->state().invisible && !iface->state().offscreen, qPrintable(button->objectName()));
+            QVERIFY2(QAccessible::uniqueId(iface) != readWhileHidden.value(button), qPrintable(button->objectName()));
+            QVERIFY2(!QAccessible::accessibleInterface(readWhileHidden.value(button)), qPrintable(button->objectName()));
+            QVERIFY(sawEvent(QAccessible::ObjectCreated, button));
+            // Its parent lists it, so a walk from the window reaches the new object.
+            QList<QAccessibleInterface *> reached;
+            walk(QAccessible::queryAccessibleInterface(form2), reached);
+            QVERIFY2(reached.contains(iface), qPrintable(button->objectName()));
+        }
+        checked = true;
+    });
+    QTest::mouseDClick(grid()->viewport(), Qt::LeftButton, {}, grid()->visualRect(grid()->currentIndex()).center());
+    QVERIFY(checked);
+    QCOMPARE(query->recNo(), 3);
 }
 
 // A cell a screen reader still holds from before a search must not read a record it no longer has.
