@@ -104,6 +104,7 @@ private slots:
     void controlsHaveRolesAndNames();
     void tabsAreNamedByTheirCaptions();
     void hitCounterSaysWhatItCounts();
+    void aboutPageTakesTheFocusByItsName();
     void linksOpenTheirTargetThroughTheirAction_data();
     void linksOpenTheirTargetThroughTheirAction();
     void gridIsATableOfEveryRecord();
@@ -203,6 +204,9 @@ void tst_Accessibility::controlsHaveRolesAndNames_data()
     QTest::newRow("list grid: the parts of its hint") << "main" << "DBGrid1" << int(QAccessible::Table)
                                                       << "Dupla klikk: megtekintés."
                                                       << "Dupla klikk: aktuális tétel megtekintése.";
+    // With no control that takes the focus, the page itself takes it, and is read by its name.
+    QTest::newRow("about page by its tab's caption") << "main" << "TabSheet3" << int(QAccessible::Client)
+                                                     << "Bemutatkozás" << "";
     QTest::newRow("about page heading") << "main" << "Label1" << int(QAccessible::StaticText)
                                         << "Tornevi Ubrel összes költeménye" << "";
     QTest::newRow("maker line") << "main" << "Label2" << int(QAccessible::StaticText)
@@ -262,6 +266,35 @@ void tst_Accessibility::tabsAreNamedByTheirCaptions()
         if (tabs->child(i)->role() == QAccessible::PageTab)
             names << tabs->child(i)->text(QAccessible::Name);
     QCOMPARE(names, (QStringList{QStringLiteral("Lexikon"), QStringLiteral("Keresés"), QStringLiteral("Bemutatkozás")}));
+}
+
+// The about page has no control that takes the focus: the page takes it, and the screen reader
+// says its name; the links below it stay there for its review of the screen.
+void tst_Accessibility::aboutPageTakesTheFocusByItsName()
+{
+    auto *pages = m_form->findChild<QTabWidget *>(QStringLiteral("PageControl1"));
+    pages->setCurrentIndex(0);
+    m_form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_form));
+    grid()->setFocus(Qt::TabFocusReason);
+    seenEvents.clear();
+    m_form->findChild<QAction *>(QStringLiteral("Bemutatkozs1"))->trigger();
+    QWidget *page = pages->widget(2);
+    QCOMPARE(QApplication::focusWidget(), page);
+    QTRY_VERIFY(lastFocusEvent());
+    QCOMPARE(lastFocusEvent()->object, page);
+    QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(page);
+    QCOMPARE(iface->text(QAccessible::Name), QStringLiteral("Bemutatkozás"));
+
+    QList<QAccessibleInterface *> reached;
+    walk(iface, reached);
+    QStringList links;
+    for (QAccessibleInterface *each : std::as_const(reached))
+        if (each->role() == QAccessible::Link && !each->state().invisible)
+            links << each->object()->objectName();
+    QCOMPARE(links, (QStringList{QStringLiteral("Label5"), QStringLiteral("Label6"), QStringLiteral("Label7"),
+                                 QStringLiteral("Label8"), QStringLiteral("Label9")}));
+    pages->setCurrentIndex(0);
 }
 
 // The bare number would be read out alone; the counter carries its label's words, and the
