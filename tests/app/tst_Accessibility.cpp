@@ -104,6 +104,7 @@ private slots:
     void controlsHaveRolesAndNames();
     void tabsAreNamedByTheirCaptions();
     void hitCounterSaysWhatItCounts();
+    void noButtonStaysTheDefault();
     void aboutPageTakesTheFocusByItsName();
     void linksOpenTheirTargetThroughTheirAction_data();
     void linksOpenTheirTargetThroughTheirAction();
@@ -295,6 +296,36 @@ void tst_Accessibility::aboutPageTakesTheFocusByItsName()
     QCOMPARE(links, (QStringList{QStringLiteral("Label5"), QStringLiteral("Label6"), QStringLiteral("Label7"),
                                  QStringLiteral("Label8"), QStringLiteral("Label9")}));
     pages->setCurrentIndex(0);
+}
+
+// Qt never tells assistive tools that a button stopped being the default; a button that said so
+// once, while it had the focus, would be read as the window's default button from then on.
+void tst_Accessibility::noButtonStaysTheDefault()
+{
+    auto *pages = m_form->findChild<QTabWidget *>(QStringLiteral("PageControl1"));
+    auto *edit = m_form->findChild<QLineEdit *>(QStringLiteral("Edit1"));
+    auto *button = m_form->findChild<QPushButton *>(QStringLiteral("BitBtn1"));
+    pages->setCurrentIndex(1);
+    m_form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_form));
+    edit->setFocus(Qt::TabFocusReason);
+    edit->setText(QStringLiteral("tavasz"));
+    const auto everyPoem = qScopeGuard([this] { m_form->findChild<QPushButton *>(QStringLiteral("BitBtn2"))->click(); });
+    QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(button);
+    QList<bool> saidDefault;
+    QTest::keyClick(edit, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), button);
+    saidDefault << iface->state().defaultButton;
+    QTest::keyClick(button, Qt::Key_Return);   // Enter still presses it
+    QCOMPARE(pages->currentIndex(), 0);
+    QCOMPARE(QApplication::focusWidget(), grid());
+    saidDefault << iface->state().defaultButton;
+    QCOMPARE(saidDefault, (QList<bool>{false, false}));
+
+    QList<QAccessibleInterface *> reached;
+    walk(QAccessible::queryAccessibleInterface(m_form), reached);
+    for (QAccessibleInterface *each : std::as_const(reached))
+        QVERIFY2(!each->state().defaultButton, qPrintable(each->text(QAccessible::Name)));
 }
 
 // The bare number would be read out alone; the counter carries its label's words, and the
