@@ -580,6 +580,13 @@ void DbGrid::mouseDoubleClickEvent(QMouseEvent *event)
     emit doubleClicked();
 }
 
+void DbGrid::activateRow(int row)
+{
+    if (hasRecords() && row >= 0 && row < recordCount())
+        moveBy(row + 1 - m_dataSet->recNo());
+    emit doubleClicked();
+}
+
 void DbGrid::wheelEvent(QWheelEvent *event)
 {
     m_wheelDelta += event->angleDelta().y();

@@ -115,6 +115,8 @@ private slots:
     void focusArrivingInTheListSaysTheCurrentTitle_data();
     void focusArrivingInTheListSaysTheCurrentTitle();
     void gridCellsOfAnEarlierResultGoStale();
+    void cellPressActionOpensThePoem_data();
+    void cellPressActionOpensThePoem();
     void navigatorButtonsShowWithTheirWindow();
     void gridCellsOnScreenHaveTheirPlace();
     void statusBarPanels();
@@ -596,6 +598,48 @@ void tst_Accessibility::focusArrivingInTheListSaysTheCurrentTitle()
     // The last notice is the current cell's, after Qt's own for the grid.
     QTRY_VERIFY(lastFocusEvent() && lastFocusEvent()->object == grid() && lastFocusEvent()->child >= 0);
     QCOMPARE(lastFocusEvent()->child, iface->indexOfChild(current));
+}
+
+void tst_Accessibility::cellPressActionOpensThePoem_data()
+{
+    QTest::addColumn<int>("currentRow");
+    QTest::addColumn<int>("pressedRow");
+    QTest::newRow("the current cell") << 2 << 2;
+    QTest::newRow("another row's cell, as a double click on it") << 2 << 6;
+    QTest::newRow("a cell below the window of rows") << 0 << 40;
+}
+
+// Enter, Space and letters do nothing in the grid; tools that invoke actions (a screen reader's,
+// voice control, switch access) open the poem through the cell's press action instead.
+void tst_Accessibility::cellPressActionOpensThePoem()
+{
+    QFETCH(int, currentRow);
+    QFETCH(int, pressedRow);
+    PoemQuery *query = TestSeam::store(*m_form).query();
+    m_form->findChild<QPushButton *>(QStringLiteral("BitBtn2"))->click();   // every poem
+    m_form->findChild<QTabWidget *>(QStringLiteral("PageControl1"))->setCurrentIndex(0);
+    query->setRecNo(currentRow + 1);
+    QAccessibleInterface *cell = table()->cellAt(pressedRow, 0);
+    QAccessibleActionInterface *actions = cell->actionInterface();
+    QVERIFY(actions);
+    QCOMPARE(actions->actionNames(), QStringList{QAccessibleActionInterface::pressAction()});
+    const QString title = cell->text(QAccessible::Name);
+
+    QString shown;
+    int recordWhileShown = 0;
+    onceModalIsUp<TForm2>(this, [&](TForm2 *form2) {
+        shown = form2->findChild<QLabel *>(QStringLiteral("Label1"))->text();
+        recordWhileShown = query->recNo();
+        form2->close();
+    });
+    actions->doAction(QAccessibleActionInterface::pressAction());
+    // The tool has its answer at once; the modal window comes up afterwards.
+    QVERIFY(!m_form2->isVisible());
+    QTRY_COMPARE(shown, title);
+    QCOMPARE(recordWhileShown, pressedRow + 1);
+    QTRY_VERIFY(!m_form2->isVisible());
+    QCOMPARE(query->recNo(), pressedRow + 1);
+    QVERIFY(!m_form2->findChild<QPushButton *>(QStringLiteral("BitBtn1"))->isEnabled());
 }
 
 // The navigator's buttons change state while the window is hidden, and a screen reader keeps what
