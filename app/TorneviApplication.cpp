@@ -1,5 +1,6 @@
 #include "TorneviApplication.h"
 
+#include "AnnouncerAccessible.h"
 #include "DbGridAccessible.h"
 #include "ErrorReport.h"
 #include "LinkLabelAccessible.h"
@@ -33,6 +34,7 @@ TorneviApplication::TorneviApplication(int &argc, char **argv) : QApplication(ar
     QAccessible::installFactory(LinkLabelAccessible::create);
     // The list's cells offer a press action that opens the poem, which Qt's table cells do not.
     QAccessible::installFactory(DbGridAccessible::create);
+    QAccessible::installFactory(AnnouncerAccessible::create);
     // The session manager's notice of the end of the session (on Windows, the session-end message).
     connect(this, &QGuiApplication::commitDataRequest, this, [this](QSessionManager &) { endSession(); });
     // Handlers that guard their own work report through the same box as notify() below.

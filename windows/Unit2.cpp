@@ -1,5 +1,6 @@
 #include "Unit2.h"
 
+#include "Announcer.h"
 #include "DbNavigator.h"
 #include "GlyphStrip.h"
 #include "PoemTableModel.h"
@@ -32,6 +33,8 @@ void TForm2::setupWindow()
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowCloseButtonHint);
     new WindowCentring(this);
+    m_announcer = new Announcer(this);
+    m_announcer->setObjectName(QStringLiteral("Announcer"));
 }
 
 void TForm2::applyFonts()
@@ -80,6 +83,9 @@ void TForm2::followRecord()
         BindSourceDB1->revert();
     // A screen reader names the text box by the poem's title, which labels it on screen.
     ui->Memo1->setAccessibleName(ui->Label1->text());
+    // A step in the open window moves no focus; the new title is announced instead.
+    if (isVisible())
+        m_announcer->announce(ui->Label1->text());
 }
 
 QPushButton *TForm2::photoButton() const

@@ -4,6 +4,7 @@
 
 #include <memory>
 
+class Announcer;
 class PoemTableModel;
 class QDataWidgetMapper;
 class QPushButton;
@@ -41,4 +42,5 @@ private:
     std::unique_ptr<Ui::TForm2> ui;
     PoemTableModel *m_model = nullptr;
     QDataWidgetMapper *BindSourceDB1 = nullptr;
+    Announcer *m_announcer = nullptr;
 };

@@ -118,6 +118,7 @@ private slots:
     void cellPressActionOpensThePoem_data();
     void cellPressActionOpensThePoem();
     void navigatorButtonsShowWithTheirWindow();
+    void aStepInTheOpenWindowIsAnnounced();
     void gridCellsOnScreenHaveTheirPlace();
     void statusBarPanels();
 
@@ -684,6 +685,56 @@ void tst_Accessibility::navigatorButtonsShowWithTheirWindow()
     QTest::mouseDClick(grid()->viewport(), Qt::LeftButton, {}, grid()->visualRect(grid()->currentIndex()).center());
     QVERIFY(checked);
     QCOMPARE(query->recNo(), 3);
+}
+
+// A step moves no focus: the focused text box only changes its text and name, of which Qt 6.4
+// tells a screen reader nothing it reads out. The new title comes as a notification instead.
+void tst_Accessibility::aStepInTheOpenWindowIsAnnounced()
+{
+    PoemQuery *query = TestSeam::store(*m_form).query();
+    m_form->findChild<QPushButton *>(QStringLiteral("BitBtn2"))->click();   // every poem
+    m_form->findChild<QTabWidget *>(QStringLiteral("PageControl1"))->setCurrentIndex(0);
+    query->first();
+    const auto announcements = [] {
+        QStringList said;
+        for (const SeenEvent &e : std::as_const(seenEvents)) {
+            QAccessibleInterface *iface = e.type == QAccessible::ObjectShow ? QAccessible::queryAccessibleInterface(e.object) : nullptr;
+            if (iface && iface->role() == QAccessible::Notification)
+                said << iface->text(QAccessible::Name);
+        }
+        return said;
+    };
+    seenEvents.clear();
+    query->next();   // the window is hidden: nothing to announce
+    QCOMPARE(announcements(), QStringList{});
+
+    QStringList saidOnSteps;
+    QStringList saidOnOpening{QStringLiteral("(not opened)")};
+    QString secondTitle;
+    QString lastTitle;
+    onceModalIsUp<TForm2>(this, [&](TForm2 *form2) {
+        const auto closing = qScopeGuard([form2] {
+            seenEvents.clear();
+            form2->close();
+        });
+        saidOnOpening = announcements();
+        // Each announcement is read as it comes, before the next step renames the notification.
+        seenEvents.clear();
+        form2->findChild<QPushButton *>(QStringLiteral("Next"))->click();
+        secondTitle = query->fieldText(QStringLiteral("CIM"));
+        saidOnSteps << announcements();
+        seenEvents.clear();
+        form2->findChild<QPushButton *>(QStringLiteral("Last"))->click();
+        lastTitle = query->fieldText(QStringLiteral("CIM"));
+        saidOnSteps << announcements();
+    });
+    seenEvents.clear();
+    QTest::mouseDClick(grid()->viewport(), Qt::LeftButton, {}, grid()->visualRect(grid()->currentIndex()).center());
+    QCOMPARE(saidOnSteps, (QStringList{secondTitle, lastTitle}));
+    QVERIFY(!secondTitle.isEmpty() && secondTitle != lastTitle);
+    // Opening and closing announce nothing: the focus says the title then.
+    QCOMPARE(saidOnOpening, QStringList{});
+    QCOMPARE(announcements(), QStringList{});
 }
 
 // A cell a screen reader still holds from before a search must not read a record it no longer has.
