@@ -1,5 +1,7 @@
 #include "TorneviApplication.h"
 
+#include "AnnouncerAccessible.h"
+#include "DbGridAccessible.h"
 #include "ErrorReport.h"
 #include "LinkLabelAccessible.h"
 #include "Tahoma.h"
@@ -29,6 +31,9 @@ TorneviApplication::TorneviApplication(int &argc, char **argv) : QApplication(ar
     Tahoma::ensureLoaded();
     // A link label speaks to screen readers as the link it shows, which a QLabel does not.
     QAccessible::installFactory(LinkLabelAccessible::create);
+    // The list's cells offer a press action that opens the poem, which Qt's table cells do not.
+    QAccessible::installFactory(DbGridAccessible::create);
+    QAccessible::installFactory(AnnouncerAccessible::create);
     // The session manager's notice of the end of the session (on Windows, the session-end message).
     connect(this, &QGuiApplication::commitDataRequest, this, [this](QSessionManager &) { endSession(); });
     // Handlers that guard their own work report through the same box as notify() below.

@@ -580,6 +580,13 @@ void DbGrid::mouseDoubleClickEvent(QMouseEvent *event)
     emit doubleClicked();
 }
 
+void DbGrid::activateRow(int row)
+{
+    if (hasRecords() && row >= 0 && row < recordCount())
+        moveBy(row + 1 - m_dataSet->recNo());
+    emit doubleClicked();
+}
+
 void DbGrid::wheelEvent(QWheelEvent *event)
 {
     m_wheelDelta += event->angleDelta().y();
@@ -654,8 +661,16 @@ bool DbGrid::eventFilter(QObject *watched, QEvent *event)
 void DbGrid::focusInEvent(QFocusEvent *event)
 {
     QTableView::focusInEvent(event);
-    // A screen reader announces the record the focus lands on, not only the grid.
-    if (!QAccessible::isActive() || !currentIndex().isValid())
+    // A screen reader announces the record the focus lands on, not only the grid. Qt tells it
+    // that the grid took the focus only after this handler; the cell's notice must come later,
+    // or the reader settles on the grid and never says which title is current.
+    if (QAccessible::isActive())
+        QMetaObject::invokeMethod(this, &DbGrid::announceCurrentCell, Qt::QueuedConnection);
+}
+
+void DbGrid::announceCurrentCell()
+{
+    if (!hasFocus() || !QAccessible::isActive() || !currentIndex().isValid())
         return;
     QAccessibleInterface *table = QAccessible::queryAccessibleInterface(this);
     if (!table || !table->tableInterface())

@@ -69,6 +69,10 @@ public:
     QRect visualRect(const QModelIndex &index) const override;
     QModelIndex indexAt(const QPoint &pos) const override;
 
+    // What a double click on the row of the model's given row does: its record becomes current and
+    // doubleClicked() is emitted. Assistive tools reach it through a cell's press action.
+    void activateRow(int row);
+
 signals:
     void doubleClicked();
 
@@ -92,6 +96,7 @@ private:
     void createScrollBars();
 
     void modelWasReset();
+    void announceCurrentCell();
     void currentRecordChanged();
 
     bool hasRecords() const;

@@ -8,6 +8,8 @@
 #include "Tahoma.h"
 #include "ui_SearchPage.h"
 
+#include <QKeyEvent>
+
 SearchPage::SearchPage(QWidget *parent) : QWidget(parent), ui(std::make_unique<Ui::SearchPage>())
 {
     // The page is made before the page control takes it in; starting in the window's font spares
@@ -40,6 +42,24 @@ void SearchPage::connectButtons()
 {
     connect(ui->BitBtn1, &QPushButton::clicked, this, &SearchPage::BitBtn1Click);
     connect(ui->BitBtn2, &QPushButton::clicked, this, &SearchPage::BitBtn2Click);
+    ui->BitBtn1->installEventFilter(this);
+    ui->BitBtn2->installEventFilter(this);
+}
+
+// Enter presses the focused button. Qt's auto-default buttons do that too, but they tell assistive
+// tools that the focused one is the window's default button and never that it stopped being so: a
+// screen reader went on naming the search button the default after the page was left.
+bool SearchPage::eventFilter(QObject *watched, QEvent *event)
+{
+    if ((watched == ui->BitBtn1 || watched == ui->BitBtn2) && event->type() == QEvent::KeyPress) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+        if (enter && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            static_cast<QPushButton *>(watched)->click();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void SearchPage::setStore(PoemStore *store)

@@ -32,6 +32,9 @@ public:
 signals:
     void listPageWanted();   // the hits are to be shown: the list page comes to the front
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void fitLabels();
     void applyGlyphs();

@@ -1,5 +1,6 @@
 #include "Unit2.h"
 
+#include "Announcer.h"
 #include "DbNavigator.h"
 #include "GlyphStrip.h"
 #include "PoemTableModel.h"
@@ -7,7 +8,9 @@
 #include "WindowCentring.h"
 #include "ui_Unit2.h"
 
+#include <QAbstractButton>
 #include <QAbstractItemDelegate>
+#include <QAccessible>
 #include <QDataWidgetMapper>
 #include <QKeyEvent>
 #include <QShowEvent>
@@ -30,6 +33,8 @@ void TForm2::setupWindow()
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowCloseButtonHint);
     new WindowCentring(this);
+    m_announcer = new Announcer(this);
+    m_announcer->setObjectName(QStringLiteral("Announcer"));
 }
 
 void TForm2::applyFonts()
@@ -78,6 +83,9 @@ void TForm2::followRecord()
         BindSourceDB1->revert();
     // A screen reader names the text box by the poem's title, which labels it on screen.
     ui->Memo1->setAccessibleName(ui->Label1->text());
+    // A step in the open window moves no focus; the new title is announced instead.
+    if (isVisible())
+        m_announcer->announce(ui->Label1->text());
 }
 
 QPushButton *TForm2::photoButton() const
@@ -93,8 +101,26 @@ QPushButton *TForm2::readAloudButton() const
 void TForm2::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
+    renewButtonsForAssistiveTools();
     if (!event->spontaneous())
         ui->Memo1->setFocus();
+}
+
+// The buttons change state while the window is hidden (the navigator follows the record), and a
+// screen reader then reads and keeps their state: not visible, not showing. Qt tells it of the
+// window's showing only, and it would pass the buttons over for good. Handed over as new objects,
+// they are read afresh.
+void TForm2::renewButtonsForAssistiveTools()
+{
+    if (!QAccessible::isActive())
+        return;
+    for (QAbstractButton *button : findChildren<QAbstractButton *>()) {
+        QAccessibleEvent gone(button, QAccessible::ObjectDestroyed);
+        QAccessible::updateAccessibility(&gone);
+        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(QAccessible::queryAccessibleInterface(button)));
+        QAccessibleEvent made(button, QAccessible::ObjectCreated);
+        QAccessible::updateAccessibility(&made);
+    }
 }
 
 void TForm2::keyPressEvent(QKeyEvent *event)

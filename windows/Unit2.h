@@ -4,6 +4,7 @@
 
 #include <memory>
 
+class Announcer;
 class PoemTableModel;
 class QDataWidgetMapper;
 class QPushButton;
@@ -36,8 +37,10 @@ private:
     void applyGlyphs();
     void bindModel(PoemTableModel *model);
     void followRecord();
+    void renewButtonsForAssistiveTools();
 
     std::unique_ptr<Ui::TForm2> ui;
     PoemTableModel *m_model = nullptr;
     QDataWidgetMapper *BindSourceDB1 = nullptr;
+    Announcer *m_announcer = nullptr;
 };

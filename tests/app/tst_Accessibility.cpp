@@ -9,14 +9,17 @@
 #include "Unit2.h"
 
 #include <QAccessible>
+#include <QApplication>
 #include <QDesktopServices>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 #include <QUrl>
 
 namespace {
@@ -36,6 +39,27 @@ void collectEvent(QAccessibleEvent *event)
     if (event->type() == QAccessible::TableModelChanged)
         change = static_cast<QAccessibleTableModelChangeEvent *>(event)->modelChangeType();
     seenEvents.append({event->type(), event->object(), event->child(), change});
+}
+
+// The last focus notice decides where a screen reader stands.
+const SeenEvent *lastFocusEvent()
+{
+    for (auto e = seenEvents.crbegin(); e != seenEvents.crend(); ++e)
+        if (e->type == QAccessible::Focus)
+            return &*e;
+    return nullptr;
+}
+
+// Runs `act` once a modal window of the given kind is up and has taken the focus.
+template<typename Window>
+void onceModalIsUp(QObject *context, const std::function<void(Window *)> &act)
+{
+    QTimer::singleShot(0, context, [context, act] {
+        auto *window = qobject_cast<Window *>(QApplication::activeModalWidget());
+        if (!window || !window->isVisible() || QApplication::activeWindow() != window)
+            return onceModalIsUp<Window>(context, act);
+        act(window);
+    });
 }
 
 bool sawEvent(QAccessible::Event type, QObject *object, int child = -1)
@@ -80,13 +104,21 @@ private slots:
     void controlsHaveRolesAndNames();
     void tabsAreNamedByTheirCaptions();
     void hitCounterSaysWhatItCounts();
+    void noButtonStaysTheDefault();
+    void aboutPageTakesTheFocusByItsName();
     void linksOpenTheirTargetThroughTheirAction_data();
     void linksOpenTheirTargetThroughTheirAction();
     void gridIsATableOfEveryRecord();
     void gridFollowsTheCurrentRecord_data();
     void gridFollowsTheCurrentRecord();
     void gridFocusGoesToTheCurrentCell();
+    void focusArrivingInTheListSaysTheCurrentTitle_data();
+    void focusArrivingInTheListSaysTheCurrentTitle();
     void gridCellsOfAnEarlierResultGoStale();
+    void cellPressActionOpensThePoem_data();
+    void cellPressActionOpensThePoem();
+    void navigatorButtonsShowWithTheirWindow();
+    void aStepInTheOpenWindowIsAnnounced();
     void gridCellsOnScreenHaveTheirPlace();
     void statusBarPanels();
 
@@ -173,9 +205,12 @@ void tst_Accessibility::controlsHaveRolesAndNames_data()
                                                        << "Keresés indítása" << searchHint;
     QTest::newRow("reset button: caption, then hint") << "main" << "BitBtn2" << int(QAccessible::Button)
                                                       << "Korábbi keresés törlése /alaphelyzet/" << searchHint;
-    QTest::newRow("list grid: the parts of its hint") << "main" << "DBGrid1" << int(QAccessible::Table)
-                                                      << "Dupla klikk: megtekintés."
-                                                      << "Dupla klikk: aktuális tétel megtekintése.";
+    // Named for what it holds, not by the mouse instruction of its hint's short part.
+    QTest::newRow("list grid: what it holds, then its hint") << "main" << "DBGrid1" << int(QAccessible::Table)
+                                                             << "Versek" << "Dupla klikk: aktuális tétel megtekintése.";
+    // With no control that takes the focus, the page itself takes it, and is read by its name.
+    QTest::newRow("about page by its tab's caption") << "main" << "TabSheet3" << int(QAccessible::Client)
+                                                     << "Bemutatkozás" << "";
     QTest::newRow("about page heading") << "main" << "Label1" << int(QAccessible::StaticText)
                                         << "Tornevi Ubrel összes költeménye" << "";
     QTest::newRow("maker line") << "main" << "Label2" << int(QAccessible::StaticText)
@@ -235,6 +270,65 @@ void tst_Accessibility::tabsAreNamedByTheirCaptions()
         if (tabs->child(i)->role() == QAccessible::PageTab)
             names << tabs->child(i)->text(QAccessible::Name);
     QCOMPARE(names, (QStringList{QStringLiteral("Lexikon"), QStringLiteral("Keresés"), QStringLiteral("Bemutatkozás")}));
+}
+
+// The about page has no control that takes the focus: the page takes it, and the screen reader
+// says its name; the links below it stay there for its review of the screen.
+void tst_Accessibility::aboutPageTakesTheFocusByItsName()
+{
+    auto *pages = m_form->findChild<QTabWidget *>(QStringLiteral("PageControl1"));
+    pages->setCurrentIndex(0);
+    m_form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_form));
+    grid()->setFocus(Qt::TabFocusReason);
+    seenEvents.clear();
+    m_form->findChild<QAction *>(QStringLiteral("Bemutatkozs1"))->trigger();
+    QWidget *page = pages->widget(2);
+    QCOMPARE(QApplication::focusWidget(), page);
+    QTRY_VERIFY(lastFocusEvent());
+    QCOMPARE(lastFocusEvent()->object, page);
+    QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(page);
+    QCOMPARE(iface->text(QAccessible::Name), QStringLiteral("Bemutatkozás"));
+
+    QList<QAccessibleInterface *> reached;
+    walk(iface, reached);
+    QStringList links;
+    for (QAccessibleInterface *each : std::as_const(reached))
+        if (each->role() == QAccessible::Link && !each->state().invisible)
+            links << each->object()->objectName();
+    QCOMPARE(links, (QStringList{QStringLiteral("Label5"), QStringLiteral("Label6"), QStringLiteral("Label7"),
+                                 QStringLiteral("Label8"), QStringLiteral("Label9")}));
+    pages->setCurrentIndex(0);
+}
+
+// Qt never tells assistive tools that a button stopped being the default; a button that said so
+// once, while it had the focus, would be read as the window's default button from then on.
+void tst_Accessibility::noButtonStaysTheDefault()
+{
+    auto *pages = m_form->findChild<QTabWidget *>(QStringLiteral("PageControl1"));
+    auto *edit = m_form->findChild<QLineEdit *>(QStringLiteral("Edit1"));
+    auto *button = m_form->findChild<QPushButton *>(QStringLiteral("BitBtn1"));
+    pages->setCurrentIndex(1);
+    m_form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_form));
+    edit->setFocus(Qt::TabFocusReason);
+    edit->setText(QStringLiteral("tavasz"));
+    const auto everyPoem = qScopeGuard([this] { m_form->findChild<QPushButton *>(QStringLiteral("BitBtn2"))->click(); });
+    QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(button);
+    QList<bool> saidDefault;
+    QTest::keyClick(edit, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), button);
+    saidDefault << iface->state().defaultButton;
+    QTest::keyClick(button, Qt::Key_Return);   // Enter still presses it
+    QCOMPARE(pages->currentIndex(), 0);
+    QCOMPARE(QApplication::focusWidget(), grid());
+    saidDefault << iface->state().defaultButton;
+    QCOMPARE(saidDefault, (QList<bool>{false, false}));
+
+    QList<QAccessibleInterface *> reached;
+    walk(QAccessible::queryAccessibleInterface(m_form), reached);
+    for (QAccessibleInterface *each : std::as_const(reached))
+        QVERIFY2(!each->state().defaultButton, qPrintable(each->text(QAccessible::Name)));
 }
 
 // The bare number would be read out alone; the counter carries its label's words, and the
@@ -429,7 +523,7 @@ void tst_Accessibility::gridFocusGoesToTheCurrentCell()
     seenEvents.clear();
     grid()->setFocus(Qt::TabFocusReason);
     QVERIFY(grid()->hasFocus());
-    QVERIFY(sawEvent(QAccessible::Focus, grid(), indexOfRow(0)));
+    QTRY_VERIFY(sawEvent(QAccessible::Focus, grid(), indexOfRow(0)));
     QCOMPARE(iface->focusChild(), table()->cellAt(0, 0));
     QVERIFY(table()->cellAt(0, 0)->state().focused);
 
@@ -446,6 +540,201 @@ void tst_Accessibility::gridFocusGoesToTheCurrentCell()
     query->setRecNo(7);
     QVERIFY(sawEvent(QAccessible::SelectionAdd, grid(), indexOfRow(6)));
     QVERIFY(!sawEvent(QAccessible::Focus, grid()));
+}
+
+void tst_Accessibility::focusArrivingInTheListSaysTheCurrentTitle_data()
+{
+    QTest::addColumn<QString>("way");
+    QTest::newRow("Tab from the page tabs") << "tab";
+    QTest::newRow("a search from its button") << "search";
+    QTest::newRow("the detail window closed") << "detail";
+    QTest::newRow("No to the exit question") << "no";
+}
+
+// Qt tells assistive tools that the grid took the focus; the current cell's notice must come
+// after that one, or the screen reader stays on the table and never reads the title.
+void tst_Accessibility::focusArrivingInTheListSaysTheCurrentTitle()
+{
+    QFETCH(QString, way);
+    PoemQuery *query = TestSeam::store(*m_form).query();
+    auto *pages = m_form->findChild<QTabWidget *>(QStringLiteral("PageControl1"));
+    m_form->findChild<QPushButton *>(QStringLiteral("BitBtn2"))->click();   // every poem
+    query->setRecNo(3);
+    pages->setCurrentIndex(0);
+    m_form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_form));
+
+    if (way == QLatin1String("tab")) {
+        pages->tabBar()->setFocus(Qt::OtherFocusReason);
+        seenEvents.clear();
+        QTest::keyClick(pages->tabBar(), Qt::Key_Tab);
+    } else if (way == QLatin1String("search")) {
+        pages->setCurrentIndex(1);
+        auto *button = m_form->findChild<QPushButton *>(QStringLiteral("BitBtn1"));
+        m_form->findChild<QLineEdit *>(QStringLiteral("Edit1"))->setText(QStringLiteral("Tél"));
+        button->setFocus(Qt::TabFocusReason);
+        seenEvents.clear();
+        QTest::keyClick(button, Qt::Key_Space);
+        QCOMPARE(pages->currentIndex(), 0);
+        QVERIFY(query->recordCount() < 89);
+    } else {
+        grid()->setFocus(Qt::TabFocusReason);
+        QTRY_VERIFY(grid()->hasFocus() && lastFocusEvent() && lastFocusEvent()->child >= 0);
+        seenEvents.clear();
+        if (way == QLatin1String("detail")) {
+            onceModalIsUp<TForm2>(this, [](TForm2 *form2) { form2->close(); });
+            QTest::mouseDClick(grid()->viewport(), Qt::LeftButton, {}, grid()->visualRect(grid()->currentIndex()).center());
+            QVERIFY(!m_form2->isVisible());
+        } else {
+            onceModalIsUp<QMessageBox>(this, [](QMessageBox *box) { box->button(QMessageBox::No)->click(); });
+            m_form->findChild<QAction *>(QStringLiteral("Kilps1"))->trigger();
+        }
+        QVERIFY(query->isOpen());
+    }
+    QTRY_VERIFY(grid()->hasFocus());
+    QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(grid());
+    QAccessibleInterface *current = table()->cellAt(query->recNo() - 1, 0);
+    QVERIFY(current);
+    QCOMPARE(current->text(QAccessible::Name), query->fieldText(QStringLiteral("CIM")));
+    // The last notice is the current cell's, after Qt's own for the grid.
+    QTRY_VERIFY(lastFocusEvent() && lastFocusEvent()->object == grid() && lastFocusEvent()->child >= 0);
+    QCOMPARE(lastFocusEvent()->child, iface->indexOfChild(current));
+}
+
+void tst_Accessibility::cellPressActionOpensThePoem_data()
+{
+    QTest::addColumn<int>("currentRow");
+    QTest::addColumn<int>("pressedRow");
+    QTest::newRow("the current cell") << 2 << 2;
+    QTest::newRow("another row's cell, as a double click on it") << 2 << 6;
+    QTest::newRow("a cell below the window of rows") << 0 << 40;
+}
+
+// Enter, Space and letters do nothing in the grid; tools that invoke actions (a screen reader's,
+// voice control, switch access) open the poem through the cell's press action instead.
+void tst_Accessibility::cellPressActionOpensThePoem()
+{
+    QFETCH(int, currentRow);
+    QFETCH(int, pressedRow);
+    PoemQuery *query = TestSeam::store(*m_form).query();
+    m_form->findChild<QPushButton *>(QStringLiteral("BitBtn2"))->click();   // every poem
+    m_form->findChild<QTabWidget *>(QStringLiteral("PageControl1"))->setCurrentIndex(0);
+    query->setRecNo(currentRow + 1);
+    QAccessibleInterface *cell = table()->cellAt(pressedRow, 0);
+    QAccessibleActionInterface *actions = cell->actionInterface();
+    QVERIFY(actions);
+    QCOMPARE(actions->actionNames(), QStringList{QAccessibleActionInterface::pressAction()});
+    const QString title = cell->text(QAccessible::Name);
+
+    QString shown;
+    int recordWhileShown = 0;
+    onceModalIsUp<TForm2>(this, [&](TForm2 *form2) {
+        shown = form2->findChild<QLabel *>(QStringLiteral("Label1"))->text();
+        recordWhileShown = query->recNo();
+        form2->close();
+    });
+    actions->doAction(QAccessibleActionInterface::pressAction());
+    // The tool has its answer at once; the modal window comes up afterwards.
+    QVERIFY(!m_form2->isVisible());
+    QTRY_COMPARE(shown, title);
+    QCOMPARE(recordWhileShown, pressedRow + 1);
+    QTRY_VERIFY(!m_form2->isVisible());
+    QCOMPARE(query->recNo(), pressedRow + 1);
+    QVERIFY(!m_form2->findChild<QPushButton *>(QStringLiteral("BitBtn1"))->isEnabled());
+}
+
+// The navigator's buttons change state while the window is hidden, and a screen reader keeps what
+// it read then: not visible, not showing. Qt announces only the window's showing; once the window
+// is up, each button must come to the reader as a new object, whose state it reads afresh.
+void tst_Accessibility::navigatorButtonsShowWithTheirWindow()
+{
+    PoemQuery *query = TestSeam::store(*m_form).query();
+    m_form->findChild<QPushButton *>(QStringLiteral("BitBtn2"))->click();   // every poem
+    m_form->findChild<QTabWidget *>(QStringLiteral("PageControl1"))->setCurrentIndex(0);
+    query->first();
+    QVERIFY(!m_form2->isVisible());
+    const QList<QPushButton *> buttons = m_form2->findChildren<QPushButton *>();
+    QCOMPARE(buttons.size(), 6);   // Fotó, Felolvas and the navigator's four
+    seenEvents.clear();
+    query->setRecNo(3);   // First and Prior are enabled now, in the hidden window
+    QHash<QPushButton *, QAccessible::Id> readWhileHidden;
+    for (QPushButton *button : buttons) {
+        QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(button);
+        QVERIFY(iface->state().invisible);
+        readWhileHidden.insert(button, QAccessible::uniqueId(iface));
+    }
+    QVERIFY(sawEvent(QAccessible::StateChanged, m_form2->findChild<QPushButton *>(QStringLiteral("First"))));
+
+    bool checked = false;
+    onceModalIsUp<TForm2>(this, [&](TForm2 *form2) {
+        const auto closing = qScopeGuard([form2] { form2->close(); });
+        for (QPushButton *button : buttons) {
+            QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(button);
+            // As the bridge tells it: visible unless invisible, showing unless offscreen too.
+            QVERIFY2(!iface->state().invisible && !iface->state().offscreen, qPrintable(button->objectName()));
+            QVERIFY2(QAccessible::uniqueId(iface) != readWhileHidden.value(button), qPrintable(button->objectName()));
+            QVERIFY2(!QAccessible::accessibleInterface(readWhileHidden.value(button)), qPrintable(button->objectName()));
+            QVERIFY(sawEvent(QAccessible::ObjectCreated, button));
+            // Its parent lists it, so a walk from the window reaches the new object.
+            QList<QAccessibleInterface *> reached;
+            walk(QAccessible::queryAccessibleInterface(form2), reached);
+            QVERIFY2(reached.contains(iface), qPrintable(button->objectName()));
+        }
+        checked = true;
+    });
+    QTest::mouseDClick(grid()->viewport(), Qt::LeftButton, {}, grid()->visualRect(grid()->currentIndex()).center());
+    QVERIFY(checked);
+    QCOMPARE(query->recNo(), 3);
+}
+
+// A step moves no focus: the focused text box only changes its text and name, of which Qt 6.4
+// tells a screen reader nothing it reads out. The new title comes as a notification instead.
+void tst_Accessibility::aStepInTheOpenWindowIsAnnounced()
+{
+    PoemQuery *query = TestSeam::store(*m_form).query();
+    m_form->findChild<QPushButton *>(QStringLiteral("BitBtn2"))->click();   // every poem
+    m_form->findChild<QTabWidget *>(QStringLiteral("PageControl1"))->setCurrentIndex(0);
+    query->first();
+    const auto announcements = [] {
+        QStringList said;
+        for (const SeenEvent &e : std::as_const(seenEvents)) {
+            QAccessibleInterface *iface = e.type == QAccessible::ObjectShow ? QAccessible::queryAccessibleInterface(e.object) : nullptr;
+            if (iface && iface->role() == QAccessible::Notification)
+                said << iface->text(QAccessible::Name);
+        }
+        return said;
+    };
+    seenEvents.clear();
+    query->next();   // the window is hidden: nothing to announce
+    QCOMPARE(announcements(), QStringList{});
+
+    QStringList saidOnSteps;
+    QStringList saidOnOpening{QStringLiteral("(not opened)")};
+    QString secondTitle;
+    QString lastTitle;
+    onceModalIsUp<TForm2>(this, [&](TForm2 *form2) {
+        const auto closing = qScopeGuard([form2] {
+            seenEvents.clear();
+            form2->close();
+        });
+        saidOnOpening = announcements();
+        // Each announcement is read as it comes, before the next step renames the notification.
+        seenEvents.clear();
+        form2->findChild<QPushButton *>(QStringLiteral("Next"))->click();
+        secondTitle = query->fieldText(QStringLiteral("CIM"));
+        saidOnSteps << announcements();
+        seenEvents.clear();
+        form2->findChild<QPushButton *>(QStringLiteral("Last"))->click();
+        lastTitle = query->fieldText(QStringLiteral("CIM"));
+        saidOnSteps << announcements();
+    });
+    seenEvents.clear();
+    QTest::mouseDClick(grid()->viewport(), Qt::LeftButton, {}, grid()->visualRect(grid()->currentIndex()).center());
+    QCOMPARE(saidOnSteps, (QStringList{secondTitle, lastTitle}));
+    QVERIFY(!secondTitle.isEmpty() && secondTitle != lastTitle);
+    // Opening and closing announce nothing: the focus says the title then.
+    QCOMPARE(saidOnOpening, QStringList{});
+    QCOMPARE(announcements(), QStringList{});
 }
 
 // A cell a screen reader still holds from before a search must not read a record it no longer has.

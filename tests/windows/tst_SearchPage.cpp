@@ -427,6 +427,8 @@ void tst_SearchPage::keys_data()
     QTest::newRow("keypad Enter in the phrase box starts nothing") << "Edit1" << int(Qt::Key_Enter) << "89";
     QTest::newRow("Space on the search button searches") << "BitBtn1" << int(Qt::Key_Space) << "53";
     QTest::newRow("Enter on the search button searches") << "BitBtn1" << int(Qt::Key_Return) << "53";
+    QTest::newRow("keypad Enter on the search button searches") << "BitBtn1" << int(Qt::Key_Enter) << "53";
+    QTest::newRow("Enter on the reset button resets") << "BitBtn2" << int(Qt::Key_Return) << "89";
     QTest::newRow("Space on the reset button resets") << "BitBtn2" << int(Qt::Key_Space) << "89";
 }
 
