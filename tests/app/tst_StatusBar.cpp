@@ -29,6 +29,10 @@
 
 #include <functional>
 
+#ifdef TORNEVI_HAVE_XCB
+#include <xcb/xcb.h>
+#endif
+
 // The main window's status bar: the hint of what is under the real mouse pointer or highlighted
 // in the menu, the tooltips that the switch allows, and the clock.
 class tst_StatusBar : public QObject
@@ -47,6 +51,8 @@ private slots:
     void tooltipMovesAtOnceBetweenSwitchedControls();
     void mainWindowHintsWhileTheDetailWindowIsOpen();
     void panelWrittenDirectlyStaysUntilTheHintChanges();
+    void exitStatusTextStandsWhileTheQuestionIsOpen_data();
+    void exitStatusTextStandsWhileTheQuestionIsOpen();
     void menuHighlightGivesHint_data();
     void menuHighlightGivesHint();
     void hoveringAMenuItemWithThePointer_data();
@@ -104,6 +110,47 @@ void whileDetailWindowIsOpen(TForm2 *form2, const std::function<void()> &inspect
         inspect();
         form2->close();
     });
+}
+
+// Runs `inspect` once one of the program's message boxes is up and waiting for an answer.
+void whileMessageBoxIsOpen(QObject *context, const std::function<void(QMessageBox *)> &inspect)
+{
+    QTimer::singleShot(0, context, [context, inspect] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible())
+            return whileMessageBoxIsOpen(context, inspect);
+        inspect(box);
+    });
+}
+
+// What the window manager sends when the user clicks a window's close box.
+bool clickCloseBox(QWidget *window)
+{
+#ifdef TORNEVI_HAVE_XCB
+    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (!x11 || !x11->connection())
+        return false;
+    xcb_connection_t *c = x11->connection();
+    auto atom = [c](const char *name) {
+        xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(qstrlen(name)), name), nullptr);
+        const xcb_atom_t a = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+        std::free(reply);
+        return a;
+    };
+    xcb_client_message_event_t message = {};
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 32;
+    message.window = xcb_window_t(window->winId());
+    message.type = atom("WM_PROTOCOLS");
+    message.data.data32[0] = atom("WM_DELETE_WINDOW");
+    message.data.data32[1] = XCB_CURRENT_TIME;
+    xcb_send_event(c, 0, message.window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char *>(&message));
+    xcb_flush(c);
+    return true;
+#else
+    Q_UNUSED(window);
+    return false;
+#endif
 }
 
 QDateTime at(int y, int mo, int d, int h, int mi, int s, int ms)
@@ -376,6 +423,84 @@ void tst_StatusBar::panelWrittenDirectlyStaysUntilTheHintChanges()
     spin(300);
     pointAt(search);
     QVERIFY(spinUntil([&] { return panel0() == SearchHint; }));
+}
+
+void tst_StatusBar::exitStatusTextStandsWhileTheQuestionIsOpen_data()
+{
+    QTest::addColumn<QString>("way");
+    QTest::newRow("menu: Alt, Down, Up to Kilépés, Enter") << "menu";
+    QTest::newRow("close box") << "close box";
+}
+
+// While the question waits, the pointer wanders over the box, the disabled grid and the status
+// bar: the status text stands. Afterwards the panel stays empty until the pointer reaches
+// another control, and then follows it again.
+void tst_StatusBar::exitStatusTextStandsWhileTheQuestionIsOpen()
+{
+    QFETCH(QString, way);
+    const QString exitText = QStringLiteral("Program használatásan befejezése ?");
+    const QString gridText = Hint::longPart(GridHint);
+    showPage(0);
+    m_form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_form));
+    auto *grid = m_form->findChild<DbGrid *>(QStringLiteral("DBGrid1"));
+    // Low on the left: beside the box, which stands in the middle of the window.
+    const QPoint onGrid = grid->viewport()->mapToGlobal(QPoint(10, grid->viewport()->height() - 10));
+    const QPoint onStatusBar = statusBar()->mapToGlobal(statusBar()->rect().center());
+    QCursor::setPos(onStatusBar);
+    QVERIFY(spinUntil([&] { return panel0().isEmpty(); }));
+    QCursor::setPos(onGrid);
+    QVERIFY(spinUntil([&] { return panel0() == gridText; }));
+
+    QStringList whileAsked;
+    bool gridCovered = true;
+    bool asked = false;
+    whileMessageBoxIsOpen(m_form, [&](QMessageBox *box) {
+        asked = true;
+        spin(300);
+        whileAsked << QStringLiteral("open: ") + panel0();
+        pointAt(box);
+        spin(300);
+        whileAsked << QStringLiteral("on the box: ") + panel0();
+        QCursor::setPos(onGrid);
+        gridCovered = box->frameGeometry().contains(onGrid);
+        spin(300);
+        whileAsked << QStringLiteral("on the grid: ") + panel0();
+        QCursor::setPos(onStatusBar);
+        spin(300);
+        whileAsked << QStringLiteral("on the status bar: ") + panel0();
+        QCursor::setPos(onGrid);
+        spin(100);
+        box->button(QMessageBox::No)->click();
+    });
+    if (way == QLatin1String("menu")) {
+        QWidget *focus = QApplication::focusWidget();
+        QVERIFY(focus);
+        QTest::keyClick(focus, Qt::Key_Alt, Qt::AltModifier);
+        auto *menu = m_form->findChild<QMenu *>(QStringLiteral("Lehetsgek1"));
+        QVERIFY(spinUntil([&] { return m_form->menuBar()->activeAction() == menu->menuAction(); }));
+        QTest::keyClick(m_form->menuBar(), Qt::Key_Down);
+        QVERIFY(spinUntil([&] { return menu->isVisible(); }));
+        QTest::keyClick(menu, Qt::Key_Up);
+        QVERIFY(spinUntil([&] { return panel0() == QStringLiteral("Program hasznáéatának befejezése !"); }));
+        QTest::keyClick(menu, Qt::Key_Return);
+    } else if (!clickCloseBox(m_form)) {
+        QSKIP("no X11 connection to send the close box's message on");
+    }
+    QVERIFY(spinUntil([&] { return asked && !QApplication::activeModalWidget(); }, 10000));
+    QVERIFY(m_form->isVisible());
+    QVERIFY(!gridCovered);
+    QCOMPARE(whileAsked, (QStringList{QStringLiteral("open: ") + exitText, QStringLiteral("on the box: ") + exitText,
+                                      QStringLiteral("on the grid: ") + exitText,
+                                      QStringLiteral("on the status bar: ") + exitText}));
+
+    // Back on the control it rested on before the question: nothing new to show.
+    spin(300);
+    QCOMPARE(panel0(), QString());
+    QCursor::setPos(onStatusBar);
+    spin(100);
+    QCursor::setPos(onGrid);
+    QVERIFY(spinUntil([&] { return panel0() == gridText; }));
 }
 
 void tst_StatusBar::menuHighlightGivesHint_data()
