@@ -70,6 +70,12 @@ void TForm1::setupWindow()
     ui->setupUi(this);
     // A form cannot name a separator; the menu's one is N1.
     ui->Lehetsgek1->insertSeparator(ui->Kilps1)->setObjectName(QStringLiteral("N1"));
+    // The menu is the platform's: the bar and its drop-down in the platform's menu font, fully
+    // resolved so that the window's Tahoma is not inherited over it.
+    QFont menuFont = QApplication::font("QMenu");
+    menuFont.setResolveMask(QFont::AllPropertiesResolved);
+    ui->MainMenu1->setFont(menuFont);
+    ui->Lehetsgek1->setFont(menuFont);
     setWindowIcon(programIcon());
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);

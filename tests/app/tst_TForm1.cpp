@@ -65,6 +65,7 @@ private slots:
     void doubleClickOpensTheRowsPoem();
     void listFollowsTheNavigator();
     void framesAreCentredInTheWorkArea();
+    void menuBarAndDropDownInThePlatformsMenuFont();
     void exitFlows_data();
     void exitFlows();
     void exitChosenInTheOpenMenu_data();
@@ -220,6 +221,36 @@ void tst_TForm1::framesAreCentredInTheWorkArea()
         m_form->DBGrid1DblClick();
         QVERIFY2(off >= 0 && off <= 1, qPrintable(QStringLiteral("detail window, showing %1: %2 px off").arg(showing).arg(off)));
     }
+}
+
+// The menu is the platform's, not part of the form: the bar and the open drop-down draw their
+// captions in one font, the platform's menu font, not the window's Tahoma.
+void tst_TForm1::menuBarAndDropDownInThePlatformsMenuFont()
+{
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_form));
+    QMenuBar *bar = m_form->menuBar();
+    auto *menu = m_form->findChild<QMenu *>(QStringLiteral("Lehetsgek1"));
+    const QPoint title = bar->actionGeometry(menu->menuAction()).center();
+    QTest::mouseClick(bar, Qt::LeftButton, {}, title);
+    QTRY_VERIFY(menu->isVisible());
+    const QFontInfo inBar(bar->font());
+    const QFontInfo inMenu(menu->font());
+    const QFontInfo platform(QApplication::font("QMenu"));
+    menu->close();
+    QTRY_VERIFY(!menu->isVisible());
+    if (bar->activeAction())
+        QTest::keyClick(bar, Qt::Key_Escape);
+
+    QCOMPARE(inBar.family(), inMenu.family());
+    QCOMPARE(inBar.pixelSize(), inMenu.pixelSize());
+    QCOMPARE(inBar.bold(), inMenu.bold());
+    QCOMPARE(inMenu.family(), platform.family());
+    QCOMPARE(inMenu.pixelSize(), platform.pixelSize());
+    QVERIFY(inBar.family() != QStringLiteral("Tahoma") || inBar.pixelSize() != 11);
+    // The captions are laid out in it: the bar's item is as wide as its caption in that font.
+    QVERIFY(bar->actionGeometry(menu->menuAction()).width()
+            > QFontMetrics(bar->font()).horizontalAdvance(menu->title()));
 }
 
 void tst_TForm1::pagesAndStatusBar_data()
