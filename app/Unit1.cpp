@@ -19,6 +19,7 @@
 #include <QLayout>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTimer>
 
 namespace {
@@ -106,6 +107,10 @@ void TForm1::connectMenu()
     connect(ui->Keress1, &QAction::triggered, this, &TForm1::Keress1Click);
     connect(ui->Bemutatkozs1, &QAction::triggered, this, &TForm1::Bemutatkozs1Click);
     connect(ui->Kilps1, &QAction::triggered, this, &TForm1::Kilps1Click);
+    // Beside Alt, F10 is the platform's key to the menu bar (on Windows and on GNOME desktops);
+    // as there, it opens the first menu. No caption carries an accelerator letter for it.
+    auto *menuKey = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    connect(menuKey, &QShortcut::activated, this, [this] { ui->MainMenu1->setActiveAction(ui->Lehetsgek1->menuAction()); });
     // However a page comes to the front (menu, tab, Ctrl+Tab, a search), the focus follows one rule.
     connect(ui->PageControl1, &QTabWidget::currentChanged, this, &TForm1::focusFirstControlOfPage);
 }
