@@ -9,7 +9,6 @@
 #include <QFileInfo>
 #include <QLibraryInfo>
 #include <QMessageBox>
-#include <QSessionManager>
 #include <QTranslator>
 
 #include <csignal>
@@ -30,8 +29,6 @@ TorneviApplication::TorneviApplication(int &argc, char **argv) : QApplication(ar
     Tahoma::ensureLoaded();
     // A link label speaks to screen readers as the link it shows, which a QLabel does not.
     QAccessible::installFactory(LinkLabelAccessible::create);
-    // The session manager's notice of the end of the session (on Windows, the session-end message).
-    connect(this, &QGuiApplication::commitDataRequest, this, [this](QSessionManager &) { endSession(); });
     // Handlers that guard their own work report through the same box as notify() below.
     ErrorReport::setHandler([this](const QString &message) { showError(message); });
 }
@@ -136,6 +133,14 @@ int TorneviApplication::run()
 
 bool TorneviApplication::event(QEvent *event)
 {
+    // The end of the desktop session: the session manager's "die" under X11, the session-end
+    // message on Windows. A request to save that comes before it (or a checkpoint of a session
+    // that goes on) finds nothing to save.
+    if (event->type() == QEvent::Quit) {
+        endSession();
+        exit(0);
+        return true;
+    }
     if (event->type() == EndEvent) {
         // exit(), not quit(): quitting would close the windows and run their close handlers.
         exit(0);
