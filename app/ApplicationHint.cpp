@@ -158,6 +158,11 @@ bool ApplicationHint::eventFilter(QObject *watched, QEvent *event)
         }
         break;
     case QEvent::Enter:
+        // A window that appears or moves under a pointer at rest brings it onto a control just
+        // as a move does: its tooltip is due after the same rest.
+        if (watched->isWindowType() && QGuiApplication::mouseButtons() == Qt::NoButton)
+            m_toolTipDelay.start(QToolTip::isVisible() ? 0 : ToolTipDelayMs);
+        Q_FALLTHROUGH();
     case QEvent::Leave:
         // Also sent when a control appears or goes away under a pointer that stands still.
         m_pointerMoved = true;
