@@ -106,13 +106,16 @@ void WindowCentring::centre(const QMargins &frame)
     if (!screen)
         return;
     const QRect area = screen->availableGeometry();
-    QRect outer(QPoint(), m_window->size().grownBy(frame));
+    // A window of fixed size is centred with that size: while it is being mapped, the window
+    // system may still report a size it had before (Qt's default 640 x 480).
+    const QSize size = m_window->minimumSize() == m_window->maximumSize() ? m_window->minimumSize() : m_window->size();
+    QRect outer(QPoint(), size.grownBy(frame));
     outer.moveCenter(area.center());
     // The title bar never leaves the work area.
     outer.moveTopLeft(QPoint(std::max(outer.left(), area.left()), std::max(outer.top(), area.top())));
     // The client area's position: what every window system honours, framed or not.
     m_placedAt = outer.topLeft() + QPoint(frame.left(), frame.top());
-    m_window->setGeometry(QRect(m_placedAt, m_window->size()));
+    m_window->setGeometry(QRect(m_placedAt, size));
 }
 
 void WindowCentring::centreAgain()
