@@ -58,12 +58,12 @@ quint16 glyphOf(const uchar *font, qsizetype size, char16_t c)
         const qsizetype map = cmap + qFromBigEndian<quint32>(font + record + 4);
         if (map + 14 > size || qFromBigEndian<quint16>(font + map) != 4)
             return 0;
-        const int segments = qFromBigEndian<quint16>(font + map + 6) / 2;
+        const qsizetype segments = qFromBigEndian<quint16>(font + map + 6) / 2;
         const qsizetype ends = map + 14, starts = ends + 2 * segments + 2, deltas = starts + 2 * segments,
                         ranges = deltas + 2 * segments;
         if (ranges + 2 * segments > size)
             return 0;
-        for (int k = 0; k < segments; ++k) {
+        for (qsizetype k = 0; k < segments; ++k) {
             if (c > qFromBigEndian<quint16>(font + ends + 2 * k))
                 continue;
             const quint16 first = qFromBigEndian<quint16>(font + starts + 2 * k);
@@ -73,7 +73,7 @@ quint16 glyphOf(const uchar *font, qsizetype size, char16_t c)
             const quint16 range = qFromBigEndian<quint16>(font + ranges + 2 * k);
             if (range == 0)
                 return quint16(c + delta);
-            const qsizetype at = ranges + 2 * k + range + 2 * (c - first);
+            const qsizetype at = ranges + 2 * k + range + 2 * qsizetype(c - first);
             if (at + 2 > size)
                 return 0;
             const quint16 glyph = qFromBigEndian<quint16>(font + at);
@@ -125,7 +125,7 @@ std::optional<Outline> simpleOutline(const uchar *glyph, qsizetype length)
     if (contours <= 0 || 10 + 2 * qsizetype(contours) + 2 > length)
         return std::nullopt;
     Outline o;
-    for (int i = 0; i < contours; ++i)
+    for (qsizetype i = 0; i < contours; ++i)
         o.ends.push_back(qFromBigEndian<quint16>(glyph + 10 + 2 * i));
     const int points = o.ends.back() + 1;
     qsizetype at = 10 + 2 * qsizetype(contours);

@@ -597,7 +597,7 @@ void tst_Package::packagedProgramIsHardened()
     int programSources = 0;
     QStringList missing;
     static const QRegularExpression programSource(QStringLiteral("/(app|store|models|widgets|windows)/[^/]+\\.cpp$"));
-    for (const QJsonValue &entry : commands) {
+    for (const auto &entry : commands) {
         const QString file = entry.toObject().value(QLatin1String("file")).toString();
         if (!programSource.match(file).hasMatch() || file.contains(QLatin1String("/tests/")))
             continue;
