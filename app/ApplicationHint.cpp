@@ -9,6 +9,7 @@
 #include <QEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QToolTip>
 
@@ -72,8 +73,19 @@ QString ApplicationHint::itemHint(const QAction *item)
     return own.isEmpty() ? Hint::of(QMenu::menuInAction(item)) : own;
 }
 
+// While one of the program's message boxes waits for an answer, the loop that runs is the box's
+// own: neither the pointer nor the menu is followed, so a status text written before the box stays.
+bool ApplicationHint::messageBoxOpen()
+{
+    return qobject_cast<QMessageBox *>(QApplication::activeModalWidget()) != nullptr;
+}
+
 void ApplicationHint::idle()
 {
+    if (messageBoxOpen()) {
+        m_toolTipDelay.stop();
+        return;
+    }
     bool open = false;
     QAction *item = highlightedMenuItem(&open);
     if (open) {
@@ -146,6 +158,11 @@ bool ApplicationHint::eventFilter(QObject *watched, QEvent *event)
         }
         break;
     case QEvent::Enter:
+        // A window that appears or moves under a pointer at rest brings it onto a control just
+        // as a move does: its tooltip is due after the same rest.
+        if (watched->isWindowType() && QGuiApplication::mouseButtons() == Qt::NoButton)
+            m_toolTipDelay.start(QToolTip::isVisible() ? 0 : ToolTipDelayMs);
+        Q_FALLTHROUGH();
     case QEvent::Leave:
         // Also sent when a control appears or goes away under a pointer that stands still.
         m_pointerMoved = true;
@@ -172,6 +189,8 @@ bool ApplicationHint::eventFilter(QObject *watched, QEvent *event)
 
 void ApplicationHint::showToolTip()
 {
+    if (messageBoxOpen())
+        return;
     QWidget *control = controlUnderPointer();
     const QString tip = Hint::toolTipOf(control);
     if (tip.isEmpty()) {

@@ -33,7 +33,8 @@ public:
     QString text() const { return m_text; }
 
     // One idle pass; the event loop runs it each time it is about to wait. It does nothing
-    // unless the pointer moved, the menu's highlight changed or a modal window is up.
+    // unless the pointer moved, the menu's highlight changed or a modal window is up, and nothing
+    // while a message box is open.
     void idle();
 
 signals:
@@ -45,6 +46,7 @@ protected:
 private:
     static QWidget *controlAt(const QPoint &globalPos);
     static QWidget *controlUnderPointer();
+    static bool messageBoxOpen();
     QAction *highlightedMenuItem(bool *open) const;
     static QString itemHint(const QAction *item);
     void setText(const QString &text);

@@ -11,7 +11,6 @@
 #include <QFileInfo>
 #include <QLibraryInfo>
 #include <QMessageBox>
-#include <QSessionManager>
 #include <QTranslator>
 
 #include <exception>
@@ -34,8 +33,6 @@ TorneviApplication::TorneviApplication(int &argc, char **argv) : QApplication(ar
     // The list's cells offer a press action that opens the poem, which Qt's table cells do not.
     QAccessible::installFactory(DbGridAccessible::create);
     QAccessible::installFactory(AnnouncerAccessible::create);
-    // The session manager's notice of the end of the session (on Windows, the session-end message).
-    connect(this, &QGuiApplication::commitDataRequest, this, [this](QSessionManager &) { endSession(); });
     // Handlers that guard their own work report through the same box as notify() below.
     ErrorReport::setHandler([this](const QString &message) { showError(message); });
 }
@@ -135,6 +132,14 @@ int TorneviApplication::run()
 
 bool TorneviApplication::event(QEvent *event)
 {
+    // The end of the desktop session: the session manager's "die" under X11, the session-end
+    // message on Windows. A request to save that comes before it (or a checkpoint of a session
+    // that goes on) finds nothing to save.
+    if (event->type() == QEvent::Quit) {
+        endSession();
+        exit(0);
+        return true;
+    }
     if (event->type() == EndEvent) {
         // exit(), not quit(): quitting would close the windows and run their close handlers.
         exit(0);

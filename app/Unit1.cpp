@@ -19,6 +19,7 @@
 #include <QLayout>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTimer>
 
 namespace {
@@ -70,6 +71,12 @@ void TForm1::setupWindow()
     ui->setupUi(this);
     // A form cannot name a separator; the menu's one is N1.
     ui->Lehetsgek1->insertSeparator(ui->Kilps1)->setObjectName(QStringLiteral("N1"));
+    // The menu is the platform's: the bar and its drop-down in the platform's menu font, fully
+    // resolved so that the window's Tahoma is not inherited over it.
+    QFont menuFont = QApplication::font("QMenu");
+    menuFont.setResolveMask(QFont::AllPropertiesResolved);
+    ui->MainMenu1->setFont(menuFont);
+    ui->Lehetsgek1->setFont(menuFont);
     setWindowIcon(programIcon());
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
@@ -100,6 +107,10 @@ void TForm1::connectMenu()
     connect(ui->Keress1, &QAction::triggered, this, &TForm1::Keress1Click);
     connect(ui->Bemutatkozs1, &QAction::triggered, this, &TForm1::Bemutatkozs1Click);
     connect(ui->Kilps1, &QAction::triggered, this, &TForm1::Kilps1Click);
+    // Beside Alt, F10 is the platform's key to the menu bar (on Windows and on GNOME desktops);
+    // as there, it opens the first menu. No caption carries an accelerator letter for it.
+    auto *menuKey = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    connect(menuKey, &QShortcut::activated, this, [this] { ui->MainMenu1->setActiveAction(ui->Lehetsgek1->menuAction()); });
     // However a page comes to the front (menu, tab, Ctrl+Tab, a search), the focus follows one rule.
     connect(ui->PageControl1, &QTabWidget::currentChanged, this, &TForm1::focusFirstControlOfPage);
 }

@@ -17,6 +17,8 @@ run_packages=(
 test_packages=(
     libbenchmark-dev hyperfine
     xvfb xauth openbox x11-utils wmctrl xdotool weston
+    # the tests' own X session manager, which ends the program as a logout does
+    libsm-dev libice-dev
     dbus-daemon dbus-session-bus-common at-spi2-core libglib2.0-bin
     # a leftover copy's ACL, and a FUSE view of a folder
     acl bindfs fuse3

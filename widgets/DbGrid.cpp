@@ -603,6 +603,12 @@ void DbGrid::wheelEvent(QWheelEvent *event)
 
 bool DbGrid::eventFilter(QObject *watched, QEvent *event)
 {
+    // Qt's corner button draws itself without the grid's lines; it is painted as the cell it is.
+    if (watched == m_corner && event->type() == QEvent::Paint && m_indicatorHeader) {
+        QPainter painter(m_corner);
+        m_indicatorHeader->paintCornerCell(painter, m_corner->rect());
+        return true;
+    }
     if (watched == verticalScrollBar()) {
         switch (event->type()) {
         case QEvent::Wheel:

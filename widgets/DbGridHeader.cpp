@@ -165,6 +165,12 @@ void DbGridHeader::paintCell(QPainter &painter, const QRect &section, bool hot, 
     painter.fillRect(QRect(section.left(), cell.bottom() + 1, section.width(), 1), line);
 }
 
+void DbGridHeader::paintCornerCell(QPainter &painter, const QRect &section)
+{
+    m_lineColor = gridColor();
+    paintCell(painter, section, false, false);
+}
+
 // A solid triangle pointing right, widest in its middle row.
 void DbGridHeader::paintMark(QPainter &painter, const QRect &cell) const
 {

@@ -3,6 +3,8 @@
 #include <QFont>
 #include <QHeaderView>
 
+class QPainter;
+
 // The data grid's title row (horizontal) and indicator column (vertical), drawn as the target's
 // grid draws them: themed header cells separated by the grid's lines, the title in its own font
 // on the Windows text metrics, a hot and a pressed look for the title even where the style draws
@@ -21,6 +23,10 @@ public:
     // and the mark of the blank row.
     void setMarkedSection(int section);
     void setBlankRowMarked(bool marked);
+
+    // The empty cell where the title row meets the indicator column, which the grid's corner
+    // shows: a header cell with its grid lines like every other.
+    void paintCornerCell(QPainter &painter, const QRect &section);
 
     // The grid fixes the header's height or width; Qt would otherwise measure every section's title.
     QSize sizeHint() const override { return minimumSize(); }

@@ -1,10 +1,23 @@
 #include "TitledMessageBox.h"
 
+#include "WindowCentring.h"
+
 #include <QApplication>
 #include <QEvent>
 #include <QFontMetrics>
+#include <QGridLayout>
 #include <QScreen>
 #include <QStyle>
+
+TitledMessageBox::TitledMessageBox(Icon icon, const QString &title, const QString &text, StandardButtons buttons,
+                                   QWidget *parent)
+    : QMessageBox(icon, title, text, buttons, parent)
+{
+    // Qt places an owned box over its owner, as the platform does; one without an owner Qt
+    // places before it has its size and frame.
+    if (!parent)
+        m_centring = new WindowCentring(this);
+}
 
 int TitledMessageBox::captionWidth() const
 {
@@ -15,30 +28,44 @@ int TitledMessageBox::captionWidth() const
     return text + 5 * bar;
 }
 
-// QMessageBox gives itself a fixed size whenever it is shown or its layout changes; the width
-// is widened after it, never narrowed, on both sides alike so that the box keeps its centre.
-void TitledMessageBox::fitCaption()
+// QMessageBox gives itself a fixed size, as wide as its layout at least, whenever it is shown or
+// its layout changes: a strip as wide as the caption needs in its layout makes that size wide
+// enough. Qt then places the box with its final size. The strip goes with the layout whenever
+// QMessageBox builds a new one.
+void TitledMessageBox::makeRoomForCaption()
 {
+    auto *grid = qobject_cast<QGridLayout *>(layout());
+    if (!grid)
+        return;
+    const QMargins margins = grid->contentsMargins();
     int needed = captionWidth();
     if (const QScreen *s = screen())
         needed = std::min(needed, s->availableGeometry().width());
-    const int grow = needed - width();
-    if (grow <= 0)
-        return;
-    setFixedWidth(needed);
-    move(x() - grow / 2, y());
+    needed -= margins.left() + margins.right();
+    if (m_roomLayout != grid) {
+        m_roomLayout = grid;
+        m_room = new QSpacerItem(needed, 0, QSizePolicy::Fixed, QSizePolicy::Minimum);
+        grid->addItem(m_room, grid->rowCount(), 0, 1, grid->columnCount());
+    } else if (m_room->sizeHint().width() != needed) {
+        m_room->changeSize(needed, 0, QSizePolicy::Fixed, QSizePolicy::Minimum);
+        grid->invalidate();
+    }
 }
 
 bool TitledMessageBox::event(QEvent *event)
 {
-    const bool result = QMessageBox::event(event);
     if (event->type() == QEvent::LayoutRequest && isVisible())
-        fitCaption();
-    return result;
+        makeRoomForCaption();
+    return QMessageBox::event(event);
 }
 
 void TitledMessageBox::showEvent(QShowEvent *event)
 {
+    makeRoomForCaption();
     QMessageBox::showEvent(event);
-    fitCaption();
+    // Only now has the box its size, and Qt has placed it with that size over its owner. One
+    // without an owner is centred again: before the showing, the window was centred with the
+    // size it had then.
+    if (m_centring)
+        m_centring->centreAgain();
 }

@@ -106,12 +106,22 @@ void WindowCentring::centre(const QMargins &frame)
     if (!screen)
         return;
     const QRect area = screen->availableGeometry();
-    QRect outer(QPoint(), m_window->size().grownBy(frame));
+    // A window of fixed size is centred with that size: while it is being mapped, the window
+    // system may still report a size it had before (Qt's default 640 x 480).
+    const QSize size = m_window->minimumSize() == m_window->maximumSize() ? m_window->minimumSize() : m_window->size();
+    QRect outer(QPoint(), size.grownBy(frame));
     outer.moveCenter(area.center());
     // The title bar never leaves the work area.
     outer.moveTopLeft(QPoint(std::max(outer.left(), area.left()), std::max(outer.top(), area.top())));
     // The client area's position: what every window system honours, framed or not.
-    m_window->setGeometry(QRect(outer.topLeft() + QPoint(frame.left(), frame.top()), m_window->size()));
+    m_placedAt = outer.topLeft() + QPoint(frame.left(), frame.top());
+    m_window->setGeometry(QRect(m_placedAt, size));
+}
+
+void WindowCentring::centreAgain()
+{
+    if (m_window->isVisible())
+        centre(m_placedWith);
 }
 
 bool WindowCentring::eventFilter(QObject *watched, QEvent *event)
@@ -135,13 +145,15 @@ bool WindowCentring::eventFilter(QObject *watched, QEvent *event)
     case QEvent::WindowActivate:
         if (m_window->isVisible() && !knownFrameMargins().isNull()) {
             m_seenFrame = knownFrameMargins();
-            // Placed with a guess or an earlier frame: the real one corrects the placement.
-            if (m_settling) {
-                m_settling = false;
-                if (*m_seenFrame != m_placedWith) {
-                    m_placedWith = *m_seenFrame;
-                    centre(m_placedWith);
-                }
+            // Placed with a guess or an earlier frame: the real one corrects the placement. Some
+            // window managers change the frame once more after the first (openbox drops the
+            // resize handle of a window that turns out to be fixed in size); while the window
+            // still stands where it was put, that frame corrects it as well.
+            const bool unmoved = m_settling || m_window->geometry().topLeft() == m_placedAt;
+            m_settling = false;
+            if (unmoved && *m_seenFrame != m_placedWith) {
+                m_placedWith = *m_seenFrame;
+                centre(m_placedWith);
             }
         }
         break;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMargins>
+#include <QPoint>
 #include <QObject>
 
 #include <optional>
@@ -18,6 +19,10 @@ class WindowCentring : public QObject
 public:
     explicit WindowCentring(QWidget *window);
 
+    // For a window that takes its final size while it is being shown (a message box lays
+    // itself out then): centred again with the frame it was placed with.
+    void centreAgain();
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -29,5 +34,6 @@ private:
     QWidget *m_window;
     bool m_settling = false;   // placed with a frame that may still change
     QMargins m_placedWith;
+    QPoint m_placedAt;   // the client area's position it was given
     std::optional<QMargins> m_seenFrame;   // the frame the window manager gave it last time
 };

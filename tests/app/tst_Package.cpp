@@ -3,6 +3,10 @@
 #include <QFile>
 #include <QImage>
 #include <QProcess>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -39,6 +43,7 @@ private slots:
     void dependencies();
     void sqliteIsADependencyOnlyWhenLoaded();
     void lintianFindsNothing();
+    void packagedProgramIsHardened();
     void installedProgramSearchesOnlySystemLibraries();
     void installedProgramWritesItsCopyWhereItStarts();
 
@@ -565,6 +570,50 @@ void tst_Package::lintianFindsNothing()
     QVERIFY2(lintian.exitCode == 0, qPrintable(lintian.out + lintian.err));
     QVERIFY2(!lintian.out.contains(QLatin1String("W: ")) && !lintian.out.contains(QLatin1String("E: ")),
              qPrintable(lintian.out));
+}
+
+// Built as the distribution builds its own packages: every source of the program is compiled with
+// the hardening that dpkg-buildflags gives (fortified functions, stack protector, format checks),
+// and the program is linked with read-only relocations.
+void tst_Package::packagedProgramIsHardened()
+{
+    QStringList wanted;
+    for (const char *kind : {"CPPFLAGS", "CXXFLAGS"}) {
+        const Result flags = run(QStringLiteral("dpkg-buildflags"), {QStringLiteral("--get"), QLatin1String(kind)});
+        QCOMPARE(flags.exitCode, 0);
+        for (const QString &flag : flags.out.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+            // Optimisation, debug information and source paths are the build's own choice.
+            static const QRegularExpression own(QStringLiteral("^-(g|O[0-9s]?|f(file|debug|macro)-prefix-map=.*)$"));
+            if (!own.match(flag.trimmed()).hasMatch())
+                wanted << flag.trimmed();
+        }
+    }
+    QVERIFY(wanted.contains(QStringLiteral("-D_FORTIFY_SOURCE=2")));
+    QVERIFY(wanted.contains(QStringLiteral("-fstack-protector-strong")));
+
+    QFile database(QStringLiteral(TORNEVI_BINARY_DIR "/compile_commands.json"));
+    QVERIFY(database.open(QIODevice::ReadOnly));
+    const QJsonArray commands = QJsonDocument::fromJson(database.readAll()).array();
+    int programSources = 0;
+    QStringList missing;
+    static const QRegularExpression programSource(QStringLiteral("/(app|store|models|widgets|windows)/[^/]+\\.cpp$"));
+    for (const auto &entry : commands) {
+        const QString file = entry.toObject().value(QLatin1String("file")).toString();
+        if (!programSource.match(file).hasMatch() || file.contains(QLatin1String("/tests/")))
+            continue;
+        ++programSources;
+        const QStringList command = QProcess::splitCommand(entry.toObject().value(QLatin1String("command")).toString());
+        for (const QString &flag : std::as_const(wanted))
+            if (!command.contains(flag))
+                missing << QFileInfo(file).fileName() + QLatin1Char(' ') + flag;
+    }
+    QVERIFY(programSources > 20);
+    QVERIFY2(missing.isEmpty(), qPrintable(missing.join(QLatin1String(", "))));
+
+    const Result headers = run(QStringLiteral("readelf"), {QStringLiteral("--program-headers"), QStringLiteral("-W"),
+                                                           installed(QStringLiteral("usr/bin/Tornevi"))});
+    QCOMPARE(headers.exitCode, 0);
+    QVERIFY2(headers.out.contains(QLatin1String("GNU_RELRO")), qPrintable(headers.out));
 }
 
 void tst_Package::installedProgramSearchesOnlySystemLibraries()

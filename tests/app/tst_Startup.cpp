@@ -1,5 +1,8 @@
 #include "FixtureDb.h"
 #include "ProbeEnvironment.h"
+#ifdef TORNEVI_HAVE_XSMP
+#include "TestSessionManager.h"
+#endif
 
 #include <QDir>
 #include <QFile>
@@ -40,6 +43,8 @@ private slots:
     void workingCopyRemovedBeforeExit();
     void windowManagerCloseAsks_data();
     void windowManagerCloseAsks();
+    void sessionManagerEndsTheSession_data();
+    void sessionManagerEndsTheSession();
     void renamedExecutableNamesItsMessages();
     void removedWorkingDirectoryWritesNothingElsewhere();
     void textWrittenIntoTheCopyIsKeptAtExit();
@@ -561,6 +566,73 @@ void tst_Startup::windowManagerCloseAsks()
     const QString messages = QString::fromUtf8(readAll(log));
     QCOMPARE(messages.count(QLatin1String("message|")), 1);
     QVERIFY2(messages.contains(QLatin1String("message|") + ExitQuestion), qPrintable(messages));
+}
+
+void tst_Startup::sessionManagerEndsTheSession_data()
+{
+    QTest::addColumn<QString>("logout");
+    QTest::addColumn<bool>("ends");
+    QTest::newRow("shutdown, immediately: die without a save request") << "die" << true;
+    QTest::newRow("shutdown with checkpoint: save yourself for the shutdown, then die") << "save, die" << true;
+    QTest::newRow("checkpoint alone: the session goes on, and so does the program") << "checkpoint" << false;
+}
+
+// The desktop's logout through a real XSMP session manager, as the user's session has one: at
+// its end the program goes at once, asks nothing and leaves its working copy; a checkpoint of a
+// session that goes on changes nothing.
+void tst_Startup::sessionManagerEndsTheSession()
+{
+    QFETCH(QString, logout);
+    QFETCH(bool, ends);
+#ifdef TORNEVI_HAVE_XSMP
+    if (qEnvironmentVariable("QT_QPA_PLATFORM") != QLatin1String("xcb"))
+        QSKIP("session management comes with X11 (the _wm run)");
+    TestSessionManager manager;
+    QVERIFY2(manager.listen(), qPrintable(manager.error()));
+    QTemporaryDir dir;
+    QTemporaryDir logDir;
+    const QString log = logDir.filePath(QStringLiteral("probe.log"));
+    const QString copy = dir.filePath(QStringLiteral("Tornevi.db"));
+    QProcess program;
+    QProcessEnvironment env = probeEnvironment(log);
+    env.insert(QStringLiteral("SESSION_MANAGER"), manager.address());
+    env.insert(QStringLiteral("TORNEVI_PROBE_ANSWER"), QStringLiteral("No"));
+    program.setProcessEnvironment(env);
+    program.setWorkingDirectory(dir.path());
+    program.start(QStringLiteral(TORNEVI_EXE), QStringList());
+    QVERIFY(program.waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(readAll(log).contains("running|"), 20000);
+    // Registered, and done with the save that every new client is asked for.
+    QTRY_VERIFY_WITH_TIMEOUT(manager.registeredClients() == 1 && manager.savesDone() == 1, 10000);
+    QCOMPARE(program.state(), QProcess::Running);
+    QVERIFY(QFile::exists(copy));
+
+    if (logout == QLatin1String("die")) {
+        manager.die();
+    } else {
+        manager.saveYourself(logout != QLatin1String("checkpoint"));
+        QTRY_VERIFY_WITH_TIMEOUT(manager.savesDone() == 2, 10000);
+        if (logout != QLatin1String("checkpoint"))
+            manager.die();
+    }
+    if (ends) {
+        QTRY_VERIFY_WITH_TIMEOUT(program.state() == QProcess::NotRunning, 10000);
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), 0);
+    } else {
+        QTest::qWait(500);
+        QCOMPARE(program.state(), QProcess::Running);
+        program.kill();
+        program.waitForFinished();
+    }
+    const QString seen = QString::fromUtf8(readAll(log));
+    QVERIFY2(!seen.contains(QLatin1String("message|")), qPrintable(seen));
+    QVERIFY(QFile::exists(copy));
+#else
+    Q_UNUSED(logout);
+    Q_UNUSED(ends);
+    QSKIP("built without libSM and libICE");
+#endif
 }
 
 void tst_Startup::renamedExecutableNamesItsMessages()

@@ -12,6 +12,7 @@
 #include "Unit2.h"
 
 #include <QAction>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QLabel>
 #include <QMenu>
@@ -29,6 +30,10 @@
 
 #include <functional>
 
+#ifdef TORNEVI_HAVE_XCB
+#include <xcb/xcb.h>
+#endif
+
 // The main window's status bar: the hint of what is under the real mouse pointer or highlighted
 // in the menu, the tooltips that the switch allows, and the clock.
 class tst_StatusBar : public QObject
@@ -45,8 +50,11 @@ private slots:
     void pointerGivesHintAndTooltip_data();
     void pointerGivesHintAndTooltip();
     void tooltipMovesAtOnceBetweenSwitchedControls();
+    void tooltipOfAWindowThatAppearsUnderTheRestingPointer();
     void mainWindowHintsWhileTheDetailWindowIsOpen();
     void panelWrittenDirectlyStaysUntilTheHintChanges();
+    void exitStatusTextStandsWhileTheQuestionIsOpen_data();
+    void exitStatusTextStandsWhileTheQuestionIsOpen();
     void menuHighlightGivesHint_data();
     void menuHighlightGivesHint();
     void hoveringAMenuItemWithThePointer_data();
@@ -93,6 +101,40 @@ bool spinUntil(const std::function<bool()> &done, int timeoutMs = 3000)
     return done();
 }
 
+// Sees the moved pointer arrive in one of the program's windows.
+class PointerArrival : public QObject
+{
+public:
+    explicit PointerArrival(const QPoint &at) : m_at(at) {}
+    bool seen = false;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched->isWindowType() && (event->type() == QEvent::MouseMove || event->type() == QEvent::Enter)
+            && static_cast<QSinglePointEvent *>(event)->globalPosition().toPoint() == m_at)
+            seen = true;
+        return false;
+    }
+
+private:
+    QPoint m_at;
+};
+
+// Moves the real pointer, waits until the move has reached the program (a window that a modal
+// one blocks gets none: there the wait ends after a while) and lets the loop idle once more.
+void movePointer(const QPoint &to)
+{
+    if (QCursor::pos() != to) {
+        PointerArrival arrival(to);
+        qApp->installEventFilter(&arrival);
+        QCursor::setPos(to);
+        static_cast<void>(spinUntil([&] { return arrival.seen; }, 1000));
+        qApp->removeEventFilter(&arrival);
+    }
+    spin(20);
+}
+
 // Runs `inspect` once the modal detail window is up and active, then closes it. A window that
 // becomes active later would hide a tooltip that is already showing.
 void whileDetailWindowIsOpen(TForm2 *form2, const std::function<void()> &inspect)
@@ -104,6 +146,47 @@ void whileDetailWindowIsOpen(TForm2 *form2, const std::function<void()> &inspect
         inspect();
         form2->close();
     });
+}
+
+// Runs `inspect` once one of the program's message boxes is up and waiting for an answer.
+void whileMessageBoxIsOpen(QObject *context, const std::function<void(QMessageBox *)> &inspect)
+{
+    QTimer::singleShot(0, context, [context, inspect] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible())
+            return whileMessageBoxIsOpen(context, inspect);
+        inspect(box);
+    });
+}
+
+// What the window manager sends when the user clicks a window's close box.
+bool clickCloseBox(QWidget *window)
+{
+#ifdef TORNEVI_HAVE_XCB
+    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (!x11 || !x11->connection())
+        return false;
+    xcb_connection_t *c = x11->connection();
+    auto atom = [c](const char *name) {
+        xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(qstrlen(name)), name), nullptr);
+        const xcb_atom_t a = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+        std::free(reply);
+        return a;
+    };
+    xcb_client_message_event_t message = {};
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 32;
+    message.window = xcb_window_t(window->winId());
+    message.type = atom("WM_PROTOCOLS");
+    message.data.data32[0] = atom("WM_DELETE_WINDOW");
+    message.data.data32[1] = XCB_CURRENT_TIME;
+    xcb_send_event(c, 0, message.window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char *>(&message));
+    xcb_flush(c);
+    return true;
+#else
+    Q_UNUSED(window);
+    return false;
+#endif
 }
 
 QDateTime at(int y, int mo, int d, int h, int mi, int s, int ms)
@@ -149,7 +232,7 @@ void tst_StatusBar::showPage(int index)
 
 void tst_StatusBar::pointAt(QWidget *control)
 {
-    QCursor::setPos(control->mapToGlobal(control->rect().center()));
+    movePointer(control->mapToGlobal(control->rect().center()));
 }
 
 QObject *tst_StatusBar::programObject(const QString &name) const
@@ -325,15 +408,52 @@ void tst_StatusBar::tooltipMovesAtOnceBetweenSwitchedControls()
         pointAt(nav->nextButton());
         static_cast<void>(spinUntil([] { return QToolTip::isVisible(); }));
         tips << QToolTip::text();
-        // Well inside the rest delay: only the at-once rule can bring the next one up this soon.
+        // Inside the rest delay: only the at-once rule can bring the next one up this soon after
+        // the move has reached the program.
         pointAt(nav->lastButton());
-        spin(ApplicationHint::ToolTipDelayMs / 2);
-        tips << (QToolTip::isVisible() ? QToolTip::text() : QString());
+        QElapsedTimer arrived;
+        arrived.start();
+        const auto lastShown = [] { return QToolTip::isVisible() && QToolTip::text() == QStringLiteral("Utolsó rekord"); };
+        static_cast<void>(spinUntil(lastShown, ApplicationHint::ToolTipDelayMs));
+        tips << (lastShown() && arrived.elapsed() < ApplicationHint::ToolTipDelayMs ? QToolTip::text() : QString());
         panelAtLast = panel0();
     });
     m_form->DBGrid1DblClick();
     QCOMPARE(tips, (QStringList{QStringLiteral("Következő rekord"), QStringLiteral("Utolsó rekord")}));
     QCOMPARE(panelAtLast, QStringLiteral("Utolsó rekord !"));
+}
+
+// The pointer rests where the detail window's next-record button is going to be; the window
+// appears under it, and after the rest the button's tooltip shows, as if the pointer had moved
+// there.
+void tst_StatusBar::tooltipOfAWindowThatAppearsUnderTheRestingPointer()
+{
+    TestSeam::store(*m_form).query()->setRecNo(10);
+    auto *nav = m_form2->findChild<DbNavigator *>(QStringLiteral("DBNavigator1"));
+    QPoint next;
+    whileDetailWindowIsOpen(m_form2, [&] {
+        static_cast<void>(spinUntil([&] { return nav->nextButton()->isVisible(); }));
+        next = nav->nextButton()->mapToGlobal(nav->nextButton()->rect().center());
+    });
+    m_form->DBGrid1DblClick();
+    QVERIFY(!next.isNull());
+    movePointer(next);
+    QVERIFY(spinUntil([&] { return QApplication::widgetAt(next) && !QApplication::widgetAt(next)->window()->isModal(); }));
+    spin(ApplicationHint::ToolTipDelayMs + 200);   // at rest over the main window, whatever is there
+
+    QString tip, panel;
+    bool underPointer = false;
+    whileDetailWindowIsOpen(m_form2, [&] {
+        underPointer = spinUntil([&] { return QApplication::widgetAt(QCursor::pos()) == nav->nextButton(); });
+        static_cast<void>(spinUntil([] { return QToolTip::isVisible(); }, ApplicationHint::ToolTipDelayMs + 2000));
+        tip = QToolTip::isVisible() ? QToolTip::text() : QString();
+        panel = panel0();
+    });
+    m_form->DBGrid1DblClick();
+    if (!underPointer)
+        QSKIP("the detail window did not come back to the same place");
+    QCOMPARE(tip, QStringLiteral("Következő rekord"));
+    QCOMPARE(panel, QStringLiteral("Következő rekord !"));
 }
 
 // The modal detail window keeps the main window's pointer events away; its controls still count.
@@ -348,7 +468,7 @@ void tst_StatusBar::mainWindowHintsWhileTheDetailWindowIsOpen()
         covered = m_form2->frameGeometry().contains(onGrid);
         pointAt(m_form2->findChild<QWidget *>(QStringLiteral("Memo1")));
         static_cast<void>(spinUntil([&] { return panel0().isEmpty(); }));
-        QCursor::setPos(onGrid);
+        movePointer(onGrid);
         static_cast<void>(spinUntil([&] { return !panel0().isEmpty(); }));
         panel = panel0();
     });
@@ -368,13 +488,91 @@ void tst_StatusBar::panelWrittenDirectlyStaysUntilTheHintChanges()
     statusBar()->setPanelText(0, QStringLiteral("Program használatásan befejezése ?"));
     QCOMPARE(panel0(), QStringLiteral("Program használatásan befejezése ?"));
     statusBar()->setPanelText(0, QString());
-    QCursor::setPos(search->mapToGlobal(QPoint(5, 5)));   // still the same control
+    movePointer(search->mapToGlobal(QPoint(5, 5)));   // still the same control
     spin(300);
     QCOMPARE(panel0(), QString());
     QCOMPARE(TestSeam::hint(m_program->windows()).text(), SearchHint);
     pointAt(m_form->findChild<QWidget *>(QStringLiteral("Edit1")));
-    spin(300);
+    QVERIFY(spinUntil([&] { return TestSeam::hint(m_program->windows()).text().isEmpty(); }));
     pointAt(search);
+    QVERIFY(spinUntil([&] { return panel0() == SearchHint; }));
+}
+
+void tst_StatusBar::exitStatusTextStandsWhileTheQuestionIsOpen_data()
+{
+    QTest::addColumn<QString>("way");
+    QTest::newRow("menu: Alt, Down, Up to Kilépés, Enter") << "menu";
+    QTest::newRow("close box") << "close box";
+}
+
+// While the question waits, the pointer wanders over the box, the disabled grid and the status
+// bar: the status text stands. Afterwards the panel stays empty until the pointer reaches
+// another control, and then follows it again.
+void tst_StatusBar::exitStatusTextStandsWhileTheQuestionIsOpen()
+{
+    QFETCH(QString, way);
+    const QString exitText = QStringLiteral("Program használatásan befejezése ?");
+    const QString gridText = Hint::longPart(GridHint);
+    showPage(0);
+    m_form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_form));
+    auto *grid = m_form->findChild<DbGrid *>(QStringLiteral("DBGrid1"));
+    // Low on the left: beside the box, which stands in the middle of the window.
+    const QPoint onGrid = grid->viewport()->mapToGlobal(QPoint(10, grid->viewport()->height() - 10));
+    const QPoint onStatusBar = statusBar()->mapToGlobal(statusBar()->rect().center());
+    movePointer(onStatusBar);
+    QVERIFY(spinUntil([&] { return panel0().isEmpty(); }));
+    movePointer(onGrid);
+    QVERIFY(spinUntil([&] { return panel0() == gridText; }));
+
+    QStringList whileAsked;
+    bool gridCovered = true;
+    bool asked = false;
+    whileMessageBoxIsOpen(m_form, [&](QMessageBox *box) {
+        asked = true;
+        spin(300);
+        whileAsked << QStringLiteral("open: ") + panel0();
+        pointAt(box);
+        spin(300);
+        whileAsked << QStringLiteral("on the box: ") + panel0();
+        movePointer(onGrid);
+        gridCovered = box->frameGeometry().contains(onGrid);
+        spin(300);
+        whileAsked << QStringLiteral("on the grid: ") + panel0();
+        movePointer(onStatusBar);
+        spin(300);
+        whileAsked << QStringLiteral("on the status bar: ") + panel0();
+        movePointer(onGrid);
+        spin(100);
+        box->button(QMessageBox::No)->click();
+    });
+    if (way == QLatin1String("menu")) {
+        QWidget *focus = QApplication::focusWidget();
+        QVERIFY(focus);
+        QTest::keyClick(focus, Qt::Key_Alt, Qt::AltModifier);
+        auto *menu = m_form->findChild<QMenu *>(QStringLiteral("Lehetsgek1"));
+        QVERIFY(spinUntil([&] { return m_form->menuBar()->activeAction() == menu->menuAction(); }));
+        QTest::keyClick(m_form->menuBar(), Qt::Key_Down);
+        QVERIFY(spinUntil([&] { return menu->isVisible(); }));
+        QTest::keyClick(menu, Qt::Key_Up);
+        QVERIFY(spinUntil([&] { return panel0() == QStringLiteral("Program hasznáéatának befejezése !"); }));
+        QTest::keyClick(menu, Qt::Key_Return);
+    } else if (!clickCloseBox(m_form)) {
+        QSKIP("no X11 connection to send the close box's message on");
+    }
+    QVERIFY(spinUntil([&] { return asked && !QApplication::activeModalWidget(); }, 10000));
+    QVERIFY(m_form->isVisible());
+    QVERIFY(!gridCovered);
+    QCOMPARE(whileAsked, (QStringList{QStringLiteral("open: ") + exitText, QStringLiteral("on the box: ") + exitText,
+                                      QStringLiteral("on the grid: ") + exitText,
+                                      QStringLiteral("on the status bar: ") + exitText}));
+
+    // Back on the control it rested on before the question: nothing new to show. On another
+    // control with a hint, the panel follows the pointer again.
+    spin(300);
+    QCOMPARE(panel0(), QString());
+    showPage(1);
+    pointAt(m_form->findChild<QWidget *>(QStringLiteral("BitBtn1")));
     QVERIFY(spinUntil([&] { return panel0() == SearchHint; }));
 }
 
@@ -396,7 +594,6 @@ void tst_StatusBar::menuHighlightGivesHint()
     showPage(1);
     // The pointer comes to BitBtn1 from another control: after a closed menu only a new one counts.
     pointAt(m_form->findChild<QWidget *>(QStringLiteral("Edit1")));
-    spin(100);
     pointAt(m_form->findChild<QWidget *>(QStringLiteral("BitBtn1")));
     QVERIFY(spinUntil([&] { return panel0() == SearchHint; }));
 
@@ -414,6 +611,7 @@ void tst_StatusBar::menuHighlightGivesHint()
     if (bar->activeAction())
         QTest::keyClick(bar, Qt::Key_Escape);
     QVERIFY(spinUntil([&] { return !menu->isVisible() && !bar->activeAction(); }));
+    QVERIFY(spinUntil([&] { return panel0().isEmpty(); }));
     spin(300);
     QCOMPARE(panel0(), QString());
 }
@@ -439,7 +637,7 @@ void tst_StatusBar::hoveringAMenuItemWithThePointer()
     bar->setActiveAction(menu->menuAction());
     QVERIFY(spinUntil([&] { return menu->isVisible(); }));
     QVERIFY(spinUntil([&] { return panel0() == QStringLiteral("Kérem válasszon !"); }));
-    QCursor::setPos(menu->mapToGlobal(menu->actionGeometry(action).center()));
+    movePointer(menu->mapToGlobal(menu->actionGeometry(action).center()));
     QVERIFY(spinUntil([&] { return panel0() == panel; }));
     spin(300);
     QCOMPARE(panel0(), panel);
@@ -448,6 +646,7 @@ void tst_StatusBar::hoveringAMenuItemWithThePointer()
     if (bar->activeAction())
         QTest::keyClick(bar, Qt::Key_Escape);
     QVERIFY(spinUntil([&] { return !bar->activeAction(); }));
+    QVERIFY(spinUntil([&] { return panel0().isEmpty(); }));
     spin(300);
     QCOMPARE(panel0(), QString());
 }
@@ -459,14 +658,13 @@ void tst_StatusBar::restingOnTheClosedMenuTitle()
     showPage(1);
     QWidget *search = m_form->findChild<QWidget *>(QStringLiteral("BitBtn1"));
     pointAt(m_form->findChild<QWidget *>(QStringLiteral("Edit1")));
-    spin(100);
     pointAt(search);
     QVERIFY(spinUntil([&] { return panel0() == SearchHint; }));
 
     QMenuBar *bar = m_form->menuBar();
     auto *menu = m_form->findChild<QMenu *>(QStringLiteral("Lehetsgek1"));
-    QCursor::setPos(bar->mapToGlobal(bar->actionGeometry(menu->menuAction()).center()));
-    QVERIFY(spinUntil([&] { return panel0() != SearchHint; }));
+    movePointer(bar->mapToGlobal(bar->actionGeometry(menu->menuAction()).center()));
+    QVERIFY(spinUntil([&] { return panel0().isEmpty(); }));
     spin(300);
     QCOMPARE(panel0(), QString());
     QVERIFY(!menu->isVisible());

@@ -15,6 +15,7 @@
 #include "Unit2.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QLabel>
 #include <QLineEdit>
@@ -65,6 +66,7 @@ private slots:
     void doubleClickOpensTheRowsPoem();
     void listFollowsTheNavigator();
     void framesAreCentredInTheWorkArea();
+    void menuBarAndDropDownInThePlatformsMenuFont();
     void exitFlows_data();
     void exitFlows();
     void exitChosenInTheOpenMenu_data();
@@ -220,6 +222,36 @@ void tst_TForm1::framesAreCentredInTheWorkArea()
         m_form->DBGrid1DblClick();
         QVERIFY2(off >= 0 && off <= 1, qPrintable(QStringLiteral("detail window, showing %1: %2 px off").arg(showing).arg(off)));
     }
+}
+
+// The menu is the platform's, not part of the form: the bar and the open drop-down draw their
+// captions in one font, the platform's menu font, not the window's Tahoma.
+void tst_TForm1::menuBarAndDropDownInThePlatformsMenuFont()
+{
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_form));
+    QMenuBar *bar = m_form->menuBar();
+    auto *menu = m_form->findChild<QMenu *>(QStringLiteral("Lehetsgek1"));
+    const QPoint title = bar->actionGeometry(menu->menuAction()).center();
+    QTest::mouseClick(bar, Qt::LeftButton, {}, title);
+    QTRY_VERIFY(menu->isVisible());
+    const QFontInfo inBar(bar->font());
+    const QFontInfo inMenu(menu->font());
+    const QFontInfo platform(QApplication::font("QMenu"));
+    menu->close();
+    QTRY_VERIFY(!menu->isVisible());
+    if (bar->activeAction())
+        QTest::keyClick(bar, Qt::Key_Escape);
+
+    QCOMPARE(inBar.family(), inMenu.family());
+    QCOMPARE(inBar.pixelSize(), inMenu.pixelSize());
+    QCOMPARE(inBar.bold(), inMenu.bold());
+    QCOMPARE(inMenu.family(), platform.family());
+    QCOMPARE(inMenu.pixelSize(), platform.pixelSize());
+    QVERIFY(inBar.family() != QStringLiteral("Tahoma") || inBar.pixelSize() != 11);
+    // The captions are laid out in it: the bar's item is as wide as its caption in that font.
+    QVERIFY(bar->actionGeometry(menu->menuAction()).width()
+            > QFontMetrics(bar->font()).horizontalAdvance(menu->title()));
 }
 
 void tst_TForm1::pagesAndStatusBar_data()
@@ -616,6 +648,16 @@ void idle(int ms)
     QTimer::singleShot(ms, &loop, &QEventLoop::quit);
     loop.exec();
 }
+
+// Lets the loop idle until `done` holds; false if it never does.
+bool idleUntil(const std::function<bool()> &done, int timeoutMs = 5000)
+{
+    QElapsedTimer waited;
+    waited.start();
+    while (!done() && waited.elapsed() < timeoutMs)
+        idle(20);
+    return done();
+}
 } // namespace
 
 void tst_TForm1::exitChosenInTheOpenMenu_data()
@@ -623,6 +665,7 @@ void tst_TForm1::exitChosenInTheOpenMenu_data()
     QTest::addColumn<QString>("way");
     QTest::newRow("mouse: open the menu, click Kilépés") << "mouse";
     QTest::newRow("keyboard: Alt, Down opens, Up wraps to Kilépés, Enter") << "keyboard";
+    QTest::newRow("keyboard: F10 opens, Up wraps to Kilépés, Enter") << "F10";
 }
 
 // Chosen from the open drop-down, as a user does, with the loop idling while the menu is up:
@@ -653,22 +696,26 @@ void tst_TForm1::exitChosenInTheOpenMenu()
         QTRY_VERIFY(menu->isVisible());
         idle(50);
         QTest::mouseMove(menu, menu->actionGeometry(exit).center());
-        idle(50);
-        QCOMPARE(status->panelText(0), QStringLiteral("Program hasznáéatának befejezése !"));
+        QVERIFY(idleUntil([&] { return status->panelText(0) == QStringLiteral("Program hasznáéatának befejezése !"); }));
         QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(exit).center());
     } else {
         QWidget *focus = QApplication::focusWidget();
         QVERIFY(focus);
-        QTest::keyClick(focus, Qt::Key_Alt, Qt::AltModifier);
-        idle(50);
-        QCOMPARE(bar->activeAction(), menu->menuAction());
-        QTest::keyClick(bar, Qt::Key_Down);
-        QTRY_VERIFY(menu->isVisible());
+        if (way == QLatin1String("F10")) {
+            QTest::keyClick(focus, Qt::Key_F10);
+            QTRY_VERIFY(menu->isVisible());
+            QVERIFY(idleUntil([&] { return status->panelText(0) == QStringLiteral("Kérem válasszon !"); }));
+            QCOMPARE(bar->activeAction(), menu->menuAction());
+        } else {
+            QTest::keyClick(focus, Qt::Key_Alt, Qt::AltModifier);
+            QVERIFY(idleUntil([&] { return bar->activeAction() == menu->menuAction(); }));
+            QTest::keyClick(bar, Qt::Key_Down);
+            QTRY_VERIFY(menu->isVisible());
+        }
         idle(50);
         QTest::keyClick(menu, Qt::Key_Up);
-        idle(50);
+        QVERIFY(idleUntil([&] { return status->panelText(0) == QStringLiteral("Program hasznáéatának befejezése !"); }));
         QCOMPARE(menu->activeAction(), exit);
-        QCOMPARE(status->panelText(0), QStringLiteral("Program hasznáéatának befejezése !"));
         QTest::keyClick(menu, Qt::Key_Return);
     }
     QTRY_COMPARE(seen.asked, 1);
@@ -679,6 +726,14 @@ void tst_TForm1::exitChosenInTheOpenMenu()
     idle(50);
     QCOMPARE(seen.asked, 1);
     QCOMPARE(status->panelText(0), QString());
+    // Keyboard access needs no accelerator letter: none of the captions carries one.
+    QStringList captions{menu->title()};
+    for (QAction *item : menu->actions())
+        captions << item->text();
+    for (const QString &caption : std::as_const(captions)) {
+        QVERIFY2(!caption.contains(QLatin1Char('&')), qPrintable(caption));
+        QVERIFY2(QKeySequence::mnemonic(caption).isEmpty(), qPrintable(caption));
+    }
 }
 
 void tst_TForm1::noExitWhileTheDetailWindowIsOpen()

@@ -56,6 +56,8 @@ private slots:
     void titleCellHotAndPressed();
     void titleCellLooks_data();
     void titleCellLooks();
+    void cornerCellHasItsGridLines_data();
+    void cornerCellHasItsGridLines();
     void doubleClick_data();
     void doubleClick();
     void doubleClickOnScrollBarIsNotDelivered();
@@ -931,6 +933,40 @@ void tst_DbGrid::titleCellLooks()
         QVERIFY(inkColumns(image, cell).size() >= inkColumns(normal, cell).size());
         QVERIFY2(qGray(image.pixel(ground)) > 160, qPrintable(image.pixelColor(ground).name()));
     }
+}
+
+void tst_DbGrid::cornerCellHasItsGridLines_data()
+{
+    QTest::addColumn<int>("rows");
+    QTest::newRow("open query") << 89;
+    QTest::newRow("closed query") << -1;
+}
+
+// The empty title cell over the indicator column is a cell like the others: the grid's line runs
+// right of it and below it, in the colour of every other line, and inside it is the header's
+// ground, as in the indicator cells below it.
+void tst_DbGrid::cornerCellHasItsGridLines()
+{
+    QFETCH(int, rows);
+    open(rows);
+    const QImage image = grabClientArea();
+    const QRect corner = m_grid->indicatorRect(DbGrid::TitleRow);
+    const QRect title = m_grid->cellRect(DbGrid::TitleRow);
+    const QRect indicator = m_grid->indicatorRect(0);   // its mark lies right, away from the pixels read
+    const QRgb line = image.pixel(title.left() + 4, title.bottom() + 1);
+    QCOMPARE(image.pixel(indicator.right() + 1, indicator.center().y()), line);
+    QCOMPARE(image.pixel(indicator.center().x(), indicator.bottom() + 1), line);
+    QStringList wrong;
+    for (int y = corner.top(); y <= corner.bottom() + 1; ++y) {
+        if (image.pixel(corner.right() + 1, y) != line)
+            wrong << QStringLiteral("right of it at %1: %2").arg(y).arg(image.pixelColor(corner.right() + 1, y).name());
+    }
+    for (int x = corner.left(); x <= corner.right(); ++x) {
+        if (image.pixel(x, corner.bottom() + 1) != line)
+            wrong << QStringLiteral("below it at %1: %2").arg(x).arg(image.pixelColor(x, corner.bottom() + 1).name());
+    }
+    QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(QLatin1String("; ")) + QStringLiteral(" (line %1)").arg(QColor(line).name())));
+    QCOMPARE(image.pixel(corner.left() + 1, corner.top() + 1), image.pixel(indicator.left() + 1, indicator.top() + 1));
 }
 
 void tst_DbGrid::doubleClick_data()

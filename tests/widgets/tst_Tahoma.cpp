@@ -26,6 +26,8 @@ private slots:
     void textHeights();
     void boldTextIsBold_data();
     void boldTextIsBold();
+    void doubleAcutesAsDarkAsAcutes_data();
+    void doubleAcutesAsDarkAsAcutes();
 
 private:
     QWidget *control(const QString &window, const QString &name) const;
@@ -104,6 +106,30 @@ Renderings renderGridTitle(DbGrid *grid)
     painter.setPen(grid->palette().color(QPalette::WindowText));
     painter.drawText(2, 2 + QFontMetrics(regular).ascent(), title);
     return r;
+}
+
+// One letter in black on white, as a label paints it, with room above for a capital's accent.
+QImage letter(const QFont &font, QChar c)
+{
+    const QFontMetrics fm(font);
+    QImage image(2 * fm.maxWidth() + 8, 2 * fm.height() + 8, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    painter.drawText(4 + fm.maxWidth() / 2, 4 + fm.height() + fm.ascent() / 2, QString(c));
+    return image;
+}
+
+// The accent's ink: the accented letter's ink over the bare letter's.
+double accentInk(const QFont &font, QChar accented, QChar bare)
+{
+    const QImage blank = [&] {
+        QImage b = letter(font, QLatin1Char(' '));
+        b.fill(Qt::white);
+        return b;
+    }();
+    return ink(letter(font, accented), blank) - ink(letter(font, bare), blank);
 }
 } // namespace
 
@@ -207,6 +233,42 @@ void tst_Tahoma::boldTextIsBold()
     QVERIFY2(regular > 0, qPrintable(QStringLiteral("regular %1").arg(regular)));
     const double ratio = bold / regular;
     QVERIFY2(ratio >= 1.3, qPrintable(QStringLiteral("bold %1 px of ink, regular %2 px: %3").arg(bold).arg(regular).arg(ratio)));
+}
+
+void tst_Tahoma::doubleAcutesAsDarkAsAcutes_data()
+{
+    QTest::addColumn<QFont>("font");
+    QTest::addColumn<QChar>("accented");
+    QTest::addColumn<QChar>("bare");
+    const struct { const char *use; int pixels; bool italic; } sizes[] = {
+        {"11 bold: search page, grid title", 11, false},
+        {"16 bold: detail title", 16, false},
+        {"24 bold italic: maker", 24, true},
+        {"32 bold: about heading", 32, false},
+    };
+    for (const auto &size : sizes) {
+        const QFont font = Tahoma::font(size.pixels, true, size.italic);
+        QTest::addRow("%s, ő", size.use) << font << QChar(0x151) << QChar(u'o');
+        QTest::addRow("%s, ű", size.use) << font << QChar(0x171) << QChar(u'u');
+        QTest::addRow("%s, Ő", size.use) << font << QChar(0x150) << QChar(u'O');
+        QTest::addRow("%s, Ű", size.use) << font << QChar(0x170) << QChar(u'U');
+    }
+}
+
+// Hungarian readers meet ő and ű in nearly every line: in bold text their double acute must be
+// as dark as the acute of é, or "Keresendő" reads as "Keresendo".
+void tst_Tahoma::doubleAcutesAsDarkAsAcutes()
+{
+    QFETCH(QFont, font);
+    QFETCH(QChar, accented);
+    QFETCH(QChar, bare);
+    const bool capital = accented.isUpper();
+    const double acute = capital ? accentInk(font, QChar(0xC9), QLatin1Char('E')) : accentInk(font, QChar(0xE9), QLatin1Char('e'));
+    const double doubleAcute = accentInk(font, accented, bare);
+    QVERIFY2(acute > 0, qPrintable(QStringLiteral("acute %1").arg(acute)));
+    const double ratio = doubleAcute / acute;
+    QVERIFY2(ratio >= 0.9, qPrintable(QStringLiteral("double acute %1 px of ink, acute %2 px: %3")
+                                          .arg(doubleAcute).arg(acute).arg(ratio)));
 }
 
 int main(int argc, char *argv[])

@@ -1,5 +1,6 @@
 #include "TitledMessageBox.h"
 #include "TorneviApplication.h"
+#include "WindowCentring.h"
 
 #include <QProcess>
 #include <QPushButton>
@@ -20,6 +21,9 @@ private slots:
     void initTestCase();
     void captionIsShownInFull_data();
     void captionIsShownInFull();
+    void ownerlessBoxesAreCentredInTheWorkArea_data();
+    void ownerlessBoxesAreCentredInTheWorkArea();
+    void ownedBoxStandsOverItsOwner();
 };
 
 namespace {
@@ -55,6 +59,29 @@ QRect titleBarRect(const QWidget *box)
     };
     return QRect(field("Absolute upper-left X") - e[0], field("Absolute upper-left Y") - e[2],
                  field("Width") + e[0] + e[1], e[2]);
+}
+
+// The whole frame on the screen, borders and title bar included, from the X server.
+QRect frameRect(const QWidget *box)
+{
+    const QList<int> e = frameExtents(box);
+    if (e.isEmpty())
+        return {};
+    const QString info = tool(QStringLiteral("xwininfo"), {QStringLiteral("-id"), QString::number(box->winId())});
+    const auto field = [&info](const char *name) {
+        return QRegularExpression(QStringLiteral("%1:\\s*(-?\\d+)").arg(QLatin1String(name))).match(info).captured(1).toInt();
+    };
+    return QRect(field("Absolute upper-left X") - e[0], field("Absolute upper-left Y") - e[2],
+                 field("Width") + e[0] + e[1], field("Height") + e[2] + e[3]);
+}
+
+// The larger distance, across or down, between the centres of the frame and of the work area.
+int offCentre(const QRect &frame, const QRect &area)
+{
+    // Twice the centres, so that odd and even sizes compare exactly.
+    const int dx = (frame.left() + frame.right()) - (area.left() + area.right());
+    const int dy = (frame.top() + frame.bottom()) - (area.top() + area.bottom());
+    return (std::max(std::abs(dx), std::abs(dy)) + 1) / 2;
 }
 
 // The title bar as the screen shows it, window manager's drawing included.
@@ -187,6 +214,88 @@ void tst_TitledMessageBox::captionIsShownInFull()
     QVERIFY2(roomy > 0, qPrintable(caption));
     QVERIFY2(shown >= roomy - 1, qPrintable(QStringLiteral("\"%1\" drawn %2 px wide, %3 px with room to spare")
                                                .arg(caption).arg(shown).arg(roomy)));
+}
+
+void tst_TitledMessageBox::ownerlessBoxesAreCentredInTheWorkArea_data()
+{
+    QTest::addColumn<QString>("box");
+    QTest::newRow("start-up message") << "start-up";
+    QTest::newRow("start-up message under a long program name, widened for its caption") << "long name";
+    QTest::newRow("error report with no window active") << "error";
+}
+
+// At start-up no window owns the boxes: each stands in the middle of the primary screen's work
+// area, frame and title bar included, also when it is widened for a long caption.
+void tst_TitledMessageBox::ownerlessBoxesAreCentredInTheWorkArea()
+{
+    QFETCH(QString, box);
+    int off = -1;
+    QRect frame, area, client;
+    std::function<void(int)> whenFramed = [&](int triesLeft) {
+        QTimer::singleShot(50, [&, triesLeft] {
+            auto *b = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if ((!b || !b->isVisible() || frameExtents(b).value(2) <= 0) && triesLeft > 0)
+                return whenFramed(triesLeft - 1);
+            if (!b)
+                return;
+            area = QGuiApplication::primaryScreen()->availableGeometry();
+            static_cast<void>(QTest::qWaitFor([&] { return offCentre(frameRect(b), area) <= 1; }, 3000));
+            frame = frameRect(b);
+            client = b->geometry();
+            off = frame.isValid() ? offCentre(frame, area) : -1;
+            b->defaultButton()->click();
+        });
+    };
+    whenFramed(100);
+    TorneviApplication *app = TorneviApplication::instance();
+    QVERIFY(!QApplication::activeWindow());
+    if (box == QLatin1String("start-up")) {
+        app->showStartupMessage(QStringLiteral("Hiba történt - 2 !"));
+    } else if (box == QLatin1String("long name")) {
+        // What the start-up message shows when the program's file is named so.
+        TitledMessageBox message(QMessageBox::NoIcon, QStringLiteral("Tornevi_a_konyvtar_peldanya_masodik_kiadas"),
+                                 QStringLiteral("Hiba történt - 2 !"), QMessageBox::Ok);
+        message.setDefaultButton(QMessageBox::Ok);
+        message.exec();
+        QVERIFY2(client.width() >= message.captionWidth(), qPrintable(QString::number(client.width())));
+    } else {
+        app->showError(QStringLiteral("x"));
+    }
+    if (off < 0 && frame.isNull())
+        QSKIP("no window manager frames the boxes");
+    QVERIFY2(off <= 1, qPrintable(QStringLiteral("frame %1,%2 %3x%4 in the work area %5,%6 %7x%8: %9 px off")
+                                      .arg(frame.x()).arg(frame.y()).arg(frame.width()).arg(frame.height())
+                                      .arg(area.x()).arg(area.y()).arg(area.width()).arg(area.height()).arg(off)));
+}
+
+// A box with an owner, as the exit question over the main window, is where Qt puts it: over
+// its owner, across the middle, whatever the width its caption gave it.
+void tst_TitledMessageBox::ownedBoxStandsOverItsOwner()
+{
+    QWidget owner;
+    owner.setFixedSize(702, 549);
+    new WindowCentring(&owner);
+    owner.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&owner));
+    QRect ownerFrame, frame;
+    whenBoxIsFramed([&](QMessageBox *b) {
+        if (frameExtents(b).value(2) <= 0)
+            return;
+        ownerFrame = frameRect(&owner);
+        static_cast<void>(QTest::qWaitFor([&] { return std::abs(frameRect(b).center().x() - ownerFrame.center().x()) <= 1; }, 3000));
+        frame = frameRect(b);
+    });
+    TitledMessageBox question(QMessageBox::NoIcon, QStringLiteral("Figyelem: a program hosszabb felirata"),
+                              QStringLiteral("Biztosan be kívánja fejezni a program használatát ?"),
+                              QMessageBox::Yes | QMessageBox::No, &owner);
+    question.setDefaultButton(QMessageBox::Yes);
+    question.exec();
+    if (frame.isNull())
+        QSKIP("no window manager frames the boxes");
+    QVERIFY2(std::abs((frame.left() + frame.right()) - (ownerFrame.left() + ownerFrame.right())) <= 2,
+             qPrintable(QStringLiteral("box %1..%2, owner %3..%4").arg(frame.left()).arg(frame.right())
+                            .arg(ownerFrame.left()).arg(ownerFrame.right())));
+    QVERIFY(ownerFrame.contains(frame));
 }
 
 int main(int argc, char *argv[])
