@@ -134,9 +134,11 @@ bool TorneviApplication::event(QEvent *event)
 {
     // The end of the desktop session: the session manager's "die" under X11, the session-end
     // message on Windows. A request to save that comes before it (or a checkpoint of a session
-    // that goes on) finds nothing to save.
+    // that goes on) finds nothing to save. Qt sends the same request once the last window has
+    // closed, after an exit flow has already asked to end: that is no session's end.
     if (event->type() == QEvent::Quit) {
-        endSession();
+        if (!m_endRequested)
+            endSession();
         exit(0);
         return true;
     }
