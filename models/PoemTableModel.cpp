@@ -3,7 +3,7 @@
 #include "FieldNameRole.h"
 #include "PoemQuery.h"
 
-#include <exception>
+#include <climits>
 
 namespace {
 const char *const FieldNames[PoemTableModel::ColumnCount] = {"CIM", "DATUM", "VERS"};
@@ -14,16 +14,8 @@ QString PoemTableModel::fieldName(int column)
     return column >= 0 && column < ColumnCount ? QString::fromLatin1(FieldNames[column]) : QString();
 }
 
-int PoemTableModel::columnOf(const QString &field)
-{
-    for (int column = 0; column < ColumnCount; ++column)
-        if (field.compare(QLatin1String(FieldNames[column]), Qt::CaseInsensitive) == 0)
-            return column;
-    return -1;
-}
-
 PoemTableModel::PoemTableModel(PoemQuery *query, QObject *parent)
-    : QAbstractTableModel(parent), m_query(query),
+    : RecordModel(parent), m_query(query),
       m_titles{QStringLiteral("Cím"), QStringLiteral("Dátum"), QStringLiteral("Vers")}
 {
     findFields();
@@ -62,12 +54,32 @@ QVariant PoemTableModel::data(const QModelIndex &index, int role) const
 {
     if ((role != Qt::DisplayRole && role != Qt::EditRole) || !checkIndex(index, CheckIndexOption::IndexIsValid))
         return {};
-    try {
-        return m_query->value(index.row() + 1, m_fields[index.column()]);
-    } catch (const std::exception &) {
-        // A batch that fails to fetch ends the result there; whoever moves the record reports it.
-        return {};
-    }
+    // A row that cannot be fetched reads as empty; whoever moves the record to it reports why.
+    if (index.row() >= m_query->fetchedCount())
+        m_query->fetchUpTo(index.row() + 1);
+    return m_query->value(index.row(), m_fields[index.column()]);
+}
+
+bool PoemTableModel::isOpen() const
+{
+    return m_query && m_query->isOpen();
+}
+
+bool PoemTableModel::fetchUpTo(int row)
+{
+    if (!m_query || row < m_query->fetchedCount())
+        return true;
+    return m_query->fetchUpTo(row == INT_MAX ? row : row + 1);
+}
+
+int PoemTableModel::readableRowCount() const
+{
+    return m_query ? m_query->readableCount() : 0;
+}
+
+QString PoemTableModel::errorString() const
+{
+    return m_query ? m_query->errorString() : QString();
 }
 
 Qt::ItemFlags PoemTableModel::flags(const QModelIndex &index) const

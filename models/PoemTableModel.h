@@ -1,9 +1,10 @@
 #pragma once
 
-#include "PoemQuery.h"
+#include "RecordModel.h"
 
-#include <QAbstractTableModel>
 #include <QPointer>
+
+class PoemQuery;
 
 // The poem query as a table: one row per record, one column per field the views show. It keeps
 // nothing of the records: every value is read from the query when asked, and converted from the
@@ -11,18 +12,20 @@
 // result), so every record is a row at once; a row not fetched yet is fetched, with its batch,
 // when its value is first asked for. Opening, closing and replacing the statement reset the model.
 // Each column's header names its field in FieldNameRole as well as showing its title.
-class PoemTableModel : public QAbstractTableModel
+class PoemTableModel : public RecordModel
 {
     Q_OBJECT
 public:
     enum Column { Title, Date, Text, ColumnCount };   // the fields CIM, DATUM and VERS
 
     static QString fieldName(int column);
-    static int columnOf(const QString &field);   // -1 for a field that is no column
 
     explicit PoemTableModel(PoemQuery *query, QObject *parent = nullptr);
 
-    PoemQuery *query() const { return m_query; }
+    bool isOpen() const override;
+    bool fetchUpTo(int row) override;
+    int readableRowCount() const override;
+    QString errorString() const override;
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;

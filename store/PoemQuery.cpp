@@ -1,14 +1,12 @@
 #include "PoemQuery.h"
 
-#include "DatabaseError.h"
 #include "DbActivity.h"
 #include "SqliteConnection.h"
 #include "SqliteStatement.h"
 
 #include <sqlite3.h>
 
-#include <algorithm>
-#include <climits>
+#include <optional>
 
 namespace {
 enum FieldKind { Dynamic, Integer, Text, Blob };
@@ -44,7 +42,7 @@ QByteArray readText(sqlite3_stmt *stmt, int column)
 } // namespace
 
 PoemQuery::PoemQuery(SqliteConnection &connection, QObject *parent)
-    : DataSet(parent), m_connection(connection)
+    : QObject(parent), m_connection(connection)
 {
 }
 
@@ -65,15 +63,23 @@ void PoemQuery::addSql(const QString &line)
     m_sql.append(line);
 }
 
-void PoemQuery::open()
+bool PoemQuery::fail(const QString &message)
 {
-    if (isOpen())
-        return;
-    m_connection.open();
-    int recordCount = 0;
-    try {
-        DbActivity::Scope busy;
-        m_statement = std::make_unique<SqliteStatement>(m_connection.handle(), statementText());
+    m_error = message;
+    return false;
+}
+
+bool PoemQuery::open()
+{
+    if (m_open)
+        return true;
+    m_error.clear();
+    if (!m_connection.open())
+        return fail(m_connection.errorString());
+    DbActivity::Scope busy;
+    m_statement = std::make_unique<SqliteStatement>(m_connection.handle(), statementText());
+    std::optional<int> count;
+    if (m_statement->isValid()) {
         sqlite3_stmt *stmt = m_statement->handle();
         const int columns = m_statement->columnCount();
         for (int c = 0; c < columns; ++c) {
@@ -81,45 +87,55 @@ void PoemQuery::open()
             m_fieldKinds.push_back(kindOf(sqlite3_column_decltype(stmt, c)));
         }
         m_exhausted = false;
-        fetchBatch();
-        recordCount = countRows();
-    } catch (...) {
+        m_failed = false;
+        if (fetchBatch())
+            count = countRows();
+    } else {
+        m_error = m_statement->errorString();
+    }
+    if (!count) {
         m_statement.reset();
         m_fieldNames.clear();
         m_fieldKinds.clear();
         m_rows.clear();
-        throw;
+        return false;
     }
     emit stateAboutToChange();
-    setState(true, recordCount, m_rows.empty() ? -1 : 0, true, m_rows.empty());
+    m_open = true;
+    m_recordCount = *count;
     emit stateChanged(true);
+    return true;
 }
 
 void PoemQuery::close() noexcept
 {
-    if (!isOpen())
+    if (!m_open)
         return;
     emit stateAboutToChange();
     m_statement.reset();
     m_rows.clear();
     m_fieldNames.clear();
     m_fieldKinds.clear();
-    setState(false, 0, -1, true, true);
+    m_open = false;
+    m_recordCount = 0;
     emit stateChanged(false);
 }
 
-int PoemQuery::countRows()
+std::optional<int> PoemQuery::countRows()
 {
     const QString text = QStringLiteral("SELECT COUNT(*) FROM (\r\n") + statementText() + QStringLiteral("\r\n) A");
     SqliteStatement count(m_connection.handle(), text);
-    if (!count.step())
-        return 0;
-    return int(sqlite3_column_int64(count.handle(), 0));
+    if (count.step())
+        return int(sqlite3_column_int64(count.handle(), 0));
+    if (!count.errorString().isEmpty() || !count.isValid()) {
+        m_error = count.errorString();
+        return std::nullopt;
+    }
+    return 0;
 }
 
 PoemQuery::Row PoemQuery::readRow() const
-{
-    sqlite3_stmt *stmt = m_statement->handle();
+{    sqlite3_stmt *stmt = m_statement->handle();
     Row row;
     row.reserve(m_fieldKinds.size());
     for (int c = 0; c < int(m_fieldKinds.size()); ++c) {
@@ -155,94 +171,33 @@ PoemQuery::Row PoemQuery::readRow() const
     return row;
 }
 
-void PoemQuery::fetchBatch()
+bool PoemQuery::fetchBatch()
 {
     if (m_exhausted || !m_statement)
-        return;
+        return true;
     DbActivity::Scope busy;
     for (int i = 0; i < BatchSize; ++i) {
-        bool row = false;
-        try {
-            row = m_statement->step();
-        } catch (...) {
-            // After an error SQLite would restart the statement from its first row.
+        if (!m_statement->step()) {
             m_exhausted = true;
             m_statement->finish();
-            throw;
-        }
-        if (!row) {
-            m_exhausted = true;
-            m_statement->finish();
-            return;
+            if (m_statement->errorString().isEmpty())
+                return true;
+            // After an error SQLite would restart the statement from its first row, so the
+            // result ends with the rows read before it.
+            m_failed = true;
+            return fail(m_statement->errorString());
         }
         m_rows.push_back(readRow());
     }
+    return true;
 }
 
-void PoemQuery::fetchAll()
+bool PoemQuery::fetchUpTo(int count)
 {
-    while (!m_exhausted && m_statement)
-        fetchBatch();
-}
-
-void PoemQuery::fetchUpTo(int position)
-{
-    while (int(m_rows.size()) < position && !m_exhausted && m_statement)
-        fetchBatch();
-}
-
-void PoemQuery::first()
-{
-    if (!isOpen() || m_rows.empty())
-        return;
-    moveTo(0, true, false);
-}
-
-void PoemQuery::last()
-{
-    if (!isOpen() || m_rows.empty())
-        return;
-    fetchAll();
-    moveTo(int(m_rows.size()) - 1, false, true);
-}
-
-int PoemQuery::moveBy(int distance)
-{
-    if (!isOpen() || m_rows.empty() || distance == 0)
-        return 0;
-    if ((distance > 0 && eof()) || (distance < 0 && bof()))
-        return 0;
-    const int from = currentIndex();
-    if (distance > 0) {
-        const qint64 wanted = qint64(from) + distance;
-        fetchUpTo(int(std::min<qint64>(wanted + 1, INT_MAX)));
-        const int lastIndex = int(m_rows.size()) - 1;
-        if (wanted > lastIndex)
-            moveTo(lastIndex, false, true);
-        else
-            moveTo(int(wanted), false, false);
-    } else {
-        const qint64 wanted = qint64(from) + distance;
-        if (wanted < 0)
-            moveTo(0, true, false);
-        else
-            moveTo(int(wanted), false, false);
-    }
-    return currentIndex() - from;
-}
-
-void PoemQuery::setRecNo(int position)
-{
-    if (!isOpen() || m_rows.empty())
-        return;
-    const int target = std::clamp(position, 1, std::max(1, recordCount())) - 1;
-    if (target == currentIndex()) {
-        if (target == 0 && bof())
-            moveTo(0, false, eof());
-        return;
-    }
-    fetchUpTo(target + 1);
-    moveTo(std::min(target, int(m_rows.size()) - 1), false, false);
+    while (fetchedCount() < count && !m_exhausted && m_statement)
+        if (!fetchBatch())
+            return false;
+    return true;
 }
 
 int PoemQuery::fieldIndex(const QString &name) const
@@ -253,32 +208,11 @@ int PoemQuery::fieldIndex(const QString &name) const
     return -1;
 }
 
-QVariant PoemQuery::fieldValue(const QString &name) const
+QVariant PoemQuery::value(int row, int field) const
 {
-    const int field = fieldIndex(name);
-    if (!isOpen() || currentIndex() < 0 || field < 0)
+    if (!m_open || field < 0 || field >= int(m_fieldKinds.size()) || row < 0 || row >= fetchedCount())
         return {};
-    return valueOf(m_rows[currentIndex()][field]);
-}
-
-QString PoemQuery::fieldText(const QString &name) const
-{
-    return fieldValue(name).toString();
-}
-
-QVariant PoemQuery::value(int position, const QString &name)
-{
-    return value(position, fieldIndex(name));
-}
-
-QVariant PoemQuery::value(int position, int field)
-{
-    if (!isOpen() || field < 0 || field >= int(m_fieldKinds.size()) || position < 1 || position > recordCount())
-        return {};
-    fetchUpTo(position);
-    if (position > int(m_rows.size()))
-        return {};
-    return valueOf(m_rows[position - 1][field]);
+    return valueOf(m_rows[row][field]);
 }
 
 QVariant PoemQuery::valueOf(const Cell &cell)

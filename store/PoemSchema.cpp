@@ -1,6 +1,5 @@
 #include "PoemSchema.h"
 
-#include "DatabaseError.h"
 #include "PoemTableSql.h"
 #include "SqliteStatement.h"
 
@@ -53,13 +52,10 @@ bool PoemSchema::definesPoemTable(QByteArrayView fileStart)
                             SQLITE_DESERIALIZE_READONLY | SQLITE_DESERIALIZE_FREEONCLOSE)
         != SQLITE_OK)
         return false;
-    try {
-        SqliteStatement find(db.get(), QStringLiteral("SELECT sql FROM sqlite_master WHERE type = 'table' AND name = 'tbl_Data'"));
-        if (!find.step())
-            return false;
-        const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(find.handle(), 0));
-        return text && QString::fromUtf8(text) == tableDefinition();
-    } catch (const DatabaseError &) {
-        return false; // a damaged or foreign first page is simply not ours
-    }
+    // A damaged or foreign first page fails to prepare or to step: it is simply not ours.
+    SqliteStatement find(db.get(), QStringLiteral("SELECT sql FROM sqlite_master WHERE type = 'table' AND name = 'tbl_Data'"));
+    if (!find.step())
+        return false;
+    const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(find.handle(), 0));
+    return text && QString::fromUtf8(text) == tableDefinition();
 }

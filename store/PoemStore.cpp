@@ -1,6 +1,5 @@
 #include "PoemStore.h"
 
-#include "DatabaseError.h"
 #include "PoemQuery.h"
 #include "SearchStatement.h"
 #include "SqliteConnection.h"
@@ -10,28 +9,12 @@
 #include <QFile>
 #include <QMetaEnum>
 
-#include <optional>
 
 Q_LOGGING_CATEGORY(lcStore, "tornevi.store")
 
 namespace {
 // The user reads this one as it stands, like SQLite's own messages.
 const QString NulInPhrase = QStringLiteral("A keresendő kifejezés nem tartalmazhat NUL (U+0000) karaktert.");
-
-// Runs work on the connection or the query; nothing when it succeeded, else SQLite's or the
-// system's reason.
-template <typename Work>
-std::optional<QString> failureOf(Work work)
-{
-    try {
-        work();
-    } catch (const DatabaseError &error) {
-        return error.message();
-    } catch (const std::exception &error) {
-        return QString::fromUtf8(error.what());
-    }
-    return std::nullopt;
-}
 } // namespace
 
 PoemStore::PoemStore(QObject *parent, const QString &itemName) : QObject(parent), m_itemName(itemName)
@@ -113,14 +96,12 @@ bool PoemStore::perform(Step step)
         m_connection->setDatabase(m_copy.path(), m_copy.identity());
         return true;
     case Step::OpenConnection:
+        if (!m_connection->open())
+            return fail(step, m_connection->errorString());
+        return true;
     case Step::OpenQuery:
-        if (const auto failure = failureOf([this, step] {
-                if (step == Step::OpenConnection)
-                    m_connection->open();
-                else
-                    m_query->open();
-            }))
-            return fail(step, *failure);
+        if (!m_query->open())
+            return fail(step, m_query->errorString());
         return true;
     }
     return fail(step, QStringLiteral("Unknown step"));
@@ -151,8 +132,8 @@ bool PoemStore::reopenWith(const QString &statement)
     m_query->close();
     m_query->clearSql();
     m_query->addSql(statement);
-    if (const auto failure = failureOf([this] { m_query->open(); })) {
-        m_error = *failure;
+    if (!m_query->open()) {
+        m_error = m_query->errorString();
         return false;
     }
     return true;

@@ -1,6 +1,5 @@
 #include "SqliteConnection.h"
 
-#include "DatabaseError.h"
 #include "DbActivity.h"
 #include "SqliteStatement.h"
 
@@ -45,18 +44,23 @@ QByteArray immutableUri(const QByteArray &nativePath)
 // as SQLite's exclusive locking mode holds it after the first read, so others may read the file
 // but none may commit, and a file somebody is writing is refused. Only a regular file is opened,
 // and never through a link.
-FileDescriptor lockForReading(const QByteArray &nativePath)
+// An invalid descriptor when that failed, with the reason in *why.
+FileDescriptor lockForReading(const QByteArray &nativePath, QString &why)
 {
     FileDescriptor file(::open(nativePath.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY));
     struct stat st = {};
-    if (!file.isValid() || ::fstat(file.get(), &st) != 0 || !S_ISREG(st.st_mode))
-        throw DatabaseError(sqliteText(SQLITE_CANTOPEN));
+    if (!file.isValid() || ::fstat(file.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        why = sqliteText(SQLITE_CANTOPEN);
+        return {};
+    }
     const int code = file.lock(false);
     if (code == EAGAIN || code == EACCES)
-        throw DatabaseError(sqliteText(SQLITE_BUSY));
-    if (code)
-        throw DatabaseError(sqliteText(SQLITE_IOERR_LOCK));
-    return file;
+        why = sqliteText(SQLITE_BUSY);
+    else if (code)
+        why = sqliteText(SQLITE_IOERR_LOCK);
+    else
+        return file;
+    return {};
 }
 #endif
 } // namespace
@@ -66,16 +70,6 @@ SqliteConnection::SqliteConnection(QObject *parent) : QObject(parent) {}
 SqliteConnection::~SqliteConnection()
 {
     close();
-}
-
-QString SqliteConnection::database() const
-{
-    return QFile::decodeName(m_database);
-}
-
-void SqliteConnection::setDatabase(const QString &path)
-{
-    m_database = QFile::encodeName(path);
 }
 
 qsizetype SqliteConnection::maxPathLength()
@@ -97,19 +91,23 @@ QStringList SqliteConnection::pragmas()
     };
 }
 
-void SqliteConnection::open()
+bool SqliteConnection::open()
 {
     if (m_db)
-        return;
+        return true;
+    m_error.clear();
     // Without a path SQLite would open a private temporary database and "succeed".
     if (m_database.isEmpty())
-        throw DatabaseError(sqliteText(SQLITE_CANTOPEN));
+        return fail(sqliteText(SQLITE_CANTOPEN));
 
     DbActivity::Scope busy;
 #ifndef Q_OS_WIN
-    FileDescriptor lock = lockForReading(m_database);
+    QString why;
+    FileDescriptor lock = lockForReading(m_database, why);
+    if (!lock.isValid())
+        return fail(why);
     if (m_file && lock.identity() != m_file)
-        throw DatabaseError(NotTheFileWritten);
+        return fail(NotTheFileWritten);
     // SQLite opens the file by its name once more; it must have come to the same file.
     const int before = m_file ? FileDescriptor::countOpen(*m_file) : 0;
 #endif
@@ -119,30 +117,39 @@ void SqliteConnection::open()
         const QString message = db ? QString::fromUtf8(sqlite3_errmsg(db))
                                    : QString::fromUtf8(sqlite3_errstr(rc));
         sqlite3_close(db);
-        throw DatabaseError(message);
+        return fail(message);
     }
     const int erc = sqlite3_extended_result_codes(db, 1);
     if (erc != SQLITE_OK) {
         sqlite3_close(db);
-        throw DatabaseError(QString::fromUtf8(sqlite3_errstr(erc)));
+        return fail(QString::fromUtf8(sqlite3_errstr(erc)));
     }
-    try {
-        for (const QString &pragma : pragmas())
-            SqliteStatement(db, pragma).run();
-    } catch (...) {
-        sqlite3_close(db);
-        throw;
+    for (const QString &pragma : pragmas()) {
+        SqliteStatement statement(db, pragma);
+        if (!statement.run()) {
+            const QString message = statement.errorString();
+            statement.finish();
+            sqlite3_close(db);
+            return fail(message);
+        }
     }
 #ifndef Q_OS_WIN
     if (m_file && before >= 0 && FileDescriptor::countOpen(*m_file) <= before) {
         sqlite3_close(db);
-        throw DatabaseError(NotTheFileWritten);
+        return fail(NotTheFileWritten);
     }
 #endif
     m_db = db;
 #ifndef Q_OS_WIN
     m_lock = std::move(lock);
 #endif
+    return true;
+}
+
+bool SqliteConnection::fail(const QString &message)
+{
+    m_error = message;
+    return false;
 }
 
 void SqliteConnection::close() noexcept

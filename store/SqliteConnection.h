@@ -11,6 +11,7 @@
 struct sqlite3;
 
 // The one connection to the working copy. The handle is owned here and closed with it.
+// A failing open returns false and leaves SQLite's or the system's message in errorString().
 // SQLite reads the file as it stands, read-only: journals or WAL files found beside it are neither
 // replayed nor removed. The connection itself holds a shared lock on the file for as long as it is open,
 // so other connections may read it but not commit a change.
@@ -21,8 +22,6 @@ public:
     explicit SqliteConnection(QObject *parent = nullptr);
     ~SqliteConnection() override;
 
-    QString database() const;
-    QByteArray nativeDatabase() const { return m_database; }
     // With a file given, open() fails unless SQLite reads that very file: a file put at the path
     // after it was written is refused.
     void setDatabase(const QByteArray &nativePath, std::optional<FileDescriptor::Identity> file = std::nullopt)
@@ -30,11 +29,11 @@ public:
         m_database = nativePath;
         m_file = file;
     }
-    void setDatabase(const QString &path);
 
     bool isOpen() const { return m_db != nullptr; }
-    void open();            // throws DatabaseError and stays closed on any failure
+    bool open();            // false and closed on any failure; errorString() says why
     void close() noexcept;
+    QString errorString() const { return m_error; }
 
     sqlite3 *handle() const { return m_db; }
 
@@ -43,8 +42,11 @@ public:
     static qsizetype maxPathLength();
 
 private:
+    bool fail(const QString &message);
+
     QByteArray m_database;
     std::optional<FileDescriptor::Identity> m_file;
     sqlite3 *m_db = nullptr;
     FileDescriptor m_lock;
+    QString m_error;
 };

@@ -1,6 +1,5 @@
 #include "SqliteStatement.h"
 
-#include "DatabaseError.h"
 #include "DbActivity.h"
 
 #include <QByteArray>
@@ -11,8 +10,10 @@ SqliteStatement::SqliteStatement(sqlite3 *db, const QString &text) : m_db(db)
 {
     // SQLite would stop reading at a NUL and run only the text before it: the statement would
     // not be the one given.
-    if (text.contains(QChar::Null))
-        throw DatabaseError(QStringLiteral("statement contains a NUL character"));
+    if (text.contains(QChar::Null)) {
+        m_error = QStringLiteral("statement contains a NUL character");
+        return;
+    }
     DbActivity::Scope busy;
     // Qt's UTF-8 replaces a lone surrogate. SQLite's own UTF-16 reader would join it with the
     // unit after it, so a phrase could swallow a literal's closing quote and reshape the SQL.
@@ -20,17 +21,19 @@ SqliteStatement::SqliteStatement(sqlite3 *db, const QString &text) : m_db(db)
     const char *tail = nullptr;
     const int rc = sqlite3_prepare_v2(db, utf8.constData(), int(utf8.size()), &m_stmt, &tail);
     if (rc != SQLITE_OK) {
-        const QString message = QString::fromUtf8(sqlite3_errmsg(db));
+        m_error = QString::fromUtf8(sqlite3_errmsg(db));
         sqlite3_finalize(m_stmt);
         m_stmt = nullptr;
-        throw DatabaseError(message);
+        return;
     }
-    if (!m_stmt) // empty or comment-only text prepares to nothing
-        throw DatabaseError(QString::fromUtf8(sqlite3_errstr(SQLITE_MISUSE)));
+    if (!m_stmt) { // empty or comment-only text prepares to nothing
+        m_error = QString::fromUtf8(sqlite3_errstr(SQLITE_MISUSE));
+        return;
+    }
     // One statement runs per text; a second one after it would be silently left out.
     if (!QByteArrayView(tail, utf8.constData() + utf8.size() - tail).trimmed().isEmpty()) {
         finish();
-        throw DatabaseError(QStringLiteral("statement has more text after its end"));
+        m_error = QStringLiteral("statement has more text after its end");
     }
 }
 
@@ -47,15 +50,18 @@ bool SqliteStatement::step()
     const int rc = sqlite3_step(m_stmt);
     if (rc == SQLITE_ROW)
         return true;
-    if (rc == SQLITE_DONE)
-        return false;
-    throw DatabaseError(QString::fromUtf8(sqlite3_errmsg(m_db)));
+    if (rc != SQLITE_DONE)
+        m_error = QString::fromUtf8(sqlite3_errmsg(m_db));
+    return false;
 }
 
-void SqliteStatement::run()
+bool SqliteStatement::run()
 {
+    if (!m_stmt)
+        return false;
     while (step()) {
     }
+    return m_error.isEmpty();
 }
 
 void SqliteStatement::finish() noexcept

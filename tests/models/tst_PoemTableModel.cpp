@@ -4,10 +4,12 @@
 #include "SqliteConnection.h"
 
 #include <QAbstractItemModelTester>
+#include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <climits>
 #include <memory>
 
 // The poem query as a Qt table model: Qt's model tester watches it through everything the
@@ -72,7 +74,7 @@ void tst_PoemTableModel::open(int rows, const QString &statement)
 {
     if (rows < 0)
         return;
-    m_connection->setDatabase(m_databases.value(rows));
+    m_connection->setDatabase(QFile::encodeName(m_databases.value(rows)));
     m_query->close();
     m_query->clearSql();
     m_query->addSql(statement);
@@ -88,8 +90,7 @@ void tst_PoemTableModel::throughTheQuerysLife()
 
     open(89);
     QCOMPARE(m_model->rowCount(), 89);
-    m_query->setRecNo(30);
-    m_query->moveBy(-12);
+    QVERIFY(m_model->fetchUpTo(59));
 
     m_query->close();
     m_query->clearSql();
@@ -107,7 +108,7 @@ void tst_PoemTableModel::throughTheQuerysLife()
     // Reading every row fetches the batches behind the first one; the rows stay the same rows.
     for (int row = 0; row < 89; ++row)
         QCOMPARE(m_model->index(row, PoemTableModel::Title).data().toString(), QStringLiteral("Cím %1").arg(row + 1));
-    m_query->last();
+    QVERIFY(m_model->fetchUpTo(INT_MAX));
     QCOMPARE(m_model->rowCount(), 89);
 
     m_query->close();
@@ -142,7 +143,8 @@ void tst_PoemTableModel::rowsAndValues()
     QCOMPARE(m_query->recordCount(), rowCount);
     for (int row = 0; row < rowCount; ++row) {
         const QModelIndex title = m_model->index(row, PoemTableModel::Title);
-        QCOMPARE(title.data(), m_query->value(row + 1, QStringLiteral("CIM")));
+        const QVariant shown = title.data();   // fetches the row's batch
+        QCOMPARE(shown, m_query->value(row, m_query->fieldIndex(QStringLiteral("CIM"))));
         QCOMPARE(title.data(Qt::EditRole).toString(), QStringLiteral("Cím %1").arg(row + 1));
         QCOMPARE(m_model->index(row, PoemTableModel::Text).data().toString(),
                  QStringLiteral("Cím %1\r\n\r\nVers %1. sora").arg(row + 1));
@@ -171,7 +173,7 @@ void tst_PoemTableModel::resetsBracketTheChange_data()
     QTest::newRow("a search: close, then open") << 89 << "search" << 89 << 0 << 2;
     QTest::newRow("a failing open changes nothing") << -1 << "failing open" << 0 << 0 << 0;
     QTest::newRow("closing a closed query changes nothing") << -1 << "close" << 0 << 0 << 0;
-    QTest::newRow("a move is no reset") << 89 << "move" << 89 << 89 << 0;
+    QTest::newRow("fetching every row is no reset") << 89 << "move" << 89 << 89 << 0;
 }
 
 void tst_PoemTableModel::resetsBracketTheChange()
@@ -182,7 +184,7 @@ void tst_PoemTableModel::resetsBracketTheChange()
     QFETCH(int, after);
     QFETCH(int, resets);
     open(rows);
-    m_connection->setDatabase(m_databases.value(89));
+    m_connection->setDatabase(QFile::encodeName(m_databases.value(89)));
 
     QList<int> seenBefore;
     QList<int> seenAfter;
@@ -201,9 +203,9 @@ void tst_PoemTableModel::resetsBracketTheChange()
     } else if (change == QLatin1String("failing open")) {
         m_query->clearSql();
         m_query->addSql(QStringLiteral("Select * from nincs"));
-        QVERIFY_THROWS_EXCEPTION(std::exception, m_query->open());
+        QVERIFY(!m_query->open());
     } else {
-        m_query->last();
+        QVERIFY(m_model->fetchUpTo(INT_MAX));
     }
     QCOMPARE(seenBefore.size(), resets);
     QCOMPARE(seenAfter.size(), resets);
@@ -222,13 +224,15 @@ void tst_PoemTableModel::rowsPastTheFirstBatchAreReadWhenAsked()
     QCOMPARE(m_model->rowCount(), 89);
     for (int row = 0; row < PoemQuery::BatchSize; ++row)
         QCOMPARE(m_model->index(row, PoemTableModel::Title).data().toString(), QStringLiteral("Cím %1").arg(row + 1));
-    QCOMPARE(m_query->recNo(), 1);
 
     // The fault comes with the first read of row 51, and no exception leaves the model.
     QVERIFY(!m_model->index(50, PoemTableModel::Title).data().isValid());
     QVERIFY(!m_model->index(88, PoemTableModel::Title).data().isValid());
     QCOMPARE(m_model->index(49, PoemTableModel::Title).data().toString(), QStringLiteral("Cím 50"));
     QCOMPARE(m_model->rowCount(), 89);
+    // The failure ended the result after the rows read before it, and the model says why.
+    QCOMPARE(m_model->readableRowCount(), 50);
+    QCOMPARE(m_model->errorString(), QStringLiteral("integer overflow"));
 }
 
 void tst_PoemTableModel::statementWithoutAFieldLeavesItsColumnEmpty()
@@ -247,8 +251,6 @@ void tst_PoemTableModel::headerTitles()
 {
     QCOMPARE(m_model->headerData(PoemTableModel::Title, Qt::Horizontal).toString(), QStringLiteral("Cím"));
     QCOMPARE(PoemTableModel::fieldName(PoemTableModel::Title), QStringLiteral("CIM"));
-    QCOMPARE(PoemTableModel::columnOf(QStringLiteral("vers")), int(PoemTableModel::Text));
-    QCOMPARE(PoemTableModel::columnOf(QStringLiteral("AZ")), -1);
 
     QSignalSpy changes(m_model.get(), &QAbstractItemModel::headerDataChanged);
     QVERIFY(m_model->setHeaderData(PoemTableModel::Title, Qt::Horizontal, QStringLiteral("Versek címe")));
