@@ -9,9 +9,10 @@
 struct TestSeam;
 
 // The program's windows in the order the program makes them: the main window first, then the
-// hidden detail window, which binds to the main window's poem model. Both live until the end,
-// and so does the poem store they are given, which outlives them. The entry point and the tests
-// make them the same way, through this class.
+// hidden detail window, which follows the main window's current record. Both live until the end.
+// The poem store is made before them and belongs to the main window from then on, which holds
+// the connection and the query by their names. The entry point and the tests make them the same
+// way, through this class.
 class ProgramWindows
 {
 public:
@@ -27,7 +28,7 @@ private:
     friend struct TestSeam;
 
     DbWaitCursor m_waitCursor;
-    PoemStore m_store;
+    PoemStore *m_store;   // a child of the main window, gone with it
     TForm1 m_form1;
     TForm2 m_form2;
     ApplicationHint m_hint;

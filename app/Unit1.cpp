@@ -1,8 +1,10 @@
 #include "Unit1.h"
 
 #include "DeferredIconEngine.h"
+#include "ErrorReport.h"
 #include "PoemQuery.h"
 #include "PoemTableModel.h"
+#include "RecordCursor.h"
 #include "RegionalClock.h"
 #include "StatusBar.h"
 #include "Tahoma.h"
@@ -95,8 +97,14 @@ void TForm1::applyFonts()
 void TForm1::bindViews()
 {
     m_poemModel = new PoemTableModel(m_store.query(), this);
-    ui->DBGrid1->setDataSource(m_poemModel, m_store.query());
-    connect(ui->DBGrid1, &DbGrid::doubleClicked, this, &TForm1::DBGrid1DblClick);
+    // As in Qt's own examples, the grid's selection model is the one current record: the cursor
+    // over it comes after the grid has taken the model, and the detail window follows it too.
+    ui->DBGrid1->setModel(m_poemModel);
+    m_cursor = new RecordCursor(m_poemModel, ui->DBGrid1->selectionModel(), this);
+    ui->DBGrid1->setRecordCursor(m_cursor);
+    // A move that cannot fetch its rows goes to the default error report.
+    connect(m_cursor, &RecordCursor::errorOccurred, this, [](const QString &message) { ErrorReport::report(message); });
+    connect(ui->DBGrid1, &DbGrid::doubleClickedAnywhere, this, &TForm1::DBGrid1DblClick);
     ui->TabSheet2->setStore(&m_store);
     connect(ui->TabSheet2, &SearchPage::listPageWanted, this, &TForm1::Lexikon1Click);
 }

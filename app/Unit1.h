@@ -8,6 +8,7 @@
 
 class PoemTableModel;
 class QTimer;
+class RecordCursor;
 class RegionalClock;
 class TForm2;
 struct TestSeam;
@@ -25,8 +26,9 @@ public:
     explicit TForm1(PoemStore &store, QWidget *parent = nullptr);
     ~TForm1() override;
 
-    // The poem query as the table model that the list grid and the detail window read.
-    PoemTableModel *poemModel() const { return m_poemModel; }
+    // The current record over the poem model, which the list grid shows and the detail window
+    // follows and moves.
+    RecordCursor *recordCursor() const { return m_cursor; }
 
     // The detail window is created after this one; it is handed over once it exists.
     void setDetailWindow(TForm2 *form2) { Form2 = form2; }
@@ -67,6 +69,7 @@ private:
     std::unique_ptr<Ui::TForm1> ui;
     PoemStore &m_store;
     PoemTableModel *m_poemModel = nullptr;
+    RecordCursor *m_cursor = nullptr;
     TForm2 *Form2 = nullptr;
     RegionalClock *m_clock = nullptr;
     QTimer *Timer1 = nullptr;

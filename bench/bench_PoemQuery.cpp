@@ -53,15 +53,15 @@ BENCHMARK(BM_FloorRawSqlite);
 void reopen(benchmark::State &state, bool toLast)
 {
     SqliteConnection connection;
-    connection.setDatabase(workingCopy());
+    connection.setDatabase(QFile::encodeName(workingCopy()));
     PoemQuery query(connection);
     query.addSql(PoemQuery::BaseStatement);
     for (auto _ : state) {
         query.close();
         query.open();
         if (toLast)
-            query.last();
-        benchmark::DoNotOptimize(query.recNo());
+            query.fetchUpTo(query.recordCount());
+        benchmark::DoNotOptimize(query.fetchedCount());
     }
 }
 

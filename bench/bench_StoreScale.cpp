@@ -50,7 +50,7 @@ void report(benchmark::State &state)
 void BM_Open(benchmark::State &state)
 {
     SqliteConnection connection;
-    connection.setDatabase(database(int(state.range(0))));
+    connection.setDatabase(QFile::encodeName(database(int(state.range(0)))));
     PoemQuery query(connection);
     query.addSql(PoemQuery::BaseStatement);
     for (auto _ : state) {
@@ -66,7 +66,7 @@ void BM_Open(benchmark::State &state)
 void search(benchmark::State &state, const QString &phrase)
 {
     SqliteConnection connection;
-    connection.setDatabase(database(int(state.range(0))));
+    connection.setDatabase(QFile::encodeName(database(int(state.range(0)))));
     PoemQuery query(connection);
     const QString statement = SearchStatement::forPhrase(phrase);
     for (auto _ : state) {
@@ -85,7 +85,7 @@ void BM_SearchNone(benchmark::State &state) { search(state, NoHits); }
 void BM_Last(benchmark::State &state)
 {
     SqliteConnection connection;
-    connection.setDatabase(database(int(state.range(0))));
+    connection.setDatabase(QFile::encodeName(database(int(state.range(0)))));
     PoemQuery query(connection);
     query.addSql(PoemQuery::BaseStatement);
     for (auto _ : state) {
@@ -93,7 +93,7 @@ void BM_Last(benchmark::State &state)
         query.close();
         query.open();
         state.ResumeTiming();
-        query.last();
+        query.fetchUpTo(query.recordCount());
     }
     report(state);
 }

@@ -13,6 +13,7 @@
 #include "TorneviApplication.h"
 
 #include <QDir>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
@@ -149,7 +150,7 @@ void showFullList(Program &p)
     QTest::mouseClick(p.button("BitBtn2"), Qt::LeftButton);
     p.pages()->setCurrentIndex(0);
     p.grid->setFocus();
-    p.grid->dataSet()->first();
+    p.grid->recordCursor()->first();
     QCoreApplication::processEvents();
 }
 
@@ -159,17 +160,17 @@ void BM_DownKeyToRepaint(benchmark::State &state)
     Program &p = program();
     showFullList(p);
     const bool scrolling = state.range(0) == 1;
-    DataSet *query = p.grid->dataSet();
-    const int rows = p.grid->visibleRowCount();
+    RecordCursor *cursor = p.grid->recordCursor();
+    const int rows = p.grid->visibleLineCount();
     if (scrolling)
-        query->setRecNo(rows);
+        cursor->moveToRow(rows - 1);
     for (auto _ : state) {
-        const bool atEnd = scrolling ? query->recNo() >= query->recordCount() : p.grid->currentRow() >= rows - 1;
+        const bool atEnd = scrolling ? cursor->row() >= cursor->recordCount() - 1 : p.grid->currentLine() >= rows - 1;
         if (atEnd) {
             state.PauseTiming();
-            query->first();
+            cursor->first();
             if (scrolling)
-                query->setRecNo(rows);
+                cursor->moveToRow(rows - 1);
             QCoreApplication::processEvents();
             state.ResumeTiming();
         }
@@ -188,8 +189,9 @@ public:
     {
         setAttribute(Qt::WA_OpaquePaintEvent);
         setFont(like->font());
-        resize(like->clientRect().size());
-        m_rowHeight = like->rowHeight();
+        resize(like->viewport()->width() + like->verticalHeader()->width(),
+               like->viewport()->height() + like->horizontalHeader()->height());
+        m_rowHeight = like->linePitch();
         m_top = like->titleRowHeight();
         m_counter = new PaintCounter(this);
         setFocusPolicy(Qt::StrongFocus);
@@ -272,7 +274,7 @@ int countDownKeys(int n)
 {
     Program &p = program();
     showFullList(p);
-    n = std::min(n, p.grid->visibleRowCount() - 1);
+    n = std::min(n, p.grid->visibleLineCount() - 1);
     pressDownKeys(p, n);
     std::printf("pressed Down %d times\n", n);
     return 0;

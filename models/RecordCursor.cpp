@@ -32,12 +32,6 @@ int RecordCursor::row() const
     return isOpen() && m_selection ? m_selection->currentIndex().row() : -1;
 }
 
-// A selection left on a column keeps it; the first column otherwise.
-int RecordCursor::column() const
-{
-    const int current = m_selection->currentIndex().column();
-    return std::max(current, 0);
-}
 
 void RecordCursor::select(const QModelIndex &index)
 {
@@ -51,7 +45,7 @@ void RecordCursor::followReset()
     m_bof = true;
     m_eof = !rows;
     if (rows)
-        select(m_model->index(0, 0));
+        select(m_model->index(0, m_column));
     emit changed();
 }
 
@@ -63,7 +57,7 @@ bool RecordCursor::moveTo(int target, bool bof, bool eof)
     m_bof = bof;
     m_eof = eof;
     if (target != from)
-        select(m_model->index(target, column()));
+        select(m_model->index(target, m_column));
     emit changed();
     return true;
 }
@@ -121,7 +115,11 @@ bool RecordCursor::moveToRow(int target)
 // cannot be fetched, or that clears the record while there are rows, is put back.
 void RecordCursor::selectionMoved(const QModelIndex &current, const QModelIndex &previous)
 {
-    if (m_moving || current.row() == previous.row())
+    if (m_moving)
+        return;
+    if (current.isValid())
+        m_column = current.column();   // a view that shows another column moves the record there
+    if (current.row() == previous.row())
         return;
     if (!current.isValid() || !m_model->fetchUpTo(current.row())) {
         if (current.isValid())

@@ -52,11 +52,11 @@ private:
     void followReset();
     void selectionMoved(const QModelIndex &current, const QModelIndex &previous);
     void select(const QModelIndex &index);
-    int column() const;
 
     QPointer<RecordModel> m_model;
     QPointer<QItemSelectionModel> m_selection;
     bool m_bof = true;
     bool m_eof = true;
+    int m_column = 0;   // the column of the current index: the one a view shows
     bool m_moving = false;
 };

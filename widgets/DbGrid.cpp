@@ -1,10 +1,8 @@
 #include "DbGrid.h"
 
-#include "DataSet.h"
 #include "DbGridDelegate.h"
 #include "DbGridHeader.h"
-#include "ErrorReport.h"
-#include "FieldColumnProxy.h"
+#include "FieldNameRole.h"
 #include "Tahoma.h"
 
 #include <QAbstractButton>
@@ -20,25 +18,24 @@
 #include <algorithm>
 
 namespace {
-constexpr int TextInset = 2;    // text starts this far right of and below a cell's corner
 constexpr int WheelNotch = 120;
 
 // Qt places text by the font's typographic ascent; the cells follow the Windows metrics instead,
 // so the baseline sits the Windows ascent below the text's top edge.
 int baselineBelowTop(const QFont &font)
 {
-    return TextInset + Tahoma::textHeight(font) - QFontMetrics(font).descent();
+    return DbGridLines::TextInset + Tahoma::textHeight(font) - QFontMetrics(font).descent();
 }
 } // namespace
 
-DbGrid::DbGrid(QWidget *parent) : QTableView(parent), m_proxy(new FieldColumnProxy(this))
+DbGrid::DbGrid(QWidget *parent) : QTableView(parent)
 {
     const QFont dataFont = Tahoma::font(11);
     const QFont titleFont = Tahoma::font(11, true);
     setFont(dataFont);
     // A data cell is the text height plus 3, and a line's width more because row lines are shown;
     // the line itself lies below the cell. The title cell is the text height plus 4.
-    m_cellHeight = Tahoma::textHeight(dataFont) + 3 + GridLineWidth;
+    m_cellHeight = Tahoma::textHeight(dataFont) + 3 + DbGridLines::Width;
     m_titleCellHeight = Tahoma::textHeight(titleFont) + 4;
 
     setFrameStyle(QFrame::WinPanel | QFrame::Sunken);   // the 2-pixel sunken 3-D edge
@@ -54,9 +51,6 @@ DbGrid::DbGrid(QWidget *parent) : QTableView(parent), m_proxy(new FieldColumnPro
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     setItemDelegate(new DbGridDelegate(dataFont, baselineBelowTop(dataFont), this));
     createHeaders(titleFont);
-    setModel(m_proxy);
-    // Connected after the view and its headers: they have taken the reset in by then.
-    connect(m_proxy, &QAbstractItemModel::modelReset, this, &DbGrid::modelWasReset);
     createScrollBars();
 }
 
@@ -65,17 +59,17 @@ void DbGrid::createHeaders(const QFont &titleFont)
     auto *title = new DbGridHeader(Qt::Horizontal, this);
     title->setTextStyle(titleFont, baselineBelowTop(titleFont));
     // A section is its cell and the line right of it (the title row's) or below it (a row's).
-    title->setMinimumSectionSize(MinColumnWidth + GridLineWidth);
-    title->setDefaultSectionSize(DefaultColumnWidth + GridLineWidth);
+    title->setMinimumSectionSize(MinColumnWidth + DbGridLines::Width);
+    title->setDefaultSectionSize(DefaultColumnWidth + DbGridLines::Width);
     title->setSectionResizeMode(QHeaderView::Interactive);
     title->setFixedHeight(titleRowHeight());
     setHorizontalHeader(title);
 
     auto *indicator = new DbGridHeader(Qt::Vertical, this);
     indicator->setMinimumSectionSize(1);
-    indicator->setDefaultSectionSize(rowHeight());
+    indicator->setDefaultSectionSize(linePitch());
     indicator->setSectionResizeMode(QHeaderView::Fixed);
-    indicator->setFixedWidth(IndicatorWidth + GridLineWidth);
+    indicator->setFixedWidth(IndicatorWidth + DbGridLines::Width);
     setVerticalHeader(indicator);
     m_titleHeader = title;
     m_indicatorHeader = indicator;
@@ -98,34 +92,57 @@ void DbGrid::createScrollBars()
     connect(bar, &QAbstractSlider::valueChanged, this, &DbGrid::scrollBarValueChanged);
 }
 
-void DbGrid::setDataSource(QAbstractItemModel *records, DataSet *dataSet)
+void DbGrid::setModel(QAbstractItemModel *records)
 {
-    const bool newDataSet = dataSet != m_dataSet;
-    if (newDataSet) {
-        if (m_dataSet)
-            disconnect(m_dataSet, nullptr, this, nullptr);
-        m_dataSet = dataSet;
-        if (m_dataSet)
-            connect(m_dataSet, &DataSet::currentChanged, this, &DbGrid::currentRecordChanged);
-    }
-    if (records != m_proxy->sourceModel()) {
-        m_proxy->setSourceModel(records);   // a reset of the view, which reads the data set afresh
-        applyTitle();
-    } else if (newDataSet) {
-        modelWasReset();
-    }
+    if (model())
+        disconnect(model(), nullptr, this, nullptr);
+    QTableView::setModel(records);
+    if (records)   // after the view and its headers: they have taken a reset in by then
+        connect(records, &QAbstractItemModel::modelReset, this, &DbGrid::modelWasReset);
+    applyColumns();
+    modelWasReset();
 }
 
-QString DbGrid::fieldName() const
+void DbGrid::setRecordCursor(RecordCursor *cursor)
 {
-    return m_proxy->fieldName();
+    Q_ASSERT(!cursor || cursor->selectionModel() == selectionModel());
+    if (m_cursor)
+        disconnect(m_cursor, nullptr, this, nullptr);
+    m_cursor = cursor;
+    if (m_cursor)
+        connect(m_cursor, &RecordCursor::changed, this, &DbGrid::currentRecordChanged);
+    modelWasReset();
 }
 
 void DbGrid::setFieldName(const QString &name)
 {
-    if (name == fieldName())
+    if (name == m_fieldName)
         return;
-    m_proxy->setFieldName(name);   // a reset of the view
+    m_fieldName = name;
+    applyColumns();
+}
+
+// The model's other columns stay hidden rather than being cut away by a proxy model: the mapper
+// and the navigator then share this view's model and selection, and the current index is the
+// record for all of them. Hidden sections keep their place and size across the model's resets.
+void DbGrid::applyColumns()
+{
+    m_column = -1;
+    QAbstractItemModel *records = model();
+    const int columns = records ? records->columnCount() : 0;
+    for (int column = 0; column < columns && !m_fieldName.isEmpty(); ++column) {
+        const QVariant name = records->headerData(column, Qt::Horizontal, FieldNameRole);
+        if (name.toString().compare(m_fieldName, Qt::CaseInsensitive) == 0) {
+            m_column = column;
+            break;
+        }
+    }
+    for (int column = 0; column < columns; ++column)
+        setColumnHidden(column, column != m_column);
+    // The current cell is in the column shown, where the view can highlight it.
+    const QModelIndex current = currentIndex();
+    if (current.isValid() && m_column >= 0 && current.column() != m_column)
+        selectionModel()->setCurrentIndex(current.siblingAtColumn(m_column), QItemSelectionModel::ClearAndSelect);
     applyTitle();
 }
 
@@ -139,41 +156,20 @@ void DbGrid::setTitleText(const QString &text)
 // The title is the model's: assistive tools read the column's title from there too.
 void DbGrid::applyTitle()
 {
-    if (m_titleSet && m_proxy->columnCount() > 0)
-        m_proxy->setHeaderData(0, Qt::Horizontal, m_titleText);
+    if (m_titleSet && m_column >= 0)
+        model()->setHeaderData(m_column, Qt::Horizontal, m_titleText);
 }
 
-int DbGrid::columnWidth() const
+int DbGrid::fieldColumnWidth() const
 {
-    const int section = m_titleHeader->count() > 0 ? m_titleHeader->sectionSize(0) : m_titleHeader->defaultSectionSize();
-    return section - GridLineWidth;
+    const int section = m_column >= 0 ? m_titleHeader->sectionSize(m_column) : m_titleHeader->defaultSectionSize();
+    return section - DbGridLines::Width;
 }
 
-void DbGrid::setColumnWidth(int width)
+void DbGrid::setFieldColumnWidth(int width)
 {
-    if (m_titleHeader->count() > 0)
-        m_titleHeader->resizeSection(0, std::max(width, MinColumnWidth) + GridLineWidth);
-}
-
-QRect DbGrid::clientRect() const
-{
-    const QRect view = viewport()->geometry();
-    return view.adjusted(-m_indicatorHeader->width(), -m_titleHeader->height(), 0, 0);
-}
-
-QRect DbGrid::cellRect(int row) const
-{
-    const int left = IndicatorWidth + GridLineWidth - horizontalOffset();
-    if (row == TitleRow)
-        return QRect(left, 0, columnWidth(), m_titleCellHeight);
-    return QRect(left, titleRowHeight() + row * rowHeight(), columnWidth(), m_cellHeight);
-}
-
-QRect DbGrid::indicatorRect(int row) const
-{
-    if (row == TitleRow)
-        return QRect(0, 0, IndicatorWidth, m_titleCellHeight);
-    return QRect(0, titleRowHeight() + row * rowHeight(), IndicatorWidth, m_cellHeight);
+    if (m_column >= 0)
+        m_titleHeader->resizeSection(m_column, std::max(width, MinColumnWidth) + DbGridLines::Width);
 }
 
 // ---- the window of rows --------------------------------------------------------------------
@@ -185,56 +181,61 @@ bool DbGrid::hasRecords() const
 
 int DbGrid::recordCount() const
 {
-    return m_dataSet ? m_dataSet->recordCount() : 0;   // 0 while closed
+    return m_cursor ? m_cursor->recordCount() : 0;   // 0 while closed
 }
 
-int DbGrid::visibleRowCount() const
+int DbGrid::currentRecord() const
 {
-    return std::max(1, viewport()->height() / rowHeight());
+    return m_cursor ? m_cursor->row() : -1;
 }
 
-int DbGrid::drawnRowCount() const
+int DbGrid::visibleLineCount() const
+{
+    return std::max(1, viewport()->height() / linePitch());
+}
+
+int DbGrid::drawnLineCount() const
 {
     if (!hasRecords())
         return 1;
-    return std::clamp(recordCount() - m_topPosition + 1, 1, visibleRowCount());
+    return std::clamp(recordCount() - m_topRow, 1, visibleLineCount());
 }
 
-int DbGrid::topPosition() const
+int DbGrid::topRow() const
 {
-    return hasRecords() ? m_topPosition : 0;
+    return hasRecords() ? m_topRow : -1;
 }
 
-int DbGrid::currentRow() const
+int DbGrid::currentLine() const
 {
-    if (!m_dataSet || !m_dataSet->isOpen())
+    if (!m_cursor || !m_cursor->isOpen())
         return -1;
-    return hasRecords() ? m_dataSet->recNo() - m_topPosition : 0;   // an empty result marks its blank row
+    return hasRecords() ? currentRecord() - m_topRow : 0;   // an empty result marks its blank line
 }
 
 void DbGrid::keepCurrentVisible()
 {
     if (!hasRecords()) {
-        m_topPosition = 1;
+        m_topRow = 0;
         return;
     }
-    const int current = m_dataSet->recNo();
-    const int visible = visibleRowCount();
-    if (current < m_topPosition)
-        m_topPosition = current;
-    else if (current > m_topPosition + visible - 1)
-        m_topPosition = current - visible + 1;
-    // A grid that grew taller shows earlier records rather than blank rows.
-    m_topPosition = std::clamp(m_topPosition, 1, std::max(1, recordCount() - visible + 1));
+    const int current = currentRecord();
+    const int visible = visibleLineCount();
+    if (current < m_topRow)
+        m_topRow = current;
+    else if (current > m_topRow + visible - 1)
+        m_topRow = current - visible + 1;
+    // A grid that grew taller shows earlier records rather than blank lines.
+    m_topRow = std::clamp(m_topRow, 0, std::max(0, recordCount() - visible));
 }
 
 // The window's top record is the indicator column's first section on screen (a section being a
-// record's 0-based index); the rows follow it.
+// record's row); the lines follow it.
 void DbGrid::showWindow()
 {
     const int offset = m_indicatorHeader->offset();
     if (m_indicatorHeader->count() > 0)
-        m_indicatorHeader->setOffsetToSectionPosition(std::min(m_topPosition, m_indicatorHeader->count()) - 1);
+        m_indicatorHeader->setOffsetToSectionPosition(std::min(m_topRow, m_indicatorHeader->count() - 1));
     else
         m_indicatorHeader->setOffset(0);
     if (m_indicatorHeader->offset() != offset) {
@@ -243,26 +244,12 @@ void DbGrid::showWindow()
     }
 }
 
-// The view's current index and its one selected cell are the data set's current record.
-void DbGrid::selectCurrent()
-{
-    if (!hasRecords() || m_proxy->columnCount() == 0)
-        return;
-    const QModelIndex index = m_proxy->index(m_dataSet->recNo() - 1, 0);
-    if (index == currentIndex())
-        return;
-    const QScopedValueRollback<bool> following(m_followingDataSet, true);
-    selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
-}
-
-// Reading rows may fetch another batch, which can fail; do it here, where the error can be
-// reported, so that painting only reads rows that are already there.
+// Reading rows may fetch another batch, which can fail; do it here, where the cursor can tell
+// why, so that painting only reads rows that are already there.
 void DbGrid::fetchWindow()
 {
-    if (!hasRecords())
-        return;
-    const int last = m_topPosition + drawnRowCount() - 1;
-    ErrorReport::guard([this, last] { m_dataSet->fetchUpTo(last); });
+    if (hasRecords())
+        m_cursor->fetchUpTo(m_topRow + drawnLineCount() - 1);
 }
 
 void DbGrid::refresh()
@@ -271,54 +258,73 @@ void DbGrid::refresh()
     fetchWindow();
     updateScrollBar();
     showWindow();
-    m_indicatorHeader->setMarkedSection(hasRecords() ? m_dataSet->recNo() - 1 : -1);
-    m_indicatorHeader->setBlankRowMarked(m_dataSet && m_dataSet->isOpen() && !hasRecords());
+    m_indicatorHeader->setMarkedSection(hasRecords() ? currentRecord() : -1);
+    m_indicatorHeader->setBlankRowMarked(m_cursor && m_cursor->isOpen() && !hasRecords());
     viewport()->update();
     m_indicatorHeader->viewport()->update();
 }
 
 void DbGrid::modelWasReset()
 {
-    m_topPosition = 1;
+    m_topRow = 0;
     m_wheelDelta = 0;
     // The headers' sections and the scroll bars now, not on the event loop's next pass.
     executeDelayedItemsLayout();
-    selectCurrent();
     refresh();
 }
 
-// A move inside the window of rows repaints only the row left and the row reached (Qt's own
+// A move inside the window of rows repaints only the line left and the line reached (Qt's own
 // update of the old and the new current cell, and the indicator's two cells); everything else is
 // repainted only when the window scrolls.
 void DbGrid::currentRecordChanged()
 {
-    const int top = m_topPosition;
+    const int top = m_topRow;
     keepCurrentVisible();
     fetchWindow();
     updateScrollBar();
-    if (m_topPosition != top)
+    if (m_topRow != top)
         showWindow();
-    m_indicatorHeader->setMarkedSection(hasRecords() ? m_dataSet->recNo() - 1 : -1);
-    selectCurrent();
+    m_indicatorHeader->setMarkedSection(hasRecords() ? currentRecord() : -1);
+    m_indicatorHeader->setBlankRowMarked(m_cursor && m_cursor->isOpen() && !hasRecords());
 }
 
-// Whoever sets the view's current index moves the record, as a click would: a relative move by
-// the difference. A move that fails puts the index back on the record.
+// Qt's table numbers its cells for assistive tools over every column of the model, the hidden
+// ones too; the grid's accessible table has only the column shown. The notices name that cell.
+int DbGrid::accessibleChildOf(const QModelIndex &index)
+{
+    QAccessibleInterface *table = QAccessible::queryAccessibleInterface(this);
+    if (!table || !table->tableInterface() || index.column() != m_column)
+        return -1;
+    return table->indexOfChild(table->tableInterface()->cellAt(index.row(), 0));
+}
+
+void DbGrid::notifyAccessibility(QAccessible::Event type, const QModelIndex &index)
+{
+    const int child = index.isValid() ? accessibleChildOf(index) : -1;
+    if (child < 0)
+        return;
+    QAccessibleEvent event(this, type);
+    event.setChild(child);
+    QAccessible::updateAccessibility(&event);
+}
+
 void DbGrid::currentChanged(const QModelIndex &current, const QModelIndex &previous)
 {
-    // Qt's table tells assistive tools that the focus went to the new current cell even while the
-    // focus is elsewhere, say in another window whose controls move the record; a screen
-    // reader would follow it there. Only a grid that has the focus says so.
-    if (hasFocus())
-        QTableView::currentChanged(current, previous);
-    else
-        QAbstractItemView::currentChanged(current, previous);
-    if (m_followingDataSet || !current.isValid() || !hasRecords())
-        return;
-    const int distance = current.row() + 1 - m_dataSet->recNo();
-    if (distance != 0)
-        moveBy(distance);
-    selectCurrent();
+    // Tools hear that the focus went to the new current cell only while the grid has the focus:
+    // the record also moves while the focus is elsewhere, say in another window whose controls
+    // move it, and a screen reader would follow the notice there.
+    if (hasFocus() && QAccessible::isActive())
+        notifyAccessibility(QAccessible::Focus, current);
+    QAbstractItemView::currentChanged(current, previous);
+}
+
+void DbGrid::selectionChanged(const QItemSelection &selected, const QItemSelection &deselected)
+{
+    if (QAccessible::isActive()) {
+        notifyAccessibility(QAccessible::SelectionAdd, selected.indexes().value(0));
+        notifyAccessibility(QAccessible::SelectionRemove, deselected.indexes().value(0));
+    }
+    QAbstractItemView::selectionChanged(selected, deselected);
 }
 
 void DbGrid::scrollTo(const QModelIndex &, ScrollHint)
@@ -328,8 +334,8 @@ void DbGrid::scrollTo(const QModelIndex &, ScrollHint)
 // A record below the bottom row is not on screen, even where a part of its row would fit.
 QRect DbGrid::visualRect(const QModelIndex &index) const
 {
-    const int row = index.row() + 1 - m_topPosition;
-    if (!index.isValid() || row < 0 || row >= drawnRowCount() || !hasRecords())
+    const int line = index.row() - m_topRow;
+    if (!index.isValid() || line < 0 || line >= drawnLineCount() || !hasRecords())
         return {};
     // The cell without the grid lines that its delegate draws right of it and below it.
     return QTableView::visualRect(index).adjusted(0, 0, -1, -1);
@@ -337,7 +343,7 @@ QRect DbGrid::visualRect(const QModelIndex &index) const
 
 QModelIndex DbGrid::indexAt(const QPoint &pos) const
 {
-    if (pos.y() < 0 || pos.y() >= drawnRowCount() * rowHeight())
+    if (pos.y() < 0 || pos.y() >= drawnLineCount() * linePitch())
         return {};
     return QTableView::indexAt(pos);
 }
@@ -357,8 +363,8 @@ void DbGrid::updateGeometries()
 
 // ---- scroll bars ---------------------------------------------------------------------------
 
-// The vertical bar shows the current record: range 1..count with a page of the visible rows
-// (a track of count + visible - 1 positions), value the current position. The view's own use of
+// The vertical bar shows the current record: range 1..count with a page of the visible lines
+// (a track of count + visible - 1 positions), value the current record's number (1-based). The view's own use of
 // it, the scrolled window, goes through the indicator column's offset instead.
 void DbGrid::updateScrollBar()
 {
@@ -366,9 +372,9 @@ void DbGrid::updateScrollBar()
     QScrollBar *vertical = verticalScrollBar();
     if (recordCount() >= 2) {
         vertical->setRange(1, recordCount());
-        vertical->setPageStep(visibleRowCount());
+        vertical->setPageStep(visibleLineCount());
         vertical->setSingleStep(1);
-        vertical->setValue(m_dataSet->recNo());
+        vertical->setValue(currentRecord() + 1);
     } else {
         vertical->setRange(0, 0);
     }
@@ -385,16 +391,16 @@ void DbGrid::scrollBarAction(int action)
     QScrollBar *bar = verticalScrollBar();
     switch (action) {
     case QAbstractSlider::SliderSingleStepSub:   // the record just above the top row
-        moveBy(-(currentRow() + 1));
+        moveBy(-(currentLine() + 1));
         break;
     case QAbstractSlider::SliderSingleStepAdd:   // the record just below the bottom row
-        moveBy(drawnRowCount() - currentRow());
+        moveBy(drawnLineCount() - currentLine());
         break;
     case QAbstractSlider::SliderPageStepSub:
-        moveBy(-visibleRowCount());
+        moveBy(-visibleLineCount());
         break;
     case QAbstractSlider::SliderPageStepAdd:
-        moveBy(visibleRowCount());
+        moveBy(visibleLineCount());
         break;
     case QAbstractSlider::SliderToMinimum:
         moveFirst();
@@ -405,19 +411,19 @@ void DbGrid::scrollBarAction(int action)
     case QAbstractSlider::SliderMove:
         if (bar->isSliderDown())
             return;   // the thumb follows the pointer; the record moves on release
-        moveToPosition(bar->sliderPosition());
+        moveToRow(bar->sliderPosition() - 1);
         break;
     default:
         return;
     }
     // The slider applies this position once the action is over.
     if (hasRecords())
-        bar->setSliderPosition(m_dataSet->recNo());
+        bar->setSliderPosition(currentRecord() + 1);
 }
 
 void DbGrid::scrollBarReleased()
 {
-    moveToPosition(verticalScrollBar()->sliderPosition());
+    moveToRow(verticalScrollBar()->sliderPosition() - 1);
     updateScrollBar();
 }
 
@@ -426,8 +432,8 @@ void DbGrid::scrollBarValueChanged(int value)
 {
     if (m_settingScrollBar || verticalScrollBar()->isSliderDown() || !hasRecords())
         return;
-    if (value != m_dataSet->recNo())
-        moveToPosition(value);
+    if (value != currentRecord() + 1)
+        moveToRow(value - 1);
     updateScrollBar();
 }
 
@@ -435,40 +441,40 @@ void DbGrid::scrollBarValueChanged(int value)
 
 void DbGrid::moveBy(int distance)
 {
-    if (!hasRecords() || distance == 0)
-        return;
-    ErrorReport::guard([this, distance] { m_dataSet->moveBy(distance); });
+    if (hasRecords() && distance != 0)
+        m_cursor->moveBy(distance);
 }
 
 void DbGrid::moveFirst()
 {
     if (hasRecords())
-        ErrorReport::guard([this] { m_dataSet->first(); });
+        m_cursor->first();
 }
 
 void DbGrid::moveLast()
 {
     if (hasRecords())
-        ErrorReport::guard([this] { m_dataSet->last(); });
+        m_cursor->last();
 }
 
-void DbGrid::moveToPosition(int position)
+// The thumb's ends are the first and the last record, as Home and End are.
+void DbGrid::moveToRow(int row)
 {
     if (!hasRecords())
         return;
-    if (position <= 1)
+    if (row <= 0)
         moveFirst();
-    else if (position >= recordCount())
+    else if (row >= recordCount() - 1)
         moveLast();
     else
-        ErrorReport::guard([this, position] { m_dataSet->setRecNo(position); });
+        m_cursor->moveToRow(row);
 }
 
-// A press on a data row, or on its indicator cell, makes its record current.
-void DbGrid::pressRow(int row)
+// A press on a data line, or on its indicator cell, makes its record current.
+void DbGrid::pressLine(int line)
 {
-    if (row >= 0 && row < drawnRowCount())
-        moveBy(row - currentRow());
+    if (line >= 0 && line < drawnLineCount())
+        moveBy(line - currentLine());
 }
 
 // ---- keyboard and mouse --------------------------------------------------------------------
@@ -509,16 +515,16 @@ void DbGrid::keyPressEvent(QKeyEvent *event)
         moveBy(-1);
         break;
     case Qt::Key_Down:
-        moveBy(control ? drawnRowCount() - 1 - currentRow() : 1);
+        moveBy(control ? drawnLineCount() - 1 - currentLine() : 1);
         break;
     case Qt::Key_Up:
-        moveBy(control ? -currentRow() : -1);
+        moveBy(control ? -currentLine() : -1);
         break;
     case Qt::Key_PageDown:
-        moveBy(control ? drawnRowCount() - 1 - currentRow() : visibleRowCount());
+        moveBy(control ? drawnLineCount() - 1 - currentLine() : visibleLineCount());
         break;
     case Qt::Key_PageUp:
-        moveBy(control ? -currentRow() : -visibleRowCount());
+        moveBy(control ? -currentLine() : -visibleLineCount());
         break;
     case Qt::Key_Home:
         moveFirst();
@@ -552,8 +558,8 @@ void DbGrid::mousePressEvent(QMouseEvent *event)
         setFocus(Qt::MouseFocusReason);
     // Beside the column, right of its grid line, no row is hit.
     const QPoint pos = event->position().toPoint();
-    if (pos.x() <= columnViewportPosition(0) + columnWidth() || m_proxy->columnCount() == 0)
-        pressRow(pos.y() / rowHeight());
+    if (m_column < 0 || pos.x() <= columnViewportPosition(m_column) + fieldColumnWidth())
+        pressLine(pos.y() / linePitch());
     event->accept();
 }
 
@@ -577,14 +583,14 @@ void DbGrid::mouseDoubleClickEvent(QMouseEvent *event)
     // The first click has already moved to the clicked row.
     if (focusPolicy() & Qt::ClickFocus)
         setFocus(Qt::MouseFocusReason);
-    emit doubleClicked();
+    emit doubleClickedAnywhere();
 }
 
 void DbGrid::activateRow(int row)
 {
     if (hasRecords() && row >= 0 && row < recordCount())
-        moveBy(row + 1 - m_dataSet->recNo());
-    emit doubleClicked();
+        moveBy(row - currentRecord());
+    emit doubleClickedAnywhere();
 }
 
 void DbGrid::wheelEvent(QWheelEvent *event)
@@ -647,11 +653,11 @@ bool DbGrid::eventFilter(QObject *watched, QEvent *event)
             setFocus(Qt::MouseFocusReason);
         if (event->type() == QEvent::MouseButtonDblClick && mouse->button() == Qt::LeftButton) {
             // Also on the column's border, whose double click would otherwise fit the column to its titles.
-            emit doubleClicked();
+            emit doubleClickedAnywhere();
             return true;
         }
         if (indicator)
-            pressRow(mouse->position().toPoint().y() / rowHeight());
+            pressLine(mouse->position().toPoint().y() / linePitch());
         // The title takes its own presses: its pressed look, resizing and moving the column.
         return watched != m_titleHeader->viewport();
     }
@@ -682,7 +688,7 @@ void DbGrid::announceCurrentCell()
     if (!table || !table->tableInterface())
         return;
     QAccessibleEvent focus(this, QAccessible::Focus);
-    focus.setChild(table->indexOfChild(table->tableInterface()->cellAt(currentIndex().row(), currentIndex().column())));
+    focus.setChild(table->indexOfChild(table->tableInterface()->cellAt(currentIndex().row(), 0)));
     QAccessible::updateAccessibility(&focus);
 }
 
@@ -692,25 +698,24 @@ void DbGrid::announceCurrentCell()
 // The cells paint themselves with their grid lines; the ground around them is painted here.
 void DbGrid::paintEvent(QPaintEvent *event)
 {
-    const bool column = m_proxy->columnCount() > 0;
-    const QRect cells(columnViewportPosition(0), 0, columnWidth() + GridLineWidth, drawnRowCount() * rowHeight());
+    const bool column = m_column >= 0;
+    const QRect cells(column ? columnViewportPosition(m_column) : 0, 0, fieldColumnWidth() + DbGridLines::Width,
+                      drawnLineCount() * linePitch());
     {
         QPainter painter(viewport());
         const QRegion ground = column ? event->region().subtracted(cells) : event->region();
         for (const QRect &rect : ground)
             painter.fillRect(rect, palette().color(QPalette::Base));
         // A result without records still shows one blank row under the column, with its grid lines.
-        if (column && m_proxy->rowCount() == 0) {
-            QStyleOptionViewItem option;
-            initViewItemOption(&option);
-            const QColor line = QColor::fromRgba(QRgb(style()->styleHint(QStyle::SH_Table_GridLineColor, &option, this)));
+        if (column && !hasRecords()) {
+            const QColor line = DbGridLines::color(this);
             painter.fillRect(cells.adjusted(0, 0, -1, -1), palette().color(QPalette::Base));
             painter.fillRect(QRect(cells.left(), cells.bottom(), cells.width(), 1), line);
             painter.fillRect(QRect(cells.right(), cells.top(), 1, cells.height()), line);
         }
     }
     const QRegion rows = event->region().intersected(cells);
-    if (column && m_proxy->rowCount() > 0 && !rows.isEmpty()) {
+    if (column && hasRecords() && !rows.isEmpty()) {
         QPaintEvent clipped(rows);
         QTableView::paintEvent(&clipped);
     }

@@ -63,12 +63,13 @@ QAccessibleInterface *DbGridAccessible::child(int index) const
     const int row = index / (columnCount() + 1) - 1;
     const int column = index % (columnCount() + 1) - 1;
     QAccessibleInterface *iface = nullptr;
+    // The one column is the model's column that the grid shows.
     if (row < 0)
-        iface = new DbGridHeaderCellAccessible(grid(), Qt::Horizontal, column);   // the corner at -1
+        iface = new DbGridHeaderCellAccessible(grid(), Qt::Horizontal, column < 0 ? column : grid()->fieldColumn());   // the corner at -1
     else if (column < 0)
         iface = new DbGridHeaderCellAccessible(grid(), Qt::Vertical, row);
     else
-        iface = new DbGridCellAccessible(grid(), grid()->model()->index(row, column));
+        iface = new DbGridCellAccessible(grid(), grid()->model()->index(row, grid()->fieldColumn()));
     m_children.insert(index, QAccessible::registerAccessibleInterface(iface));
     return iface;
 }
@@ -90,13 +91,19 @@ QAccessibleInterface *DbGridAccessible::childAt(int x, int y) const
 {
     const QPoint inViewport = grid()->viewport()->mapFromGlobal(QPoint(x, y));
     const QModelIndex index = grid()->viewport()->rect().contains(inViewport) ? grid()->indexAt(inViewport) : QModelIndex();
-    return index.isValid() ? cellAt(index.row(), index.column()) : nullptr;
+    return index.isValid() ? cellAt(index.row(), columnOf(index)) : nullptr;
 }
 
 QAccessibleInterface *DbGridAccessible::focusChild() const
 {
     const QModelIndex current = grid()->currentIndex();
-    return current.isValid() ? cellAt(current.row(), current.column()) : nullptr;
+    return current.isValid() ? cellAt(current.row(), columnOf(current)) : nullptr;
+}
+
+// The table's column of a model index: the grid shows one of the model's columns, hiding the rest.
+int DbGridAccessible::columnOf(const QModelIndex &index) const
+{
+    return index.column() == grid()->fieldColumn() ? 0 : -1;
 }
 
 QAccessibleInterface *DbGridAccessible::cellAt(int row, int column) const
@@ -108,7 +115,7 @@ QAccessibleInterface *DbGridAccessible::cellAt(int row, int column) const
 
 int DbGridAccessible::columnCount() const
 {
-    return grid()->model() ? grid()->model()->columnCount() : 0;
+    return grid()->model() && grid()->fieldColumn() >= 0 ? 1 : 0;
 }
 
 int DbGridAccessible::rowCount() const
@@ -118,7 +125,8 @@ int DbGridAccessible::rowCount() const
 
 QString DbGridAccessible::columnDescription(int column) const
 {
-    return grid()->model() ? grid()->model()->headerData(column, Qt::Horizontal).toString() : QString();
+    return grid()->model() && column == 0 ? grid()->model()->headerData(grid()->fieldColumn(), Qt::Horizontal).toString()
+                                          : QString();
 }
 
 QString DbGridAccessible::rowDescription(int row) const
@@ -146,7 +154,7 @@ QList<QAccessibleInterface *> DbGridAccessible::selectedCells() const
     QList<QAccessibleInterface *> cells;
     if (grid()->selectionModel())
         for (const QModelIndex &index : grid()->selectionModel()->selectedIndexes())
-            if (QAccessibleInterface *cell = cellAt(index.row(), index.column()))
+            if (QAccessibleInterface *cell = cellAt(index.row(), columnOf(index)))
                 cells << cell;
     return cells;
 }
@@ -156,7 +164,8 @@ QList<int> DbGridAccessible::selectedColumns() const
     QList<int> columns;
     if (grid()->selectionModel())
         for (const QModelIndex &index : grid()->selectionModel()->selectedColumns())
-            columns << index.column();
+            if (columnOf(index) >= 0)
+                columns << columnOf(index);
     return columns;
 }
 
@@ -164,8 +173,9 @@ QList<int> DbGridAccessible::selectedRows() const
 {
     QList<int> rows;
     if (grid()->selectionModel())
-        for (const QModelIndex &index : grid()->selectionModel()->selectedRows())
-            rows << index.row();
+        for (const QModelIndex &index : grid()->selectionModel()->selectedIndexes())
+            if (columnOf(index) == 0)   // the row's one cell shown
+                rows << index.row();
     return rows;
 }
 
@@ -184,7 +194,7 @@ bool DbGridAccessible::selectRow(int row)
 {
     if (row < 0 || row >= rowCount() || columnCount() == 0)
         return false;
-    grid()->setCurrentIndex(grid()->model()->index(row, 0));
+    grid()->setCurrentIndex(grid()->model()->index(row, grid()->fieldColumn()));
     return grid()->currentIndex().row() == row;
 }
 

@@ -29,6 +29,7 @@ public:
     QAccessibleInterface *summary() const override { return nullptr; }
     QAccessibleInterface *cellAt(int row, int column) const override;
     int columnCount() const override;
+    int columnOf(const QModelIndex &index) const;
     int rowCount() const override;
     QString columnDescription(int column) const override;
     QString rowDescription(int row) const override;

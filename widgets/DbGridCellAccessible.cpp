@@ -102,9 +102,10 @@ QList<QAccessibleInterface *> DbGridCellAccessible::rowHeaderCells() const
     return {indicator};
 }
 
+// The grid shows one column of its model; the table has that one column.
 int DbGridCellAccessible::columnIndex() const
 {
-    return m_index.column();
+    return 0;
 }
 
 int DbGridCellAccessible::rowIndex() const

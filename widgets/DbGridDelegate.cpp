@@ -1,12 +1,13 @@
 #include "DbGridDelegate.h"
 
+#include "DbGridLines.h"
+
 #include <QPainter>
 #include <QStyle>
 #include <QWidget>
 
 namespace {
 const QColor DataTextColor(0, 0, 255);
-constexpr int TextInset = 2;   // text starts this far right of a cell's left edge
 } // namespace
 
 DbGridDelegate::DbGridDelegate(const QFont &font, int baseline, QObject *parent)
@@ -20,17 +21,17 @@ void DbGridDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option
     // The view marks the current cell as focused only while it has the focus itself.
     const bool highlighted = option.state & QStyle::State_HasFocus;
     const QRect section = option.rect;
-    const QRect cell = section.adjusted(0, 0, -1, -1);
-    const QWidget *view = option.widget;
-    const QColor line = QColor::fromRgba(QRgb(view->style()->styleHint(QStyle::SH_Table_GridLineColor, &option, view)));
-    painter->fillRect(QRect(cell.right() + 1, section.top(), 1, section.height()), line);
-    painter->fillRect(QRect(section.left(), cell.bottom() + 1, cell.width(), 1), line);
+    constexpr int lines = DbGridLines::Width;
+    const QRect cell = section.adjusted(0, 0, -lines, -lines);
+    const QColor line = DbGridLines::color(option.widget);
+    painter->fillRect(QRect(cell.right() + 1, section.top(), lines, section.height()), line);
+    painter->fillRect(QRect(section.left(), cell.bottom() + 1, cell.width(), lines), line);
     painter->save();
     painter->setClipRect(cell, Qt::IntersectClip);
     painter->fillRect(cell, option.palette.color(highlighted ? QPalette::Highlight : QPalette::Base));
     painter->setFont(m_font);
     painter->setPen(highlighted ? option.palette.color(QPalette::HighlightedText) : DataTextColor);
-    painter->drawText(cell.left() + TextInset, cell.top() + m_baseline, index.data().toString());
+    painter->drawText(cell.left() + DbGridLines::TextInset, cell.top() + m_baseline, index.data().toString());
     if (highlighted) {
         // A dotted focus rectangle one pixel inside the cell: every other pixel inverted, the
         // pixels whose x + y is even, as a checkerboard brush laid on the view's own pixel grid.

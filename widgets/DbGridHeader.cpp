@@ -1,11 +1,12 @@
 #include "DbGridHeader.h"
 
+#include "DbGridLines.h"
+
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyleOptionHeader>
 
 namespace {
-constexpr int TextInset = 2;
 constexpr int MarkWidth = 6;
 constexpr int MarkHeight = 11;
 constexpr int MarkInset = 2;            // gap between the mark and the indicator cell's right edge
@@ -90,7 +91,7 @@ void DbGridHeader::selectionChanged(const QItemSelection &, const QItemSelection
 // model without rows still has one blank indicator cell.
 void DbGridHeader::paintEvent(QPaintEvent *event)
 {
-    m_lineColor = gridColor();
+    m_lineColor = DbGridLines::color(this);
     const int size = defaultSectionSize();
     QRect cells = viewport()->rect();
     if (orientation() == Qt::Horizontal)
@@ -127,13 +128,13 @@ void DbGridHeader::paintSection(QPainter *painter, const QRect &rect, int logica
     const bool hot = isSectionHot(logicalIndex);
     const bool pressed = isSectionPressed(logicalIndex);
     paintCell(*painter, rect, hot, pressed);
-    const QRect cell = rect.adjusted(0, 0, -1, -1);
+    const QRect cell = rect.adjusted(0, 0, -DbGridLines::Width, -DbGridLines::Width);
     const int shift = pressed ? 1 : 0;
     painter->save();
     painter->setClipRect(cell, Qt::IntersectClip);
     painter->setFont(m_font);
     painter->setPen(palette().color(QPalette::WindowText));
-    painter->drawText(cell.left() + TextInset + shift, cell.top() + m_baseline + shift,
+    painter->drawText(cell.left() + DbGridLines::TextInset + shift, cell.top() + m_baseline + shift,
                       model()->headerData(logicalIndex, orientation()).toString());
     painter->restore();
 }
@@ -141,7 +142,8 @@ void DbGridHeader::paintSection(QPainter *painter, const QRect &rect, int logica
 // A section is its cell plus the grid line right of and below it.
 void DbGridHeader::paintCell(QPainter &painter, const QRect &section, bool hot, bool pressed) const
 {
-    const QRect cell = section.adjusted(0, 0, -1, -1);
+    constexpr int lines = DbGridLines::Width;
+    const QRect cell = section.adjusted(0, 0, -lines, -lines);
     QStyleOptionHeader option;
     option.initFrom(this);
     // The style's own right and bottom edge falls on the grid line drawn over it afterwards.
@@ -161,13 +163,13 @@ void DbGridHeader::paintCell(QPainter &painter, const QRect &section, bool hot, 
         painter.fillRect(cell, wash);
     }
     const QColor &line = m_lineColor;
-    painter.fillRect(QRect(cell.right() + 1, section.top(), 1, section.height()), line);
-    painter.fillRect(QRect(section.left(), cell.bottom() + 1, section.width(), 1), line);
+    painter.fillRect(QRect(cell.right() + 1, section.top(), lines, section.height()), line);
+    painter.fillRect(QRect(section.left(), cell.bottom() + 1, section.width(), lines), line);
 }
 
 void DbGridHeader::paintCornerCell(QPainter &painter, const QRect &section)
 {
-    m_lineColor = gridColor();
+    m_lineColor = DbGridLines::color(this);
     paintCell(painter, section, false, false);
 }
 
@@ -183,9 +185,3 @@ void DbGridHeader::paintMark(QPainter &painter, const QRect &cell) const
 }
 
 // The lines between the cells are the table's own grid lines.
-QColor DbGridHeader::gridColor() const
-{
-    QStyleOption option;
-    option.initFrom(this);
-    return QColor::fromRgba(QRgb(style()->styleHint(QStyle::SH_Table_GridLineColor, &option, this)));
-}

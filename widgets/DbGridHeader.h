@@ -44,7 +44,6 @@ private:
     bool isSectionPressed(int section) const;
     void paintCell(QPainter &painter, const QRect &section, bool hot, bool pressed) const;
     void paintMark(QPainter &painter, const QRect &cell) const;
-    QColor gridColor() const;
 
     QColor m_lineColor;   // the grid's line colour, taken once per repaint
 

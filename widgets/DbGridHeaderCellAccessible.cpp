@@ -44,8 +44,9 @@ QRect DbGridHeaderCellAccessible::rect() const
 {
     if (!isValid())
         return {};
-    const QRect client = m_grid->clientRect();
+    // The client area: inside the frame, the title row and the indicator column included.
     const QRect view = m_grid->viewport()->geometry();
+    const QRect client = view.adjusted(-m_grid->verticalHeader()->width(), -m_grid->horizontalHeader()->height(), 0, 0);
     QRect inGrid;
     if (m_section == Corner) {
         inGrid = QRect(client.topLeft(), QPoint(view.left() - 1, view.top() - 1));

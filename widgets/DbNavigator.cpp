@@ -1,8 +1,7 @@
 #include "DbNavigator.h"
 
-#include "DataSet.h"
-#include "ErrorReport.h"
 #include "GlyphStrip.h"
+#include "RecordCursor.h"
 
 #include <QEvent>
 #include <QIcon>
@@ -23,19 +22,18 @@ DbNavigator::DbNavigator(QWidget *parent) : QWidget(parent)
     updateButtons();
 }
 
-void DbNavigator::setDataSet(DataSet *dataSet)
+void DbNavigator::setRecordCursor(RecordCursor *cursor)
 {
-    if (dataSet == m_dataSet)
+    if (cursor == m_cursor)
         return;
-    if (m_dataSet)
-        disconnect(m_dataSet, nullptr, this, nullptr);
-    // A hold on the old data set's Prior or Next must not go on stepping the new one.
+    if (m_cursor)
+        disconnect(m_cursor, nullptr, this, nullptr);
+    // A hold on the old cursor's Prior or Next must not go on stepping the new one.
     stopRepeat();
-    m_dataSet = dataSet;
-    if (m_dataSet) {
-        connect(m_dataSet, &DataSet::stateChanged, this, &DbNavigator::updateButtons);
-        connect(m_dataSet, &DataSet::currentChanged, this, &DbNavigator::updateButtons);
-        connect(m_dataSet, &QObject::destroyed, this, &DbNavigator::updateButtons);
+    m_cursor = cursor;
+    if (m_cursor) {
+        connect(m_cursor, &RecordCursor::changed, this, &DbNavigator::updateButtons);
+        connect(m_cursor, &QObject::destroyed, this, &DbNavigator::updateButtons);
     }
     updateButtons();
 }
@@ -97,9 +95,9 @@ void DbNavigator::layoutButtons()
 
 void DbNavigator::updateButtons()
 {
-    const bool open = m_dataSet && m_dataSet->isOpen();
-    const bool backward = open && !m_dataSet->bof();
-    const bool forward = open && !m_dataSet->eof();
+    const bool open = m_cursor && m_cursor->isOpen();
+    const bool backward = open && !m_cursor->bof();
+    const bool forward = open && !m_cursor->eof();
     m_first->setEnabled(backward);
     m_prior->setEnabled(backward);
     m_next->setEnabled(forward);
@@ -110,19 +108,16 @@ void DbNavigator::updateButtons()
 
 bool DbNavigator::perform(QPushButton *button)
 {
-    if (!m_dataSet || !m_dataSet->isOpen())
+    if (!m_cursor || !m_cursor->isOpen())
         return true;
     const QScopedValueRollback<bool> busy(m_performing, true);
-    return ErrorReport::guard([this, button] {
-        if (button == m_first)
-            m_dataSet->first();
-        else if (button == m_prior)
-            m_dataSet->prior();
-        else if (button == m_next)
-            m_dataSet->next();
-        else if (button == m_last)
-            m_dataSet->last();
-    });
+    if (button == m_first)
+        return m_cursor->first();
+    if (button == m_prior)
+        return m_cursor->prior();
+    if (button == m_next)
+        return m_cursor->next();
+    return m_cursor->last();
 }
 
 bool DbNavigator::eventFilter(QObject *watched, QEvent *event)
@@ -172,7 +167,7 @@ void DbNavigator::repeatTick()
     if (m_performing || !m_repeatButton->isDown())
         return;
     if (!perform(m_repeatButton)) {
-        // One error report per hold: no further steps, and no extra step on the release.
+        // One failure per hold: no further steps, and no extra step on the release.
         m_repeatButton->setDown(false);
         stopRepeat();
     }

@@ -5,12 +5,12 @@
 #include <QTimer>
 #include <QWidget>
 
-class DataSet;
 class QPushButton;
+class RecordCursor;
 
-// Record navigator over a data set: First, Prior, Next and Last side by side.
-// Its buttons follow the data set's BOF and EOF on every notice; Prior and Next repeat while held.
-// Neither the navigator nor its buttons ever take the keyboard focus.
+// Record navigator over a record cursor: First, Prior, Next and Last side by side (buttons named
+// so). Its buttons follow the cursor's BOF and EOF on every notice; Prior and Next repeat while
+// held. Neither the navigator nor its buttons ever take the keyboard focus.
 class DbNavigator : public QWidget
 {
     Q_OBJECT
@@ -21,13 +21,8 @@ public:
 
     explicit DbNavigator(QWidget *parent = nullptr);
 
-    // Follows the given data set from now on (none: every button disabled); the old one is let go.
-    void setDataSet(DataSet *dataSet);
-
-    QPushButton *firstButton() const { return m_first; }
-    QPushButton *priorButton() const { return m_prior; }
-    QPushButton *nextButton() const { return m_next; }
-    QPushButton *lastButton() const { return m_last; }
+    // Follows the given cursor from now on (none: every button disabled); the old one is let go.
+    void setRecordCursor(RecordCursor *cursor);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -47,7 +42,7 @@ private:
     void stopRepeat();
     void repeatTick();
 
-    QPointer<DataSet> m_dataSet;
+    QPointer<RecordCursor> m_cursor;
     QPushButton *m_first = nullptr;
     QPushButton *m_prior = nullptr;
     QPushButton *m_next = nullptr;

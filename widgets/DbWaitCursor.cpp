@@ -1,6 +1,5 @@
 #include "DbWaitCursor.h"
 
-#include "DbActivity.h"
 #include "PngResource.h"
 
 #include <QGuiApplication>
@@ -8,10 +7,6 @@
 
 DbWaitCursor::DbWaitCursor(QObject *parent) : QObject(parent)
 {
-    if (DbActivity *activity = DbActivity::instance()) {
-        connect(activity, &DbActivity::workStarted, this, &DbWaitCursor::set);
-        connect(activity, &DbActivity::idle, this, &DbWaitCursor::reset);
-    }
 }
 
 const QCursor &DbWaitCursor::cursor()
@@ -23,13 +18,13 @@ const QCursor &DbWaitCursor::cursor()
     return *m_cursor;
 }
 
-void DbWaitCursor::set()
+void DbWaitCursor::showWaitPointer()
 {
     if (!QGuiApplication::overrideCursor())
         QGuiApplication::setOverrideCursor(cursor());
 }
 
-void DbWaitCursor::reset()
+void DbWaitCursor::showDefaultPointer()
 {
     while (QGuiApplication::overrideCursor())
         QGuiApplication::restoreOverrideCursor();

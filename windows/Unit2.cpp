@@ -4,6 +4,7 @@
 #include "DbNavigator.h"
 #include "GlyphStrip.h"
 #include "PoemTableModel.h"
+#include "RecordCursor.h"
 #include "Tahoma.h"
 #include "WindowCentring.h"
 #include "ui_Unit2.h"
@@ -12,15 +13,16 @@
 #include <QAbstractItemDelegate>
 #include <QAccessible>
 #include <QDataWidgetMapper>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QShowEvent>
 
-TForm2::TForm2(PoemTableModel *model, QWidget *parent) : QDialog(parent), ui(std::make_unique<Ui::TForm2>())
+TForm2::TForm2(RecordCursor *cursor, QWidget *parent) : QDialog(parent), ui(std::make_unique<Ui::TForm2>())
 {
     setupWindow();
     applyFonts();
     applyGlyphs();
-    bindModel(model);
+    bindRecord(cursor);
 }
 
 TForm2::~TForm2() = default;
@@ -50,36 +52,32 @@ void TForm2::applyGlyphs()
 }
 
 // The title and the text follow the current record through a mapper on the poem model, shown or
-// hidden; the navigator moves the record. Nothing flows back: the mapper never submits, and its
-// delegate does not watch the text box's keys (Escape would put the text back at its top).
-void TForm2::bindModel(PoemTableModel *model)
+// hidden, as the selection's current row changes; the navigator moves the record. Nothing flows
+// back: the mapper never submits, and its delegate does not watch the text box's keys (Escape
+// would put the text back at its top).
+void TForm2::bindRecord(RecordCursor *cursor)
 {
-    m_model = model;
+    m_cursor = cursor;
     BindSourceDB1 = new QDataWidgetMapper(this);
     BindSourceDB1->setObjectName(QStringLiteral("BindSourceDB1"));
     BindSourceDB1->setSubmitPolicy(QDataWidgetMapper::ManualSubmit);
-    BindSourceDB1->setModel(model);
+    BindSourceDB1->setModel(cursor->model());
     BindSourceDB1->addMapping(ui->Label1, PoemTableModel::Title, "text");
     BindSourceDB1->addMapping(ui->Memo1, PoemTableModel::Text);   // its user property, the plain text
     for (QWidget *field : {static_cast<QWidget *>(ui->Label1), static_cast<QWidget *>(ui->Memo1)})
         field->removeEventFilter(BindSourceDB1->itemDelegate());
-    PoemQuery *query = model ? model->query() : nullptr;
-    if (query)
-        connect(query, &PoemQuery::currentChanged, this, &TForm2::followRecord);
-    if (model)
-        connect(model, &QAbstractItemModel::modelReset, this, &TForm2::followRecord);
+    connect(cursor->selectionModel(), &QItemSelectionModel::currentRowChanged, BindSourceDB1,
+            &QDataWidgetMapper::setCurrentModelIndex);
+    connect(cursor, &RecordCursor::changed, this, &TForm2::followRecord);
+    BindSourceDB1->setCurrentModelIndex(cursor->selectionModel()->currentIndex());
     followRecord();
-    ui->DBNavigator1->setDataSet(query);
+    ui->DBNavigator1->setRecordCursor(cursor);
 }
 
-// The mapper's row is the query's current record; without one, the title and the text are empty.
+// Without a current record (a closed or an empty result) the title and the text are empty.
 void TForm2::followRecord()
 {
-    const PoemQuery *query = m_model ? m_model->query() : nullptr;
-    const int row = query && query->isOpen() ? query->recNo() - 1 : -1;
-    if (row >= 0)
-        BindSourceDB1->setCurrentIndex(row);
-    else
+    if (m_cursor->row() < 0)
         BindSourceDB1->revert();
     // A screen reader names the text box by the poem's title, which labels it on screen.
     ui->Memo1->setAccessibleName(ui->Label1->text());

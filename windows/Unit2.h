@@ -5,22 +5,22 @@
 #include <memory>
 
 class Announcer;
-class PoemTableModel;
 class QDataWidgetMapper;
 class QPushButton;
+class RecordCursor;
 
 namespace Ui {
 class TForm2;
 }
 
 // The poem detail window: the current record's title and text, and a navigator that steps
-// through the poem query. It follows the query whether shown or hidden and never writes to it.
+// through the poems. It follows the current record whether shown or hidden and never writes.
 // Only the title bar closes it (closing hides it); each showing is modal and centred anew.
 class TForm2 : public QDialog
 {
     Q_OBJECT
 public:
-    explicit TForm2(PoemTableModel *model, QWidget *parent = nullptr);
+    explicit TForm2(RecordCursor *cursor, QWidget *parent = nullptr);
     ~TForm2() override;
 
     // The two inert buttons, which the main window disables before every showing.
@@ -35,12 +35,12 @@ private:
     void setupWindow();
     void applyFonts();
     void applyGlyphs();
-    void bindModel(PoemTableModel *model);
+    void bindRecord(RecordCursor *cursor);
     void followRecord();
     void renewButtonsForAssistiveTools();
 
     std::unique_ptr<Ui::TForm2> ui;
-    PoemTableModel *m_model = nullptr;
+    RecordCursor *m_cursor = nullptr;
     QDataWidgetMapper *BindSourceDB1 = nullptr;
     Announcer *m_announcer = nullptr;
 };

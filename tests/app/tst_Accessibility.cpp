@@ -1,3 +1,5 @@
+#include "CurrentRecord.h"
+#include "GridGeometry.h"
 #include "DbGrid.h"
 #include "LinkLabel.h"
 #include "PoemQuery.h"
@@ -144,7 +146,7 @@ void tst_Accessibility::initTestCase()
     m_form2 = &m_program->windows().form2();
     m_form->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_form));
-    QVERIFY(TestSeam::store(*m_form).query()->isOpen());
+    QVERIFY(m_form->findChild<PoemQuery *>(QStringLiteral("FDQuery1"))->isOpen());
     // The desktop's accessibility bus switches the bridge on once it has answered.
     QTRY_VERIFY_WITH_TIMEOUT(QAccessible::isActive(), 10000);
 }
@@ -389,7 +391,7 @@ void tst_Accessibility::gridIsATableOfEveryRecord()
 {
     QAccessibleTableInterface *t = table();
     QVERIFY(t);
-    PoemQuery *query = TestSeam::store(*m_form).query();
+    const auto query = currentRecordOf(*m_form);
     query->first();
     QCOMPARE(t->rowCount(), 89);
     QCOMPARE(t->columnCount(), 1);
@@ -462,7 +464,7 @@ void tst_Accessibility::gridFollowsTheCurrentRecord()
     QFETCH(int, rows);
     QFETCH(int, selectedRow);
     QFETCH(bool, reset);
-    PoemQuery *query = TestSeam::store(*m_form).query();
+    const auto query = currentRecordOf(*m_form);
     if (!query->isOpen())
         query->open();
     query->first();
@@ -506,7 +508,7 @@ void tst_Accessibility::gridFollowsTheCurrentRecord()
 
 void tst_Accessibility::gridFocusGoesToTheCurrentCell()
 {
-    PoemQuery *query = TestSeam::store(*m_form).query();
+    const auto query = currentRecordOf(*m_form);
     query->first();
     m_form->findChild<QTabWidget *>(QStringLiteral("PageControl1"))->setCurrentIndex(0);
     m_form->activateWindow();
@@ -556,7 +558,7 @@ void tst_Accessibility::focusArrivingInTheListSaysTheCurrentTitle_data()
 void tst_Accessibility::focusArrivingInTheListSaysTheCurrentTitle()
 {
     QFETCH(QString, way);
-    PoemQuery *query = TestSeam::store(*m_form).query();
+    const auto query = currentRecordOf(*m_form);
     auto *pages = m_form->findChild<QTabWidget *>(QStringLiteral("PageControl1"));
     m_form->findChild<QPushButton *>(QStringLiteral("BitBtn2"))->click();   // every poem
     query->setRecNo(3);
@@ -616,7 +618,7 @@ void tst_Accessibility::cellPressActionOpensThePoem()
 {
     QFETCH(int, currentRow);
     QFETCH(int, pressedRow);
-    PoemQuery *query = TestSeam::store(*m_form).query();
+    const auto query = currentRecordOf(*m_form);
     m_form->findChild<QPushButton *>(QStringLiteral("BitBtn2"))->click();   // every poem
     m_form->findChild<QTabWidget *>(QStringLiteral("PageControl1"))->setCurrentIndex(0);
     query->setRecNo(currentRow + 1);
@@ -648,7 +650,7 @@ void tst_Accessibility::cellPressActionOpensThePoem()
 // is up, each button must come to the reader as a new object, whose state it reads afresh.
 void tst_Accessibility::navigatorButtonsShowWithTheirWindow()
 {
-    PoemQuery *query = TestSeam::store(*m_form).query();
+    const auto query = currentRecordOf(*m_form);
     m_form->findChild<QPushButton *>(QStringLiteral("BitBtn2"))->click();   // every poem
     m_form->findChild<QTabWidget *>(QStringLiteral("PageControl1"))->setCurrentIndex(0);
     query->first();
@@ -691,7 +693,7 @@ void tst_Accessibility::navigatorButtonsShowWithTheirWindow()
 // tells a screen reader nothing it reads out. The new title comes as a notification instead.
 void tst_Accessibility::aStepInTheOpenWindowIsAnnounced()
 {
-    PoemQuery *query = TestSeam::store(*m_form).query();
+    const auto query = currentRecordOf(*m_form);
     m_form->findChild<QPushButton *>(QStringLiteral("BitBtn2"))->click();   // every poem
     m_form->findChild<QTabWidget *>(QStringLiteral("PageControl1"))->setCurrentIndex(0);
     query->first();
@@ -749,19 +751,19 @@ void tst_Accessibility::gridCellsOfAnEarlierResultGoStale()
     QVERIFY(!table()->cellAt(50, 0));
     m_form->findChild<QPushButton *>(QStringLiteral("BitBtn2"))->click();
     QVERIFY(table()->cellAt(50, 0));
-    QCOMPARE(table()->cellAt(50, 0)->text(QAccessible::Name), TestSeam::store(*m_form).query()->value(51, QStringLiteral("CIM")).toString());
+    QCOMPARE(table()->cellAt(50, 0)->text(QAccessible::Name), currentRecordOf(*m_form)->value(51, QStringLiteral("CIM")).toString());
 }
 
 void tst_Accessibility::gridCellsOnScreenHaveTheirPlace()
 {
-    PoemQuery *query = TestSeam::store(*m_form).query();
+    const auto query = currentRecordOf(*m_form);
     query->first();
     m_form->findChild<QTabWidget *>(QStringLiteral("PageControl1"))->setCurrentIndex(0);
     QAccessibleTableInterface *t = table();
     QCOMPARE(t->rowCount(), 89);
     // The grid's cells are in the coordinates of its client area, title row included.
-    const auto toScreen = [&](const QPoint &client) { return grid()->mapToGlobal(grid()->clientRect().topLeft() + client); };
-    const auto onScreen = [&](int row) { return QRect(toScreen(grid()->cellRect(row).topLeft()), grid()->cellRect(row).size()); };
+    const auto toScreen = [&](const QPoint &client) { return grid()->mapToGlobal(GridGeometry::clientRect(grid()).topLeft() + client); };
+    const auto onScreen = [&](int row) { return QRect(toScreen(GridGeometry::cellRect(grid(), row).topLeft()), GridGeometry::cellRect(grid(), row).size()); };
     // What the desktop's bridge reports as showing.
     const auto showing = [](QAccessibleInterface *cell) { return !cell->state().invisible && !cell->state().offscreen; };
     QCOMPARE(t->cellAt(0, 0)->rect(), onScreen(0));
@@ -772,9 +774,9 @@ void tst_Accessibility::gridCellsOnScreenHaveTheirPlace()
     QVERIFY(t->cellAt(24, 0)->rect().isEmpty());
 
     QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(grid());
-    const QPoint inThirdRow = toScreen(grid()->cellRect(2).center());
+    const QPoint inThirdRow = toScreen(GridGeometry::cellRect(grid(), 2).center());
     QCOMPARE(iface->childAt(inThirdRow.x(), inThirdRow.y()), t->cellAt(2, 0));
-    const QPoint inTitle = toScreen(grid()->cellRect(DbGrid::TitleRow).center());
+    const QPoint inTitle = toScreen(GridGeometry::cellRect(grid(), GridGeometry::TitleRow).center());
     // Qt's table looks for cells only below its title row: there no record's cell answers.
     QAccessibleInterface *atTitle = iface->childAt(inTitle.x(), inTitle.y());
     QVERIFY(!atTitle || atTitle->role() != QAccessible::Cell);
@@ -782,7 +784,7 @@ void tst_Accessibility::gridCellsOnScreenHaveTheirPlace()
     // After scrolling, the rows on screen are other records.
     query->setRecNo(60);
     QVERIFY(!showing(t->cellAt(0, 0)));
-    QCOMPARE(t->cellAt(59, 0)->rect(), onScreen(grid()->currentRow()));
+    QCOMPARE(t->cellAt(59, 0)->rect(), onScreen(grid()->currentLine()));
 }
 
 void tst_Accessibility::statusBarPanels()

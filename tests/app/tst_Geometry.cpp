@@ -1,4 +1,5 @@
 #include "DbGrid.h"
+#include "GridGeometry.h"
 #include "PoemQuery.h"
 #include "ProgramInFreshDirectory.h"
 #include "SearchPage.h"
@@ -161,7 +162,7 @@ void tst_Geometry::initTestCase()
     m_form2 = &m_program->windows().form2();
     m_form->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_form));
-    QVERIFY(TestSeam::store(*m_form).query()->isOpen());
+    QVERIFY(m_form->findChild<PoemQuery *>(QStringLiteral("FDQuery1"))->isOpen());
     // The hit counter as the page's definition holds it; start-up has set it to the poem count.
     m_form->findChild<SearchPage *>(QStringLiteral("TabSheet2"))->showHitCount(0);
     // The detail window is laid out as it is shown, without being opened modally here.
@@ -261,20 +262,20 @@ void tst_Geometry::clientAreasAndPages()
 void tst_Geometry::gridRowsAndCells()
 {
     auto *grid = m_form->findChild<DbGrid *>(QStringLiteral("DBGrid1"));
-    TestSeam::store(*m_form).query()->first();
+    m_form->recordCursor()->first();
     // Inside the 2-pixel sunken edge; no horizontal bar while the column fits.
-    QCOMPARE(grid->clientRect().height(), 466);
-    QCOMPARE(grid->visibleRowCount(), 24);
-    QCOMPARE(grid->drawnRowCount(), 24);
-    QCOMPARE(grid->rowHeight(), 18);
+    QCOMPARE(GridGeometry::clientRect(grid).height(), 466);
+    QCOMPARE(grid->visibleLineCount(), 24);
+    QCOMPARE(grid->drawnLineCount(), 24);
+    QCOMPARE(grid->linePitch(), 18);
     QCOMPARE(grid->titleRowHeight(), 18);
-    QCOMPARE(grid->indicatorRect(DbGrid::TitleRow), QRect(0, 0, 11, 17));
-    QCOMPARE(grid->cellRect(DbGrid::TitleRow), QRect(12, 0, 625, 17));
-    QCOMPARE(grid->indicatorRect(0), QRect(0, 18, 11, 17));
-    QCOMPARE(grid->cellRect(0), QRect(12, 18, 625, 17));
-    QCOMPARE(grid->cellRect(23), QRect(12, 18 + 23 * 18, 625, 17));
-    QVERIFY(grid->cellRect(23).bottom() < grid->clientRect().height());
-    QVERIFY(grid->cellRect(0).right() < grid->clientRect().width());
+    QCOMPARE(GridGeometry::indicatorRect(grid, GridGeometry::TitleRow), QRect(0, 0, 11, 17));
+    QCOMPARE(GridGeometry::cellRect(grid, GridGeometry::TitleRow), QRect(12, 0, 625, 17));
+    QCOMPARE(GridGeometry::indicatorRect(grid, 0), QRect(0, 18, 11, 17));
+    QCOMPARE(GridGeometry::cellRect(grid, 0), QRect(12, 18, 625, 17));
+    QCOMPARE(GridGeometry::cellRect(grid, 23), QRect(12, 18 + 23 * 18, 625, 17));
+    QVERIFY(GridGeometry::cellRect(grid, 23).bottom() < GridGeometry::clientRect(grid).height());
+    QVERIFY(GridGeometry::cellRect(grid, 0).right() < GridGeometry::clientRect(grid).width());
 }
 
 void tst_Geometry::statusBarPanels()
@@ -393,8 +394,8 @@ void tst_Geometry::screenshots()
     if (QGuiApplication::platformName() != QLatin1String("xcb"))
         QSKIP("needs a real X server (the Xvfb runs)");
     auto *pages = m_form->findChild<QTabWidget *>(QStringLiteral("PageControl1"));
-    m_form->findChild<SearchPage *>(QStringLiteral("TabSheet2"))->showHitCount(TestSeam::store(*m_form).query()->recordCount());
-    TestSeam::store(*m_form).query()->first();
+    m_form->findChild<SearchPage *>(QStringLiteral("TabSheet2"))->showHitCount(m_form->findChild<PoemQuery *>(QStringLiteral("FDQuery1"))->recordCount());
+    m_form->recordCursor()->first();
     m_form->activateWindow();
     const char *const names[] = {"geometry-list-page", "geometry-search-page", "geometry-about-page"};
     for (int i = 0; i < 3; ++i) {
@@ -404,7 +405,7 @@ void tst_Geometry::screenshots()
         QCOMPARE(shot.deviceIndependentSize().toSize(), m_form->size());
         QVERIFY(shot.save(picturePath(QString::fromLatin1(names[i]))));
     }
-    TestSeam::store(*m_form).query()->setRecNo(10);
+    m_form->recordCursor()->moveToRow(10 - 1);
     m_form2->raise();
     QTest::qWait(100);
     QVERIFY(m_form2->grab().save(picturePath(QStringLiteral("geometry-detail-window"))));

@@ -357,7 +357,7 @@ void tst_StatusBar::pointerGivesHintAndTooltip()
     QFETCH(QString, panel);
     QFETCH(QString, tooltip);
 
-    TestSeam::store(*m_form).query()->first();
+    m_form->recordCursor()->first();
     showPage(1);
     pointAt(m_form->findChild<QWidget *>(QStringLiteral("BitBtn1")));
     QVERIFY(spinUntil([&] { return panel0() == SearchHint && !QToolTip::isVisible(); }));
@@ -400,17 +400,17 @@ void tst_StatusBar::pointerGivesHintAndTooltip()
 
 void tst_StatusBar::tooltipMovesAtOnceBetweenSwitchedControls()
 {
-    TestSeam::store(*m_form).query()->setRecNo(10);
+    m_form->recordCursor()->moveToRow(10 - 1);
     QStringList tips;
     QString panelAtLast;
     whileDetailWindowIsOpen(m_form2, [&] {
         auto *nav = m_form2->findChild<DbNavigator *>(QStringLiteral("DBNavigator1"));
-        pointAt(nav->nextButton());
+        pointAt(nav->findChild<QPushButton *>(QStringLiteral("Next")));
         static_cast<void>(spinUntil([] { return QToolTip::isVisible(); }));
         tips << QToolTip::text();
         // Inside the rest delay: only the at-once rule can bring the next one up this soon after
         // the move has reached the program.
-        pointAt(nav->lastButton());
+        pointAt(nav->findChild<QPushButton *>(QStringLiteral("Last")));
         QElapsedTimer arrived;
         arrived.start();
         const auto lastShown = [] { return QToolTip::isVisible() && QToolTip::text() == QStringLiteral("Utolsó rekord"); };
@@ -428,12 +428,12 @@ void tst_StatusBar::tooltipMovesAtOnceBetweenSwitchedControls()
 // there.
 void tst_StatusBar::tooltipOfAWindowThatAppearsUnderTheRestingPointer()
 {
-    TestSeam::store(*m_form).query()->setRecNo(10);
+    m_form->recordCursor()->moveToRow(10 - 1);
     auto *nav = m_form2->findChild<DbNavigator *>(QStringLiteral("DBNavigator1"));
     QPoint next;
     whileDetailWindowIsOpen(m_form2, [&] {
-        static_cast<void>(spinUntil([&] { return nav->nextButton()->isVisible(); }));
-        next = nav->nextButton()->mapToGlobal(nav->nextButton()->rect().center());
+        static_cast<void>(spinUntil([&] { return nav->findChild<QPushButton *>(QStringLiteral("Next"))->isVisible(); }));
+        next = nav->findChild<QPushButton *>(QStringLiteral("Next"))->mapToGlobal(nav->findChild<QPushButton *>(QStringLiteral("Next"))->rect().center());
     });
     m_form->DBGrid1DblClick();
     QVERIFY(!next.isNull());
@@ -444,7 +444,7 @@ void tst_StatusBar::tooltipOfAWindowThatAppearsUnderTheRestingPointer()
     QString tip, panel;
     bool underPointer = false;
     whileDetailWindowIsOpen(m_form2, [&] {
-        underPointer = spinUntil([&] { return QApplication::widgetAt(QCursor::pos()) == nav->nextButton(); });
+        underPointer = spinUntil([&] { return QApplication::widgetAt(QCursor::pos()) == nav->findChild<QPushButton *>(QStringLiteral("Next")); });
         static_cast<void>(spinUntil([] { return QToolTip::isVisible(); }, ApplicationHint::ToolTipDelayMs + 2000));
         tip = QToolTip::isVisible() ? QToolTip::text() : QString();
         panel = panel0();

@@ -1,6 +1,6 @@
-#include "DatabaseError.h"
+#include "CurrentRecord.h"
+#include "GridGeometry.h"
 #include "DbActivity.h"
-#include "DbWaitCursor.h"
 #include "ErrorReport.h"
 #include "FixtureDb.h"
 #include "PoemQuery.h"
@@ -15,6 +15,7 @@
 #include "Unit2.h"
 
 #include <QDir>
+#include <stdexcept>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QLabel>
@@ -289,15 +290,15 @@ void tst_TForm1::startupShowsTheListWithEveryPoem()
 {
     TForm1 &f = *m_form;
     QVERIFY(f.isVisible());
-    QCOMPARE(TestSeam::store(f).workingDirectory(), QDir::toNativeSeparators(m_program->directory().path()));
+    QCOMPARE(f.findChild<PoemStore *>()->workingDirectory(), QDir::toNativeSeparators(m_program->directory().path()));
     QVERIFY(QFile::exists(m_program->directory().filePath(QStringLiteral("Tornevi.db"))));
     QCOMPARE(f.findChild<QTabWidget *>(QStringLiteral("PageControl1"))->currentIndex(), 0);
     QCOMPARE(f.findChild<QLineEdit *>(QStringLiteral("Edit1"))->text(), QString());
     QCOMPARE(f.findChild<QLabel *>(QStringLiteral("Label12"))->text(), QStringLiteral("89"));
-    QVERIFY(TestSeam::store(f).query()->isOpen());
-    QCOMPARE(TestSeam::store(f).query()->fieldValue(QStringLiteral("AZ")).toInt(), 782);
-    QVERIFY(TestSeam::store(f).query()->bof());
-    QVERIFY(!TestSeam::store(f).query()->eof());
+    QVERIFY(f.findChild<PoemQuery *>(QStringLiteral("FDQuery1"))->isOpen());
+    QCOMPARE(currentRecordOf(f)->fieldValue(QStringLiteral("AZ")).toInt(), 782);
+    QVERIFY(f.recordCursor()->bof());
+    QVERIFY(!f.recordCursor()->eof());
     QCOMPARE(m_ends->count(), 0);
 
     // The user meets the row of tabs first, so no grid cell is highlighted yet.
@@ -312,7 +313,9 @@ void tst_TForm1::listGridIsBoundToTheTitles()
 {
     auto *grid = m_form->findChild<DbGrid *>(QStringLiteral("DBGrid1"));
     QVERIFY(grid);
-    QCOMPARE(grid->dataSet(), TestSeam::store(*m_form).query());
+    // Its rows are the poem query's records, and its selection is the window's current record.
+    QCOMPARE(grid->recordCursor(), m_form->recordCursor());
+    QCOMPARE(grid->selectionModel(), m_form->recordCursor()->selectionModel());
     QCOMPARE(grid->fieldName(), QStringLiteral("CIM"));
     QCOMPARE(grid->titleText(), QStringLiteral("Cím"));
     QCOMPARE(grid->property("hint").toString(),
@@ -327,7 +330,7 @@ public:
     bool event(QEvent *e) override
     {
         if (e->type() == QEvent::User)
-            throw DatabaseError(message);
+            throw std::runtime_error(message.toStdString());
         return QObject::event(e);
     }
 };
@@ -358,14 +361,13 @@ void tst_TForm1::errorsAHandlerLetsThroughAreReported()
     // Handlers that guard their own work report the same way and carry on.
     m_lastMessage.clear();
     answerNextMessage();
-    QVERIFY(!ErrorReport::guard([&] { throw DatabaseError(message); }));
+    QVERIFY(!ErrorReport::guard([&] { throw std::runtime_error(message.toStdString()); }));
     QCOMPARE(m_lastMessage, shown);
 }
 
 void tst_TForm1::waitPointerDuringDatabaseWork()
 {
-    DbWaitCursor waitCursor;
-    PoemQuery *query = TestSeam::store(*m_form).query();
+    const auto query = currentRecordOf(*m_form);
     QTRY_VERIFY(!QGuiApplication::overrideCursor());
 
     query->close();
@@ -390,11 +392,11 @@ void tst_TForm1::waitPointerDuringDatabaseWork()
 void tst_TForm1::doubleClickOpensTheRowsPoem_data()
 {
     QTest::addColumn<int>("startRecord");
-    QTest::addColumn<int>("clickRow");   // grid row index, or DbGrid::TitleRow
+    QTest::addColumn<int>("clickRow");   // grid row index, or GridGeometry::TitleRow
     QTest::addColumn<int>("shownRecord");
     QTest::newRow("third row") << 1 << 2 << 3;
     QTest::newRow("bottom row after scrolling") << 40 << 23 << 40;
-    QTest::newRow("title row keeps the current record") << 10 << int(DbGrid::TitleRow) << 10;
+    QTest::newRow("title row keeps the current record") << 10 << int(GridGeometry::TitleRow) << 10;
 }
 
 void tst_TForm1::doubleClickOpensTheRowsPoem()
@@ -407,13 +409,13 @@ void tst_TForm1::doubleClickOpensTheRowsPoem()
     m_form->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_form));
     m_form->findChild<QAction *>(QStringLiteral("Lexikon1"))->trigger();
-    PoemQuery *query = TestSeam::store(*m_form).query();
+    const auto query = currentRecordOf(*m_form);
     query->first();
     query->setRecNo(startRecord);
     QApplication::processEvents();
 
-    const QPoint at = clickRow == DbGrid::TitleRow ? grid->cellRect(DbGrid::TitleRow).center()
-                                                    : grid->cellRect(clickRow).center();
+    const QPoint at = clickRow == GridGeometry::TitleRow ? GridGeometry::cellRect(grid, GridGeometry::TitleRow).center()
+                                                    : GridGeometry::cellRect(grid, clickRow).center();
     QString title, text, caption;
     int line = -1;
     bool photoEnabled = true, readerEnabled = true;
@@ -431,7 +433,7 @@ void tst_TForm1::doubleClickOpensTheRowsPoem()
     });
     // A double click through the window: press, release, press again (the window opens), release.
     QTest::mouseDClick(m_form->windowHandle(), Qt::LeftButton, {},
-                       grid->mapTo(m_form, grid->clientRect().topLeft() + at));
+                       grid->mapTo(m_form, GridGeometry::clientRect(grid).topLeft() + at));
     QVERIFY(!m_form2->isVisible());
 
     QCOMPARE(query->recNo(), shownRecord);
@@ -451,7 +453,7 @@ void tst_TForm1::doubleClickOpensTheRowsPoem()
 void tst_TForm1::listFollowsTheNavigator()
 {
     auto *grid = m_form->findChild<DbGrid *>(QStringLiteral("DBGrid1"));
-    PoemQuery *query = TestSeam::store(*m_form).query();
+    const auto query = currentRecordOf(*m_form);
     query->first();
     QList<int> rows;
     bool mainBlocked = false;
@@ -461,17 +463,17 @@ void tst_TForm1::listFollowsTheNavigator()
         mainBlocked = QApplication::activeModalWidget() == m_form2
                       && QGuiApplication::modalWindow() == m_form2->windowHandle()
                       && m_form2->windowModality() == Qt::ApplicationModal;
-        for (QPushButton *button : {nav->nextButton(), nav->nextButton(), nav->lastButton(), nav->priorButton(),
-                                    nav->firstButton()}) {
+        for (QPushButton *button : {nav->findChild<QPushButton *>(QStringLiteral("Next")), nav->findChild<QPushButton *>(QStringLiteral("Next")), nav->findChild<QPushButton *>(QStringLiteral("Last")), nav->findChild<QPushButton *>(QStringLiteral("Prior")),
+                                    nav->findChild<QPushButton *>(QStringLiteral("First"))}) {
             QTest::mouseClick(button, Qt::LeftButton);
-            rows << query->recNo() << grid->topPosition() + grid->currentRow();
+            rows << query->recNo() << (grid->topRow() + 1) + grid->currentLine();
         }
     });
     m_form->DBGrid1DblClick();
     QVERIFY(mainBlocked);
     // Each step: the query's position, then the record the grid's indicator stands on.
     QCOMPARE(rows, (QList<int>{2, 2, 3, 3, 89, 89, 88, 88, 1, 1}));
-    QCOMPARE(grid->topPosition(), 1);
+    QCOMPARE((grid->topRow() + 1), 1);
 }
 
 void tst_TForm1::pageSwitching_data()
@@ -505,7 +507,7 @@ void tst_TForm1::pageSwitching()
         return name == QLatin1String("tabs") ? pages->findChild<QTabBar *>() : m_form->findChild<QWidget *>(name);
     };
     m_form->show();
-    PoemQuery *query = TestSeam::store(*m_form).query();
+    const auto query = currentRecordOf(*m_form);
     query->first();
     query->setRecNo(5);
     // Offscreen, activation stays with the hidden detail window until asked for.
@@ -598,10 +600,10 @@ void tst_TForm1::exitFlows()
         QVERIFY(QFile::remove(copy));
     auto *pages = form.findChild<QTabWidget *>(QStringLiteral("PageControl1"));
     pages->setCurrentIndex(1);
-    TestSeam::store(form).query()->setRecNo(7);
+    form.recordCursor()->moveToRow(7 - 1);
 
     QSignalSpy ends(TorneviApplication::instance(), &TorneviApplication::endRequested);
-    QSignalSpy queryStates(TestSeam::store(form).query(), &PoemQuery::stateChanged);
+    QSignalSpy queryStates(form.findChild<PoemQuery *>(QStringLiteral("FDQuery1")), &PoemQuery::stateChanged);
     ExitQuestion seen;
     answerQuestions(&seen, yes ? QMessageBox::Yes : QMessageBox::No, &form, &form);
     if (flow == QLatin1String("menu"))
@@ -620,16 +622,16 @@ void tst_TForm1::exitFlows()
     QCOMPARE(form.findChild<StatusBar *>(QStringLiteral("StatusBar1"))->panelText(0), QString());
 
     if (yes) {
-        QVERIFY(!TestSeam::store(form).query()->isOpen());
+        QVERIFY(!form.findChild<PoemQuery *>(QStringLiteral("FDQuery1"))->isOpen());
         QCOMPARE(queryStates.count(), 1);
-        QVERIFY(!TestSeam::store(form).connection()->isOpen());
+        QVERIFY(!form.findChild<SqliteConnection *>(QStringLiteral("FDConnection1"))->isOpen());
         QVERIFY(!QFile::exists(copy));
         QCOMPARE(ends.count(), 1);
     } else {
-        QVERIFY(TestSeam::store(form).query()->isOpen());
-        QCOMPARE(TestSeam::store(form).query()->recNo(), 7);
+        QVERIFY(form.findChild<PoemQuery *>(QStringLiteral("FDQuery1"))->isOpen());
+        QCOMPARE((form.recordCursor()->row() + 1), 7);
         QCOMPARE(pages->currentIndex(), 1);
-        QVERIFY(TestSeam::store(form).connection()->isOpen());
+        QVERIFY(form.findChild<SqliteConnection *>(QStringLiteral("FDConnection1"))->isOpen());
         QVERIFY(QFile::exists(copy));
         QCOMPARE(ends.count(), 0);
         QVERIFY(form.isVisible());
@@ -722,7 +724,7 @@ void tst_TForm1::exitChosenInTheOpenMenu()
     QCOMPARE(seen.panelWhileAsked, QStringLiteral("Program használatásan befejezése ?"));
     QCOMPARE(status->panelText(0), QString());
     QVERIFY(!menu->isVisible());
-    QVERIFY(TestSeam::store(form).query()->isOpen());
+    QVERIFY(form.findChild<PoemQuery *>(QStringLiteral("FDQuery1"))->isOpen());
     idle(50);
     QCOMPARE(seen.asked, 1);
     QCOMPARE(status->panelText(0), QString());
@@ -748,7 +750,7 @@ void tst_TForm1::noExitWhileTheDetailWindowIsOpen()
     m_form->DBGrid1DblClick();
     QCOMPARE(questions, 0);
     QVERIFY(m_form->isVisible());
-    QVERIFY(TestSeam::store(*m_form).query()->isOpen());
+    QVERIFY(m_form->findChild<PoemQuery *>(QStringLiteral("FDQuery1"))->isOpen());
     QCOMPARE(ends.count(), 0);
 }
 
@@ -761,7 +763,7 @@ void tst_TForm1::sessionEndEndsAtOnce()
     QVERIFY(m_form->close());
     QVERIFY(m_form->findChildren<QMessageBox *>().isEmpty());
     QVERIFY(QFile::exists(m_program->directory().filePath(QStringLiteral("Tornevi.db"))));
-    QVERIFY(TestSeam::store(*m_form).query()->isOpen());
+    QVERIFY(m_form->findChild<PoemQuery *>(QStringLiteral("FDQuery1"))->isOpen());
 }
 
 // Looked at by hand: build/<preset>/test-output/list-page.png (on a real X server only).
@@ -769,13 +771,13 @@ void tst_TForm1::screenshotOfTheListPage()
 {
     if (QGuiApplication::platformName() != QLatin1String("xcb"))
         QSKIP("needs a real X server (the _xvfb run)");
-    TestSeam::store(*m_form).query()->first();
+    m_form->recordCursor()->first();
     m_form->findChild<QTabWidget *>(QStringLiteral("PageControl1"))->setCurrentIndex(0);
     m_form->activateWindow();
     QTest::qWait(200);
     QVERIFY(m_form->grab().save(QStringLiteral(TORNEVI_TEST_OUTPUT_DIR "/list-page.png")));
 
-    TestSeam::store(*m_form).query()->setRecNo(10);
+    m_form->recordCursor()->moveToRow(10 - 1);
     bool saved = false;
     whileDetailWindowIsOpen(m_form2, [&] {
         QTest::qWait(200);

@@ -1,4 +1,5 @@
 #include "DbGrid.h"
+#include "GridGeometry.h"
 #include "PoemQuery.h"
 #include "ProgramInFreshDirectory.h"
 #include "Tahoma.h"
@@ -93,7 +94,7 @@ Renderings renderGridTitle(DbGrid *grid)
 {
     Renderings r;
     // The cell in the grid's own coordinates: the title row is the view's header, outside its viewport.
-    const QRect cell = grid->cellRect(DbGrid::TitleRow).translated(grid->clientRect().topLeft());
+    const QRect cell = GridGeometry::cellRect(grid, GridGeometry::TitleRow).translated(GridGeometry::clientRect(grid).topLeft());
     const QString title = grid->titleText();
     r.shown = grid->grab(cell).toImage();
     grid->setTitleText(QString());

@@ -1,3 +1,4 @@
+#include "CurrentRecord.h"
 #include "DbGrid.h"
 #include "FixtureDb.h"
 #include "MessageProbe.h"
@@ -104,7 +105,7 @@ void tst_SearchPage::reset()
 QList<int> tst_SearchPage::shownKeys() const
 {
     QList<int> keys;
-    PoemQuery *query = TestSeam::store(*m_form).query();
+    const auto query = currentRecordOf(*m_form);
     for (int position = 1; position <= query->recordCount(); ++position)
         keys << query->value(position, QStringLiteral("AZ")).toInt();
     return keys;
@@ -230,7 +231,7 @@ void tst_SearchPage::phrases()
     QCOMPARE(counter(), QString::number(expected.size()));
     QCOMPARE(pages()->currentIndex(), 0);
     QCOMPARE(phraseBox()->text(), phrase);
-    PoemQuery *query = TestSeam::store(*m_form).query();
+    const auto query = currentRecordOf(*m_form);
     QVERIFY(query->isOpen());
     QCOMPARE(query->recNo(), expected.isEmpty() ? 0 : 1);
     QVERIFY(query->bof());
@@ -253,7 +254,7 @@ int collectStatements(unsigned type, void *context, void *, void *text)
 void tst_SearchPage::statementReachesSqliteVerbatim()
 {
     QStringList statements;
-    sqlite3 *db = TestSeam::store(*m_form).connection()->handle();
+    sqlite3 *db = m_form->findChild<SqliteConnection *>(QStringLiteral("FDConnection1"))->handle();
     QCOMPARE(sqlite3_trace_v2(db, SQLITE_TRACE_STMT, collectStatements, &statements), SQLITE_OK);
     search(QStringLiteral("ab'c"));
     sqlite3_trace_v2(db, 0, nullptr, nullptr);
@@ -284,7 +285,7 @@ void tst_SearchPage::patternLengthLimit()
     m_probe->clear();
     search(phrase);
 
-    PoemQuery *query = TestSeam::store(*m_form).query();
+    const auto query = currentRecordOf(*m_form);
     if (searched) {
         QCOMPARE(m_probe->messages(), QStringList());
         QVERIFY(query->isOpen());
@@ -299,8 +300,8 @@ void tst_SearchPage::patternLengthLimit()
     // The handler stopped where the engine refused: the list shows no poems, the rest stays.
     QVERIFY(!query->isOpen());
     auto *grid = child<DbGrid>("DBGrid1");
-    QCOMPARE(grid->drawnRowCount(), 1);
-    QCOMPARE(grid->currentRow(), -1);
+    QCOMPARE(grid->drawnLineCount(), 1);
+    QCOMPARE(grid->currentLine(), -1);
     QCOMPARE(counter(), QStringLiteral("89"));
     QCOMPARE(pages()->currentIndex(), 1);
     QCOMPARE(phraseBox()->text(), phrase);
@@ -321,7 +322,7 @@ void tst_SearchPage::nulInPhraseChangesNothing()
     search(QStringLiteral("tavasz"));
     m_probe->clear();
     const QString phrase = QStringLiteral("tav") + QChar(0) + QStringLiteral("asz");
-    PoemQuery *query = TestSeam::store(*m_form).query();
+    const auto query = currentRecordOf(*m_form);
     const QString statement = query->statementText();
     search(phrase);
 

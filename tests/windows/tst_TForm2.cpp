@@ -2,7 +2,7 @@
 #include "FixtureDb.h"
 #include "GlyphCells.h"
 #include "MemoBox.h"
-#include "PoemQuery.h"
+#include "PoemRecords.h"
 #include "PoemTableModel.h"
 #include "SqliteConnection.h"
 #include "Tahoma.h"
@@ -79,38 +79,33 @@ private:
 
     QTemporaryDir m_dir;
     int m_databases = 0;
-    std::unique_ptr<SqliteConnection> m_connection;
-    std::unique_ptr<PoemQuery> m_query;
-    std::unique_ptr<PoemTableModel> m_model;
+    std::unique_ptr<PoemRecordsWithCursor> m_records;
+    PoemQuery *m_query = nullptr;
+    RecordCursor *m_cursor = nullptr;
     std::unique_ptr<TForm2> m_form;
 };
 
 void tst_TForm2::init()
 {
     m_form.reset();
-    m_model.reset();
-    m_query.reset();
-    m_connection = std::make_unique<SqliteConnection>();
-    m_query = std::make_unique<PoemQuery>(*m_connection);
-    m_query->addSql(PoemQuery::BaseStatement);
-    m_model = std::make_unique<PoemTableModel>(m_query.get());
+    m_records = std::make_unique<PoemRecordsWithCursor>();
+    m_query = &m_records->query;
+    m_cursor = &m_records->cursor;
     // Made while the query is closed, as at start-up.
-    m_form = std::make_unique<TForm2>(m_model.get());
+    m_form = std::make_unique<TForm2>(m_cursor);
 }
 
 void tst_TForm2::cleanup()
 {
     m_form.reset();
-    m_model.reset();
-    m_query.reset();
-    m_connection.reset();
+    m_records.reset();
 }
 
 void tst_TForm2::useDatabase(const QStringList &titles, const QStringList &texts)
 {
     const QString path = m_dir.filePath(QStringLiteral("poems%1.db").arg(++m_databases));
     FixtureDb::createWithTitles(path, titles, texts);
-    m_connection->setDatabase(path);
+    m_records->connection.setDatabase(QFile::encodeName(path));
 }
 
 template<typename T> T *tst_TForm2::child(const char *name) const
@@ -225,21 +220,21 @@ void tst_TForm2::bindingsFollowTheQuery()
             m_query->addSql(QStringLiteral("Select * from tbl_Data where CIM = 'nincs ilyen'"));
             m_query->open();
         } else if (step == QLatin1String("F"))
-            m_query->first();
+            m_cursor->first();
         else if (step == QLatin1String("L"))
-            m_query->last();
+            m_cursor->last();
         else if (step == QLatin1String("N"))
-            m_query->next();
+            m_cursor->next();
         else if (step == QLatin1String("P"))
-            m_query->prior();
+            m_cursor->prior();
     }
 
     QVERIFY(m_form->isHidden());
     // Through a mapper on the model it was given, one row per record.
     auto *mapper = m_form->findChild<QDataWidgetMapper *>(QStringLiteral("BindSourceDB1"));
     QVERIFY(mapper);
-    QCOMPARE(mapper->model(), m_model.get());
-    QCOMPARE(mapper->currentIndex(), m_query->recNo() - 1);
+    QCOMPARE(mapper->model(), &m_records->model);
+    QCOMPARE(mapper->currentIndex(), m_records->recNo() - 1);
     QCOMPARE(child<QLabel>("Label1")->text(), title);
     QCOMPARE(child<MemoBox>("Memo1")->toPlainText(), QString(text).replace(QLatin1String("\r\n"), QLatin1String("\n")));
 }
@@ -506,14 +501,14 @@ void tst_TForm2::textBoxIgnoresEditing()
 
     useDatabase({QStringLiteral("Egy"), QStringLiteral("Kettő")});
     m_query->open();
-    m_query->next();
+    m_cursor->next();
     m_form->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
     auto *memo = child<MemoBox>("Memo1");
     const QString before = memo->toPlainText();
     QApplication::clipboard()->setText(QStringLiteral("beillesztett szöveg"));
-    QSignalSpy moves(m_query.get(), &PoemQuery::currentChanged);
-    QSignalSpy states(m_query.get(), &PoemQuery::stateChanged);
+    QSignalSpy moves(m_cursor, &RecordCursor::changed);
+    QSignalSpy states(m_query, &PoemQuery::stateChanged);
 
     QTest::keyClick(memo, Qt::Key_A, Qt::ControlModifier); // select all, so Delete or cut would bite
     if (!typed.isEmpty())
@@ -523,7 +518,7 @@ void tst_TForm2::textBoxIgnoresEditing()
 
     QCOMPARE(memo->toPlainText(), before);
     QVERIFY(!memo->document()->isModified());
-    QCOMPARE(m_query->recNo(), 2);
+    QCOMPARE(m_records->recNo(), 2);
     QCOMPARE(moves.count(), 0);
     QCOMPARE(states.count(), 0);
     QVERIFY(m_form->isVisible());
@@ -547,7 +542,7 @@ void tst_TForm2::newTextStartsAtTheTop()
                 {longPoem(QStringLiteral("Első"), 300), longPoem(QStringLiteral("Második"), 300),
                  longPoem(QStringLiteral("Harmadik"), 300)});
     m_query->open();
-    m_query->next();
+    m_cursor->next();
     m_form->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
     auto *memo = child<MemoBox>("Memo1");
@@ -563,7 +558,7 @@ void tst_TForm2::newTextStartsAtTheTop()
     } else {
         QTest::mouseClick(m_form->findChild<QPushButton *>(button), Qt::LeftButton);
     }
-    QVERIFY(memo->toPlainText().startsWith(m_query->fieldText(QStringLiteral("CIM"))));
+    QVERIFY(memo->toPlainText().startsWith(m_records->model.index(m_cursor->row(), PoemTableModel::Title).data().toString()));
     QCOMPARE(bar->value(), 0);
     QCOMPARE(memo->textCursor().position(), 0);
     QVERIFY(!memo->textCursor().hasSelection());
@@ -627,7 +622,7 @@ void tst_TForm2::opensModallyAsTheListDoes()
     auto *felolvas = child<QPushButton>("BitBtn2");
     QCOMPARE(foto->text(), QStringLiteral("Fotó"));
     QCOMPARE(felolvas->text(), QStringLiteral("Felolvas"));
-    QSignalSpy moves(m_query.get(), &PoemQuery::currentChanged);
+    QSignalSpy moves(m_cursor, &RecordCursor::changed);
 
     for (int showing = 1; showing <= 2; ++showing) {
         foto->setEnabled(false);
@@ -643,7 +638,7 @@ void tst_TForm2::opensModallyAsTheListDoes()
     }
     // The window moved the shared record and left it there; showing moved nothing by itself.
     QCOMPARE(moves.count(), 2);
-    QCOMPARE(m_query->recNo(), 3);
+    QCOMPARE(m_records->recNo(), 3);
     QCOMPARE(child<QLabel>("Label1")->text(), QStringLiteral("Három"));
 }
 
