@@ -14,6 +14,8 @@
 #include "Unit1.h"
 #include "Unit2.h"
 
+#include <QDataWidgetMapper>
+#include <QHeaderView>
 #include <QDir>
 #include <stdexcept>
 #include <QElapsedTimer>
@@ -66,6 +68,8 @@ private slots:
     void doubleClickOpensTheRowsPoem_data();
     void doubleClickOpensTheRowsPoem();
     void listFollowsTheNavigator();
+    void oneCurrentRecordEverywhere_data();
+    void oneCurrentRecordEverywhere();
     void framesAreCentredInTheWorkArea();
     void menuBarAndDropDownInThePlatformsMenuFont();
     void exitFlows_data();
@@ -474,6 +478,74 @@ void tst_TForm1::listFollowsTheNavigator()
     // Each step: the query's position, then the record the grid's indicator stands on.
     QCOMPARE(rows, (QList<int>{2, 2, 3, 3, 89, 89, 88, 88, 1, 1}));
     QCOMPARE((grid->topRow() + 1), 1);
+}
+
+void tst_TForm1::oneCurrentRecordEverywhere_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<int>("recNo");
+    QTest::addColumn<QString>("buttons");   // the navigator's enabled buttons, "-" for a disabled one
+
+    QTest::newRow("grid: Down key") << "Down" << 2 << "FPNL";
+    QTest::newRow("grid: End key") << "End" << 89 << "FP--";
+    QTest::newRow("grid: click on the fifth line") << "click" << 5 << "FPNL";
+    QTest::newRow("navigator: Next") << "Next" << 2 << "FPNL";
+    QTest::newRow("navigator: Last") << "Last" << 89 << "FP--";
+    QTest::newRow("navigator: Next, First") << "Next First" << 1 << "--NL";
+    QTest::newRow("the selection the detail window follows") << "select 40" << 40 << "FPNL";
+}
+
+// The grid, the navigator and the detail window show one current record: moved through any of
+// them, it reads the same through the other two.
+void tst_TForm1::oneCurrentRecordEverywhere()
+{
+    QFETCH(QString, how);
+    QFETCH(int, recNo);
+    QFETCH(QString, buttons);
+    auto *grid = m_form->findChild<DbGrid *>(QStringLiteral("DBGrid1"));
+    auto *nav = m_form2->findChild<DbNavigator *>(QStringLiteral("DBNavigator1"));
+    auto *title = m_form2->findChild<QLabel *>(QStringLiteral("Label1"));
+    auto *mapper = m_form2->findChild<QDataWidgetMapper *>(QStringLiteral("BindSourceDB1"));
+    QVERIFY(grid && nav && title && mapper);
+    // The main window's list page, the first record current, the grid focused.
+    m_form->findChild<QTabWidget *>(QStringLiteral("PageControl1"))->setCurrentIndex(0);
+    m_form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_form));
+    QTest::keyClick(grid, Qt::Key_Home);
+    grid->setFocus();
+    QTRY_VERIFY(grid->hasFocus());
+    QCOMPARE(grid->currentIndex().row(), 0);
+
+    const QStringList steps = how.split(QLatin1Char(' '));
+    if (steps.first() == QLatin1String("Down") || steps.first() == QLatin1String("End")) {
+        QTest::keyClick(grid, steps.first() == QLatin1String("Down") ? Qt::Key_Down : Qt::Key_End);
+    } else if (steps.first() == QLatin1String("click")) {
+        const QRect cell = GridGeometry::cellRect(grid, 4);
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
+                          cell.center() - QPoint(grid->verticalHeader()->width(), grid->horizontalHeader()->height()));
+    } else if (steps.first() == QLatin1String("select")) {
+        grid->selectionModel()->setCurrentIndex(grid->model()->index(steps.last().toInt() - 1, 0),
+                                                QItemSelectionModel::ClearAndSelect);
+    } else {
+        whileDetailWindowIsOpen(m_form2, [&] {
+            for (const QString &button : steps)
+                QTest::mouseClick(nav->findChild<QPushButton *>(button), Qt::LeftButton);
+        });
+        m_form->DBGrid1DblClick();
+    }
+
+    // The grid: its current cell and the indicator's line.
+    QCOMPARE(grid->currentIndex().row() + 1, recNo);
+    QCOMPARE(grid->topRow() + grid->currentLine() + 1, recNo);
+    // The navigator: its buttons follow the same record's flags.
+    QString enabled;
+    for (const char *name : {"First", "Prior", "Next", "Last"})
+        enabled += nav->findChild<QPushButton *>(QLatin1String(name))->isEnabled() ? QLatin1Char(name[0]) : QLatin1Char('-');
+    QCOMPARE(enabled, buttons);
+    // The detail window: its mapper's row and the title it shows.
+    QCOMPARE(mapper->currentIndex() + 1, recNo);
+    QCOMPARE(title->text(), grid->model()->index(recNo - 1, 0).data().toString());
+    QVERIFY(!title->text().isEmpty());
 }
 
 void tst_TForm1::pageSwitching_data()
