@@ -102,11 +102,14 @@ void TForm1::bindViews()
     ui->DBGrid1->setModel(m_poemModel);
     m_cursor = new RecordCursor(m_poemModel, ui->DBGrid1->selectionModel(), this);
     ui->DBGrid1->setRecordCursor(m_cursor);
-    // A move that cannot fetch its rows goes to the default error report.
-    connect(m_cursor, &RecordCursor::errorOccurred, this, [](const QString &message) { ErrorReport::report(message); });
     connect(ui->DBGrid1, &DbGrid::doubleClickedAnywhere, this, &TForm1::DBGrid1DblClick);
     ui->TabSheet2->setStore(&m_store);
     connect(ui->TabSheet2, &SearchPage::listPageWanted, this, &TForm1::Lexikon1Click);
+    // A move that cannot fetch its rows, or a search the store refuses, goes to the default
+    // error report; the views report nothing themselves.
+    const auto report = [](const QString &message) { ErrorReport::report(message); };
+    connect(m_cursor, &RecordCursor::errorOccurred, this, report);
+    connect(ui->TabSheet2, &SearchPage::requestFailed, this, report);
 }
 
 void TForm1::connectMenu()

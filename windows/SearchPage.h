@@ -31,6 +31,7 @@ public:
 
 signals:
     void listPageWanted();   // the hits are to be shown: the list page comes to the front
+    void requestFailed(const QString &message);   // SQLite's or the store's reason
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
