@@ -32,9 +32,10 @@ int RecordCursor::row() const
     return isOpen() && m_selection ? m_selection->currentIndex().row() : -1;
 }
 
-
 void RecordCursor::select(const QModelIndex &index)
 {
+    if (!m_selection)
+        return;
     const QScopedValueRollback<bool> moving(m_moving, true);
     m_selection->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
 }

@@ -94,8 +94,10 @@ void DbGrid::createScrollBars()
 
 void DbGrid::setModel(QAbstractItemModel *records)
 {
+    if (records == model())
+        return;
     if (model())
-        disconnect(model(), nullptr, this, nullptr);
+        disconnect(model(), &QAbstractItemModel::modelReset, this, &DbGrid::modelWasReset);
     QTableView::setModel(records);
     if (records)   // after the view and its headers: they have taken a reset in by then
         connect(records, &QAbstractItemModel::modelReset, this, &DbGrid::modelWasReset);
@@ -111,7 +113,7 @@ void DbGrid::setRecordCursor(RecordCursor *cursor)
     m_cursor = cursor;
     if (m_cursor)
         connect(m_cursor, &RecordCursor::changed, this, &DbGrid::currentRecordChanged);
-    modelWasReset();
+    refresh();
 }
 
 void DbGrid::setFieldName(const QString &name)
