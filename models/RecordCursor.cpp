@@ -129,6 +129,9 @@ void RecordCursor::selectionMoved(const QModelIndex &current, const QModelIndex 
             select(previous);
         return;
     }
+    // A result that ended early has no such row: the last one read stands for it.
+    if (current.row() >= m_model->readableRowCount())
+        select(current.siblingAtRow(m_model->readableRowCount() - 1));
     m_bof = false;
     m_eof = false;
     emit changed();

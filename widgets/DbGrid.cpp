@@ -366,8 +366,8 @@ void DbGrid::updateGeometries()
 // ---- scroll bars ---------------------------------------------------------------------------
 
 // The vertical bar shows the current record: range 1..count with a page of the visible lines
-// (a track of count + visible - 1 positions), value the current record's number (1-based). The view's own use of
-// it, the scrolled window, goes through the indicator column's offset instead.
+// (a track of count + visible - 1 positions), value the current record's number, counted from 1.
+// The view's own use of it, the scrolled window, goes through the indicator column's offset.
 void DbGrid::updateScrollBar()
 {
     const QScopedValueRollback<bool> setting(m_settingScrollBar, true);

@@ -9,7 +9,7 @@ class QPainter;
 // grid draws them: themed header cells separated by the grid's lines, the title in its own font
 // on the Windows text metrics, a hot and a pressed look for the title even where the style draws
 // neither, and the indicator's mark on the current record's row. A model without rows still gets
-// one blank indicator cell, marked while the data set is open.
+// one blank indicator cell, marked while the result is open.
 class DbGridHeader : public QHeaderView
 {
     Q_OBJECT

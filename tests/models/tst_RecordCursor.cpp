@@ -27,6 +27,7 @@ private slots:
     void closedResultIsInert();
     void everyOpenStartsOnTheFirstRow();
     void settingTheCurrentIndexMovesTheRecord();
+    void failedFetchLeavesTheRecord_data();
     void failedFetchLeavesTheRecord();
 
 private:
@@ -217,21 +218,45 @@ void tst_RecordCursor::settingTheCurrentIndexMovesTheRecord()
     QCOMPARE(m_selection->currentIndex().row(), 70);
 }
 
+void tst_RecordCursor::failedFetchLeavesTheRecord_data()
+{
+    QTest::addColumn<QString>("step");
+    QTest::addColumn<int>("rowAfterwards");   // the same step once the failure has ended the result
+    QTest::addColumn<bool>("eof");
+
+    QTest::newRow("Last") << "L" << 58 << true;
+    QTest::newRow("move by 70") << "+70" << 58 << true;
+    QTest::newRow("move to row 70") << "=70" << 58 << false;
+    QTest::newRow("current index set to row 70") << "select 70" << 58 << false;
+}
+
 // A statement whose 60th row fails to compute: the move that needs it fails and is reported
 // once; the record stays. The rows read before the failure are then the whole result.
 void tst_RecordCursor::failedFetchLeavesTheRecord()
 {
+    QFETCH(QString, step);
+    QFETCH(int, rowAfterwards);
+    QFETCH(bool, eof);
     open(89, QStringLiteral("Select *, CASE WHEN AZ = 60 THEN abs(-9223372036854775807 - 1) END AS X from tbl_Data"));
     QCOMPARE(m_cursor->recordCount(), 89);
+    const auto perform = [&] {
+        if (step.startsWith(QLatin1String("select ")))
+            m_selection->setCurrentIndex(m_model->index(step.mid(7).toInt(), 0), QItemSelectionModel::ClearAndSelect);
+        else
+            apply(*m_cursor, step);
+    };
     QSignalSpy notices(m_cursor.get(), &RecordCursor::changed);
-    QVERIFY(!m_cursor->last());
+    perform();
     QCOMPARE(m_errors, QStringList{QStringLiteral("integer overflow")});
     QCOMPARE(m_cursor->row(), 0);
+    QCOMPARE(m_selection->currentIndex().row(), 0);
     QCOMPARE(notices.count(), 0);
-    QVERIFY(m_cursor->last());
-    QCOMPARE(m_cursor->row(), 58);
-    QVERIFY(m_cursor->eof());
-    QCOMPARE(m_selection->currentIndex().data().toString(), QStringLiteral("Cím 59"));
+
+    perform();
+    QCOMPARE(m_cursor->row(), rowAfterwards);
+    QCOMPARE(m_cursor->eof(), eof);
+    QVERIFY(!m_cursor->bof());
+    QCOMPARE(m_selection->currentIndex().data().toString(), QStringLiteral("Cím %1").arg(rowAfterwards + 1));
     QCOMPARE(m_errors.size(), 1);
 }
 
