@@ -340,7 +340,7 @@ QRect DbGrid::visualRect(const QModelIndex &index) const
     if (!index.isValid() || line < 0 || line >= drawnLineCount() || !hasRecords())
         return {};
     // The cell without the grid lines that its delegate draws right of it and below it.
-    return QTableView::visualRect(index).adjusted(0, 0, -1, -1);
+    return QTableView::visualRect(index).adjusted(0, 0, -DbGridLines::Width, -DbGridLines::Width);
 }
 
 QModelIndex DbGrid::indexAt(const QPoint &pos) const
@@ -711,9 +711,10 @@ void DbGrid::paintEvent(QPaintEvent *event)
         // A result without records still shows one blank row under the column, with its grid lines.
         if (column && !hasRecords()) {
             const QColor line = DbGridLines::color(this);
-            painter.fillRect(cells.adjusted(0, 0, -1, -1), palette().color(QPalette::Base));
-            painter.fillRect(QRect(cells.left(), cells.bottom(), cells.width(), 1), line);
-            painter.fillRect(QRect(cells.right(), cells.top(), 1, cells.height()), line);
+            constexpr int lines = DbGridLines::Width;
+            painter.fillRect(cells.adjusted(0, 0, -lines, -lines), palette().color(QPalette::Base));
+            painter.fillRect(QRect(cells.left(), cells.bottom() + 1 - lines, cells.width(), lines), line);
+            painter.fillRect(QRect(cells.right() + 1 - lines, cells.top(), lines, cells.height()), line);
         }
     }
     const QRegion rows = event->region().intersected(cells);

@@ -107,7 +107,7 @@ void DbGridHeader::paintEvent(QPaintEvent *event)
         if (orientation() == Qt::Vertical && count() == 0) {
             paintCell(painter, cells, false, false);
             if (m_blankRowMarked)
-                paintMark(painter, cells.adjusted(0, 0, -1, -1));
+                paintMark(painter, cells.adjusted(0, 0, -DbGridLines::Width, -DbGridLines::Width));
         }
     }
     const QRegion inside = event->region().intersected(cells);
@@ -122,7 +122,7 @@ void DbGridHeader::paintSection(QPainter *painter, const QRect &rect, int logica
     if (orientation() == Qt::Vertical) {
         paintCell(*painter, rect, false, false);
         if (logicalIndex == m_markedSection)
-            paintMark(*painter, rect.adjusted(0, 0, -1, -1));
+            paintMark(*painter, rect.adjusted(0, 0, -DbGridLines::Width, -DbGridLines::Width));
         return;
     }
     const bool hot = isSectionHot(logicalIndex);
