@@ -405,7 +405,7 @@ void tst_Geometry::screenshots()
         QCOMPARE(shot.deviceIndependentSize().toSize(), m_form->size());
         QVERIFY(shot.save(picturePath(QString::fromLatin1(names[i]))));
     }
-    m_form->recordCursor()->moveToRow(10 - 1);
+    m_form->recordCursor()->moveToRow(9);
     m_form2->raise();
     QTest::qWait(100);
     QVERIFY(m_form2->grab().save(picturePath(QStringLiteral("geometry-detail-window"))));

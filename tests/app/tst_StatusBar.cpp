@@ -400,7 +400,7 @@ void tst_StatusBar::pointerGivesHintAndTooltip()
 
 void tst_StatusBar::tooltipMovesAtOnceBetweenSwitchedControls()
 {
-    m_form->recordCursor()->moveToRow(10 - 1);
+    m_form->recordCursor()->moveToRow(9);
     QStringList tips;
     QString panelAtLast;
     whileDetailWindowIsOpen(m_form2, [&] {
@@ -428,12 +428,13 @@ void tst_StatusBar::tooltipMovesAtOnceBetweenSwitchedControls()
 // there.
 void tst_StatusBar::tooltipOfAWindowThatAppearsUnderTheRestingPointer()
 {
-    m_form->recordCursor()->moveToRow(10 - 1);
+    m_form->recordCursor()->moveToRow(9);
     auto *nav = m_form2->findChild<DbNavigator *>(QStringLiteral("DBNavigator1"));
+    auto *nextButton = nav->findChild<QPushButton *>(QStringLiteral("Next"));
     QPoint next;
     whileDetailWindowIsOpen(m_form2, [&] {
-        static_cast<void>(spinUntil([&] { return nav->findChild<QPushButton *>(QStringLiteral("Next"))->isVisible(); }));
-        next = nav->findChild<QPushButton *>(QStringLiteral("Next"))->mapToGlobal(nav->findChild<QPushButton *>(QStringLiteral("Next"))->rect().center());
+        static_cast<void>(spinUntil([&] { return nextButton->isVisible(); }));
+        next = nextButton->mapToGlobal(nextButton->rect().center());
     });
     m_form->DBGrid1DblClick();
     QVERIFY(!next.isNull());
@@ -444,7 +445,7 @@ void tst_StatusBar::tooltipOfAWindowThatAppearsUnderTheRestingPointer()
     QString tip, panel;
     bool underPointer = false;
     whileDetailWindowIsOpen(m_form2, [&] {
-        underPointer = spinUntil([&] { return QApplication::widgetAt(QCursor::pos()) == nav->findChild<QPushButton *>(QStringLiteral("Next")); });
+        underPointer = spinUntil([&] { return QApplication::widgetAt(QCursor::pos()) == nextButton; });
         static_cast<void>(spinUntil([] { return QToolTip::isVisible(); }, ApplicationHint::ToolTipDelayMs + 2000));
         tip = QToolTip::isVisible() ? QToolTip::text() : QString();
         panel = panel0();

@@ -467,8 +467,8 @@ void tst_TForm1::listFollowsTheNavigator()
         mainBlocked = QApplication::activeModalWidget() == m_form2
                       && QGuiApplication::modalWindow() == m_form2->windowHandle()
                       && m_form2->windowModality() == Qt::ApplicationModal;
-        for (QPushButton *button : {nav->findChild<QPushButton *>(QStringLiteral("Next")), nav->findChild<QPushButton *>(QStringLiteral("Next")), nav->findChild<QPushButton *>(QStringLiteral("Last")), nav->findChild<QPushButton *>(QStringLiteral("Prior")),
-                                    nav->findChild<QPushButton *>(QStringLiteral("First"))}) {
+        for (const char *name : {"Next", "Next", "Last", "Prior", "First"}) {
+            QPushButton *button = nav->findChild<QPushButton *>(QLatin1String(name));
             QTest::mouseClick(button, Qt::LeftButton);
             rows << query->recNo() << (grid->topRow() + 1) + grid->currentLine();
         }
@@ -672,7 +672,7 @@ void tst_TForm1::exitFlows()
         QVERIFY(QFile::remove(copy));
     auto *pages = form.findChild<QTabWidget *>(QStringLiteral("PageControl1"));
     pages->setCurrentIndex(1);
-    form.recordCursor()->moveToRow(7 - 1);
+    form.recordCursor()->moveToRow(6);
 
     QSignalSpy ends(TorneviApplication::instance(), &TorneviApplication::endRequested);
     QSignalSpy queryStates(form.findChild<PoemQuery *>(QStringLiteral("FDQuery1")), &PoemQuery::stateChanged);
@@ -849,7 +849,7 @@ void tst_TForm1::screenshotOfTheListPage()
     QTest::qWait(200);
     QVERIFY(m_form->grab().save(QStringLiteral(TORNEVI_TEST_OUTPUT_DIR "/list-page.png")));
 
-    m_form->recordCursor()->moveToRow(10 - 1);
+    m_form->recordCursor()->moveToRow(9);
     bool saved = false;
     whileDetailWindowIsOpen(m_form2, [&] {
         QTest::qWait(200);
