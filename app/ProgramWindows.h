@@ -6,8 +6,6 @@
 #include "Unit1.h"
 #include "Unit2.h"
 
-struct TestSeam;
-
 // The program's windows in the order the program makes them: the main window first, then the
 // hidden detail window, which binds to the main window's poem model. Both live until the end,
 // and so does the poem store they are given, which outlives them. The entry point and the tests
@@ -24,11 +22,9 @@ public:
     int run();
 
 private:
-    friend struct TestSeam;
-
     DbWaitCursor m_waitCursor;
     PoemStore m_store;
     TForm1 m_form1;
     TForm2 m_form2;
-    ApplicationHint m_hint;
+    ApplicationHint *m_hint;   // the main window's
 };

@@ -1,6 +1,7 @@
 #include "Unit1.h"
 
 #include "DeferredIconEngine.h"
+#include "ErrorReport.h"
 #include "PoemQuery.h"
 #include "PoemTableModel.h"
 #include "RegionalClock.h"
@@ -99,6 +100,7 @@ void TForm1::bindViews()
     connect(ui->DBGrid1, &DbGrid::doubleClicked, this, &TForm1::DBGrid1DblClick);
     ui->TabSheet2->setStore(&m_store);
     connect(ui->TabSheet2, &SearchPage::listPageWanted, this, &TForm1::Lexikon1Click);
+    connect(ui->TabSheet2, &SearchPage::requestFailed, this, &ErrorReport::report);
 }
 
 void TForm1::connectMenu()
@@ -218,7 +220,7 @@ void TForm1::Timer1Timer()
 
 void TForm1::showApplicationHint(const QString &text)
 {
-    ui->StatusBar1->showApplicationHint(text);
+    ui->StatusBar1->setPanelText(0, text);
 }
 
 void TForm1::showEvent(QShowEvent *event)

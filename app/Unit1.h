@@ -10,7 +10,6 @@ class PoemTableModel;
 class QTimer;
 class RegionalClock;
 class TForm2;
-struct TestSeam;
 
 namespace Ui {
 class TForm1;
@@ -50,8 +49,6 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    friend struct TestSeam;
-
     void selectPage(int index);
     void setupWindow();
     void applyFonts();

@@ -1,12 +1,15 @@
 #include "StatusBar.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QLabel>
+#include <QBoxLayout>
 
 namespace {
-QLabel *makePanel(QWidget *bar, Qt::Alignment alignment, const QString &description)
+QLabel *makePanel(QWidget *bar, const QString &name, Qt::Alignment alignment, const QString &description)
 {
     auto *panel = new QLabel(bar);
+    panel->setObjectName(name);
     panel->setTextFormat(Qt::PlainText);
     panel->setForegroundRole(QPalette::ButtonText);
     panel->setAlignment(alignment | Qt::AlignVCenter);
@@ -30,13 +33,13 @@ StatusBar::StatusBar(QWidget *parent) : QStatusBar(parent)
     QFont font = QApplication::font("QStatusBar");
     font.setResolveMask(QFont::AllPropertiesResolved);
     setFont(font);
-    m_panels[0] = makePanel(this, Qt::AlignLeft, QStringLiteral("Súgó"));
-    m_panels[1] = makePanel(this, Qt::AlignHCenter, QStringLiteral("Dátum és idő"));
-}
-
-QString StatusBar::panelText(int panel) const
-{
-    return panel == 0 || panel == 1 ? m_panels[panel]->text() : QString();
+    m_panels[0] = makePanel(this, QStringLiteral("StatusPanel0"), Qt::AlignLeft, QStringLiteral("Súgó"));
+    m_panels[1] = makePanel(this, QStringLiteral("StatusPanel1"), Qt::AlignHCenter, QStringLiteral("Dátum és idő"));
+    m_panels[0]->setFixedWidth(FirstPanelWidth);
+    // Permanent: a message shown on the bar never hides them.
+    addPermanentWidget(m_panels[0]);
+    addPermanentWidget(m_panels[1], 1);
+    joinPanels();
 }
 
 // A label tells assistive tools of its new text itself.
@@ -46,16 +49,41 @@ void StatusBar::setPanelText(int panel, const QString &text)
         m_panels[panel]->setText(text);
 }
 
-QRect StatusBar::panelRect(int panel) const
+bool StatusBar::event(QEvent *event)
 {
-    if (panel == 0)
-        return QRect(0, 0, FirstPanelWidth, height());
-    return QRect(FirstPanelWidth, 0, width() - FirstPanelWidth, height());
+    const bool done = QStatusBar::event(event);
+    // QStatusBar lays its row out anew when its widgets' height changes, with a gap between them.
+    if (event->type() == QEvent::LayoutRequest)
+        joinPanels();
+    return done;
 }
 
-void StatusBar::resizeEvent(QResizeEvent *event)
+// QStatusBar's layout keeps a few pixels round its row of widgets and a gap between them; the
+// panels meet and reach the bar's edges. Only the fixed gaps along each box close: the row's
+// stretch and its least height stay.
+void StatusBar::joinPanels()
 {
-    QStatusBar::resizeEvent(event);
-    for (int panel = 0; panel < 2; ++panel)
-        m_panels[panel]->setGeometry(panelRect(panel));
+    closeGaps(layout());
+}
+
+void StatusBar::closeGaps(QLayout *layout)
+{
+    if (!layout)
+        return;
+    if (layout->spacing() != 0)
+        layout->setSpacing(0);
+    auto *box = qobject_cast<QBoxLayout *>(layout);
+    const bool across = box && (box->direction() == QBoxLayout::LeftToRight || box->direction() == QBoxLayout::RightToLeft);
+    for (int i = 0; i < layout->count(); ++i) {
+        QLayoutItem *item = layout->itemAt(i);
+        QSpacerItem *gap = item->spacerItem();
+        const int length = gap ? (across ? gap->sizeHint().width() : gap->sizeHint().height()) : 0;
+        if (gap && length > 0 && !(gap->expandingDirections() & (across ? Qt::Horizontal : Qt::Vertical))) {
+            gap->changeSize(0, 0, across ? QSizePolicy::Fixed : QSizePolicy::Minimum,
+                            across ? QSizePolicy::Minimum : QSizePolicy::Fixed);
+            layout->invalidate();
+        } else if (item->layout()) {
+            closeGaps(item->layout());
+        }
+    }
 }

@@ -4,12 +4,12 @@
 #include <QString>
 
 class QLabel;
+class QLayout;
 
-// The main window's status bar: two sunken text panels, the first 500 pixels wide and
-// left-aligned, the second taking the rest and centred. No size grip: the window is fixed.
-// The panels are labels, which assistive tools read as the bar's two texts. They sit where the
-// target's panels sit, edge to edge, not where QStatusBar's own layout would put its widgets
-// (with margins round them and gaps between them).
+// A window's status bar of two sunken text panels, the first 500 pixels wide and left-aligned,
+// the second taking the rest and centred. No size grip: the window it serves is fixed. The panels
+// are labels, named "StatusPanel0" and "StatusPanel1", which assistive tools read as the bar's two texts; they
+// sit edge to edge and fill the bar, without QStatusBar's own margins and gaps.
 class StatusBar : public QStatusBar
 {
     Q_OBJECT
@@ -18,16 +18,15 @@ public:
 
     explicit StatusBar(QWidget *parent = nullptr);
 
-    QString panelText(int panel) const;
     // Replaces the panel's text at once; the empty text clears it.
     void setPanelText(int panel, const QString &text);
-    // Panel 0 follows the application hint.
-    void showApplicationHint(const QString &text) { setPanelText(0, text); }
-    QRect panelRect(int panel) const;
 
 protected:
-    void resizeEvent(QResizeEvent *event) override;
+    bool event(QEvent *event) override;
 
 private:
+    void joinPanels();
+    static void closeGaps(QLayout *layout);
+
     QLabel *m_panels[2] = {};
 };

@@ -1,7 +1,6 @@
 #include "SearchPage.h"
 
 #include "DbActivity.h"
-#include "ErrorReport.h"
 #include "GlyphStrip.h"
 #include "PoemQuery.h"
 #include "PoemStore.h"
@@ -88,7 +87,7 @@ void SearchPage::ask(const std::function<bool()> &request, Phrase phrase)
     DbActivity::Request running;
     if (!request()) {
         running.fail();
-        ErrorReport::report(m_store->errorString());
+        emit requestFailed(m_store->errorString());
         return;
     }
     // Only once the query is open again: a failed reset keeps the phrase.

@@ -1,7 +1,6 @@
 #include "ApplicationHint.h"
 #include "DbGrid.h"
 #include "DbNavigator.h"
-#include "Hint.h"
 #include "PoemQuery.h"
 #include "ProgramInFreshDirectory.h"
 #include "RegionalClock.h"
@@ -70,7 +69,12 @@ private slots:
 
 private:
     StatusBar *statusBar() const { return m_form->findChild<StatusBar *>(QStringLiteral("StatusBar1")); }
-    QString panel0() const { return statusBar()->panelText(0); }
+    QString panelText(int panel) const
+    {
+        return statusBar()->findChild<QLabel *>(QStringLiteral("StatusPanel%1").arg(panel))->text();
+    }
+    QString panel0() const { return panelText(0); }
+    ApplicationHint &hint() const { return *m_form->findChild<ApplicationHint *>(); }
     QTimer *timer1() const { return m_form->findChild<QTimer *>(QStringLiteral("Timer1")); }
     void showPage(int index);
     void pointAt(QWidget *control);
@@ -84,6 +88,28 @@ private:
 namespace {
 const QString GridHint = QStringLiteral("Dupla klikk: megtekintés.|Dupla klikk: aktuális tétel megtekintése.");
 const QString SearchHint = QStringLiteral("Keresés indítása !");
+
+// A hint as one text: the tooltip, then "|" and the status tip where the two differ. A menu
+// item's tooltip counts only beside a status tip, since QAction makes one of its text.
+QString hintOf(const QObject *o)
+{
+    QString shortPart, longPart;
+    if (auto *w = qobject_cast<const QWidget *>(o)) {
+        shortPart = w->toolTip();
+        longPart = w->statusTip();
+    } else if (auto *a = qobject_cast<const QAction *>(o)) {
+        longPart = a->statusTip();
+        shortPart = longPart.isEmpty() ? QString() : a->toolTip();
+    }
+    return shortPart == longPart ? longPart : shortPart + QLatin1Char('|') + longPart;
+}
+
+// The tooltip switch: the control's own setting, else its window's.
+bool tooltipSwitchedOn(const QWidget *w)
+{
+    const QVariant own = w->property("showHint");
+    return own.isValid() ? own.toBool() : w->window()->property("showHint").toBool();
+}
 
 // The hint follows the pointer when the event loop is about to wait, which QTest::qWait never
 // lets it do: these waits run a real loop.
@@ -246,8 +272,17 @@ void tst_StatusBar::panelsAndFont()
 {
     StatusBar *bar = statusBar();
     QVERIFY(bar);
-    QCOMPARE(bar->geometry(), QRect(0, 530, 702, 19));
+    // In the client area under the menu bar.
+    QCOMPARE(bar->geometry().translated(0, -m_form->menuWidget()->height()), QRect(0, 530, 702, 19));
     QVERIFY(!bar->findChild<QSizeGrip *>());
+    // The window's own status bar: asking for it makes no second one, and a message shown on it
+    // hides neither panel.
+    QCOMPARE(m_form->statusBar(), bar);
+    bar->showMessage(QStringLiteral("Üzenet"));
+    QCOMPARE(m_form->findChildren<QStatusBar *>().size(), 1);
+    for (const char *name : {"StatusPanel0", "StatusPanel1"})
+        QVERIFY(bar->findChild<QLabel *>(QLatin1String(name))->isVisible());
+    bar->clearMessage();
     // The system's status-bar font, which the window's Tahoma does not override.
     QCOMPARE(bar->font(), QApplication::font("QStatusBar"));
     QVERIFY(bar->font() != m_form->font());
@@ -290,12 +325,9 @@ void tst_StatusBar::everyHintOfTheProgram()
     if (!o && name.startsWith(QLatin1String("Label")))
         QSKIP("the about page's links are not on this branch");
     QVERIFY(o);
-    QCOMPARE(Hint::of(o), hint);
-    if (auto *w = qobject_cast<QWidget *>(o)) {
-        QCOMPARE(Hint::showsToolTip(w), tooltip);
-        // Qt's own tooltip text stays unused: only the switch decides.
-        QVERIFY(w->toolTip().isEmpty());
-    }
+    QCOMPARE(hintOf(o), hint);
+    if (auto *w = qobject_cast<QWidget *>(o))
+        QCOMPARE(tooltipSwitchedOn(w), tooltip);
 }
 
 void tst_StatusBar::noOtherObjectCarriesAHint()
@@ -311,10 +343,10 @@ void tst_StatusBar::noOtherObjectCarriesAHint()
         QList<QObject *> objects = window->findChildren<QObject *>();
         objects << window;
         for (QObject *o : objects) {
-            if (!Hint::of(o).isEmpty() && !known.contains(o->objectName()))
+            if (!hintOf(o).isEmpty() && !known.contains(o->objectName()))
                 others << o->objectName() + QLatin1Char(' ') + QLatin1String(o->metaObject()->className());
             auto *w = qobject_cast<QWidget *>(o);
-            if (w && Hint::showsToolTip(w) && !known.contains(o->objectName()))
+            if (w && tooltipSwitchedOn(w) && !known.contains(o->objectName()))
                 others << o->objectName() + QStringLiteral(" (tooltip on)");
         }
     }
@@ -322,7 +354,7 @@ void tst_StatusBar::noOtherObjectCarriesAHint()
     // The separator is named and carries nothing.
     QObject *separator = m_form->findChild<QAction *>(QStringLiteral("N1"));
     QVERIFY(separator);
-    QVERIFY(Hint::of(separator).isEmpty());
+    QVERIFY(hintOf(separator).isEmpty());
 }
 
 void tst_StatusBar::pointerGivesHintAndTooltip_data()
@@ -361,7 +393,7 @@ void tst_StatusBar::pointerGivesHintAndTooltip()
     showPage(1);
     pointAt(m_form->findChild<QWidget *>(QStringLiteral("BitBtn1")));
     QVERIFY(spinUntil([&] { return panel0() == SearchHint && !QToolTip::isVisible(); }));
-    QSignalSpy changes(&TestSeam::hint(m_program->windows()), &ApplicationHint::changed);
+    QSignalSpy changes(&hint(), &ApplicationHint::changed);
     showPage(page);
 
     QString shownPanel, shownTip;
@@ -491,9 +523,9 @@ void tst_StatusBar::panelWrittenDirectlyStaysUntilTheHintChanges()
     movePointer(search->mapToGlobal(QPoint(5, 5)));   // still the same control
     spin(300);
     QCOMPARE(panel0(), QString());
-    QCOMPARE(TestSeam::hint(m_program->windows()).text(), SearchHint);
+    QCOMPARE(hint().text(), SearchHint);
     pointAt(m_form->findChild<QWidget *>(QStringLiteral("Edit1")));
-    QVERIFY(spinUntil([&] { return TestSeam::hint(m_program->windows()).text().isEmpty(); }));
+    QVERIFY(spinUntil([&] { return hint().text().isEmpty(); }));
     pointAt(search);
     QVERIFY(spinUntil([&] { return panel0() == SearchHint; }));
 }
@@ -512,7 +544,7 @@ void tst_StatusBar::exitStatusTextStandsWhileTheQuestionIsOpen()
 {
     QFETCH(QString, way);
     const QString exitText = QStringLiteral("Program használatásan befejezése ?");
-    const QString gridText = Hint::longPart(GridHint);
+    const QString gridText = GridHint.section(QLatin1Char('|'), 1);
     showPage(0);
     m_form->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(m_form));
@@ -730,40 +762,42 @@ void tst_StatusBar::clockIsEmptyUntilTheFirstTick()
     auto *timer = fresh.findChild<QTimer *>(QStringLiteral("Timer1"));
     QVERIFY(timer && timer->isActive());
     QCOMPARE(timer->interval(), 1000);
-    QCOMPARE(bar->panelText(1), QString());
-    TestSeam::clock(fresh).setLocaleSource([] { return Hungarian; });
-    TestSeam::clock(fresh).setTimeSource([] { return at(2024, 3, 5, 14, 7, 9, 0); });
+    auto *panel1 = bar->findChild<QLabel *>(QStringLiteral("StatusPanel1"));
+    QCOMPARE(panel1->text(), QString());
+    RegionalClock *clock = fresh.findChild<RegionalClock *>();
+    clock->setLocaleSource([] { return Hungarian; });
+    clock->setTimeSource([] { return at(2024, 3, 5, 14, 7, 9, 0); });
     QSignalSpy ticks(timer, &QTimer::timeout);
     QVERIFY(ticks.wait(3000));
-    QCOMPARE(bar->panelText(1), QStringLiteral("2024. 03. 05. 14:07:09"));
+    QCOMPARE(panel1->text(), QStringLiteral("2024. 03. 05. 14:07:09"));
 }
 
 void tst_StatusBar::changedFormatsApplyAtTheNextTick()
 {
     QLocale regional = Hungarian;
-    RegionalClock *clock = &TestSeam::clock(*m_form);
+    RegionalClock *clock = m_form->findChild<RegionalClock *>();
     const auto restore = restoredAtExit(clock);
     clock->setTimeSource([] { return at(2024, 3, 5, 14, 7, 9, 0); });
     clock->setLocaleSource([&regional] { return regional; });
     QSignalSpy ticks(timer1(), &QTimer::timeout);
     QVERIFY(ticks.wait(3000));
-    QCOMPARE(statusBar()->panelText(1), QStringLiteral("2024. 03. 05. 14:07:09"));
+    QCOMPARE(panelText(1), QStringLiteral("2024. 03. 05. 14:07:09"));
 
     // Without the system's notice the formats read at start stay.
     regional = English;
     QVERIFY(ticks.wait(3000));
-    QCOMPARE(statusBar()->panelText(1), QStringLiteral("2024. 03. 05. 14:07:09"));
+    QCOMPARE(panelText(1), QStringLiteral("2024. 03. 05. 14:07:09"));
 
     clock->rereadFormats();   // what the notice of changed regional settings does
-    QCOMPARE(statusBar()->panelText(1), QStringLiteral("2024. 03. 05. 14:07:09"));
+    QCOMPARE(panelText(1), QStringLiteral("2024. 03. 05. 14:07:09"));
     QVERIFY(ticks.wait(3000));
-    QCOMPARE(statusBar()->panelText(1), QStringLiteral("3/5/24 2:07:09 PM"));
+    QCOMPARE(panelText(1), QStringLiteral("3/5/24 2:07:09 PM"));
 }
 
 void tst_StatusBar::clockTicksWhileAMessageBoxIsOpen()
 {
     int second = 0;
-    RegionalClock *clock = &TestSeam::clock(*m_form);
+    RegionalClock *clock = m_form->findChild<RegionalClock *>();
     const auto restore = restoredAtExit(clock);
     clock->setLocaleSource([] { return Hungarian; });
     clock->setTimeSource([&second] { return at(2024, 3, 5, 10, 0, second++, 0); });
@@ -774,7 +808,7 @@ void tst_StatusBar::clockTicksWhileAMessageBoxIsOpen()
         boxOpen = box.isVisible() && QApplication::activeModalWidget() == &box;
         QSignalSpy ticks(timer1(), &QTimer::timeout);
         for (int i = 0; i < 2 && ticks.wait(3000); ++i)
-            seen << statusBar()->panelText(1);
+            seen << panelText(1);
         box.accept();
     });
     box.exec();

@@ -2,7 +2,6 @@
 #include "ErrorReport.h"
 #include "FixtureDb.h"
 #include "GlyphCells.h"
-#include "Hint.h"
 #include "PoemQuery.h"
 #include "SqliteConnection.h"
 
@@ -242,9 +241,10 @@ void tst_DbNavigator::buttonsCarryHintsAndShareTheWidth()
                                   : name == QLatin1String("Next")  ? m_navigator->nextButton()
                                                                    : m_navigator->lastButton();
     QCOMPARE(accessor, b);
-    QCOMPARE(b->property("hint").toString(), hint);
-    // The tooltip is the hint's short part, through the program's own tooltip switch.
-    QCOMPARE(Hint::toolTipOf(b), hint.section(QLatin1Char('|'), 0, 0));
+    // The tooltip is the hint's short part, switched on for the button; the status tip its long part.
+    QCOMPARE(b->toolTip(), hint.section(QLatin1Char('|'), 0, 0));
+    QCOMPARE(b->statusTip(), hint.section(QLatin1Char('|'), 1));
+    QCOMPARE(b->property("showHint"), QVariant(true));
     QCOMPARE(b->geometry(), QRect(left, 0, 92, 33));
     QCOMPARE(b->focusPolicy(), Qt::NoFocus);
     QCOMPARE(m_navigator->focusPolicy(), Qt::NoFocus);
