@@ -34,7 +34,7 @@ std::optional<QString> failureOf(Work work)
 }
 } // namespace
 
-PoemStore::PoemStore(QObject *parent, const QString &itemName) : QObject(parent), m_itemName(itemName)
+PoemStore::PoemStore(QObject *parent) : QObject(parent)
 {
     m_connection = new SqliteConnection(this);
     m_connection->setObjectName(QStringLiteral("FDConnection1"));
@@ -56,11 +56,6 @@ QString PoemStore::captureWorkingDirectory()
 {
     m_copy.captureCurrentDirectory(&m_directoryError);
     return workingDirectory();
-}
-
-void PoemStore::setWorkingDirectory(const QString &directory)
-{
-    m_copy.setDirectory(QFile::encodeName(directory), &m_directoryError);
 }
 
 QString PoemStore::workingDirectory() const
@@ -90,13 +85,13 @@ bool PoemStore::perform(Step step)
     QString reason;
     switch (step) {
     case Step::TakeItem:
-        m_item = EmbeddedResource::find(m_itemName);
+        m_item = EmbeddedResource::find(ItemName);
         if (!m_item.isValid())
-            return fail(step, QStringLiteral("The program carries no item named %1").arg(m_itemName));
+            return fail(step, QStringLiteral("The program carries no item named %1").arg(ItemName));
         return true;
     case Step::WriteCopy:
         if (!m_item.isValid())
-            return fail(step, QStringLiteral("Nothing to write: the item %1 was not taken").arg(m_itemName));
+            return fail(step, QStringLiteral("Nothing to write: the item %1 was not taken").arg(ItemName));
         // A copy SQLite could not open is not written at all.
         if (m_copy.path().size() > SqliteConnection::maxPathLength())
             return fail(step, QStringLiteral("The path is %1 bytes long; SQLite opens at most %2")
@@ -164,6 +159,6 @@ void PoemStore::close() noexcept
     m_connection->close();
     // The item was given back after the write; its bytes still decide what counts as the copy.
     QString kept;
-    if (!m_copy.remove(EmbeddedResource::find(m_itemName).bytes(), &kept))
+    if (!m_copy.remove(EmbeddedResource::find(ItemName).bytes(), &kept))
         qCWarning(lcStore).noquote() << "The working copy" << workingCopyPath() << "was not deleted -" << kept;
 }
