@@ -54,7 +54,8 @@ PoemStore::~PoemStore()
 
 QString PoemStore::captureWorkingDirectory()
 {
-    m_copy.captureCurrentDirectory(&m_directoryError);
+    m_copy.captureCurrentDirectory();
+    m_directoryError = m_copy.errorString();
     return workingDirectory();
 }
 
@@ -82,7 +83,6 @@ bool PoemStore::fail(Step step, const QString &reason)
 bool PoemStore::perform(Step step)
 {
     m_error.clear();
-    QString reason;
     switch (step) {
     case Step::TakeItem:
         m_item = EmbeddedResource::find(ItemName);
@@ -97,13 +97,13 @@ bool PoemStore::perform(Step step)
             return fail(step, QStringLiteral("The path is %1 bytes long; SQLite opens at most %2")
                                   .arg(m_copy.path().size())
                                   .arg(SqliteConnection::maxPathLength()));
-        if (!m_copy.write(m_item.bytes(), &reason))
-            return fail(step, reason);
+        if (!m_copy.write(m_item.bytes()))
+            return fail(step, m_copy.errorString());
         return true;
     case Step::FindCopy:
         // Pointing the connection at a missing path would let SQLite create an empty database.
-        if (!m_copy.exists(&reason))
-            return fail(step, reason);
+        if (!m_copy.exists())
+            return fail(step, m_copy.errorString());
         // SQLite must read the very file written, not whatever has its name by then.
         m_connection->setDatabase(m_copy.path(), m_copy.identity());
         return true;
@@ -158,7 +158,7 @@ void PoemStore::close() noexcept
     m_query->close();
     m_connection->close();
     // The item was given back after the write; its bytes still decide what counts as the copy.
-    QString kept;
-    if (!m_copy.remove(EmbeddedResource::find(ItemName).bytes(), &kept))
-        qCWarning(lcStore).noquote() << "The working copy" << workingCopyPath() << "was not deleted -" << kept;
+    if (!m_copy.remove(EmbeddedResource::find(ItemName).bytes()))
+        qCWarning(lcStore).noquote() << "The working copy" << workingCopyPath() << "was not deleted -"
+                                     << m_copy.errorString();
 }
