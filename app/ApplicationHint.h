@@ -31,8 +31,6 @@ public:
     // The menu bar whose highlighted item (top-level item included) gives the hint.
     void followMenuBar(QMenuBar *menuBar);
 
-    QString text() const { return m_text; }
-
     // One idle pass; the event loop runs it each time it is about to wait. It does nothing
     // unless the pointer moved, the menu's highlight changed or a modal window is up, and nothing
     // while a message box is open.

@@ -74,7 +74,6 @@ private:
         return statusBar()->findChild<QLabel *>(QStringLiteral("StatusPanel%1").arg(panel))->text();
     }
     QString panel0() const { return panelText(0); }
-    ApplicationHint &hint() const { return *m_form->findChild<ApplicationHint *>(); }
     QTimer *timer1() const { return m_form->findChild<QTimer *>(QStringLiteral("Timer1")); }
     void showPage(int index);
     void pointAt(QWidget *control);
@@ -393,7 +392,6 @@ void tst_StatusBar::pointerGivesHintAndTooltip()
     showPage(1);
     pointAt(m_form->findChild<QWidget *>(QStringLiteral("BitBtn1")));
     QVERIFY(spinUntil([&] { return panel0() == SearchHint && !QToolTip::isVisible(); }));
-    QSignalSpy changes(&hint(), &ApplicationHint::changed);
     showPage(page);
 
     QString shownPanel, shownTip;
@@ -426,8 +424,6 @@ void tst_StatusBar::pointerGivesHintAndTooltip()
     QCOMPARE(tipVisible, !tooltip.isEmpty());
     if (tipVisible)
         QCOMPARE(shownTip, tooltip);
-    if (name == QLatin1String("BitBtn2"))
-        QCOMPARE(changes.count(), 0);   // the same text is not offered again
 }
 
 void tst_StatusBar::tooltipMovesAtOnceBetweenSwitchedControls()
@@ -519,13 +515,17 @@ void tst_StatusBar::panelWrittenDirectlyStaysUntilTheHintChanges()
     QVERIFY(spinUntil([&] { return panel0() == SearchHint; }));
     statusBar()->setPanelText(0, QStringLiteral("Program használatásan befejezése ?"));
     QCOMPARE(panel0(), QStringLiteral("Program használatásan befejezése ?"));
+    // The other search button has the same hint: the same text is not offered again.
+    pointAt(m_form->findChild<QWidget *>(QStringLiteral("BitBtn2")));
+    spin(300);
+    QCOMPARE(panel0(), QStringLiteral("Program használatásan befejezése ?"));
+    pointAt(search);
     statusBar()->setPanelText(0, QString());
     movePointer(search->mapToGlobal(QPoint(5, 5)));   // still the same control
     spin(300);
     QCOMPARE(panel0(), QString());
-    QCOMPARE(hint().text(), SearchHint);
+    // Through a control without a hint and back: the hint changes twice and the panel follows.
     pointAt(m_form->findChild<QWidget *>(QStringLiteral("Edit1")));
-    QVERIFY(spinUntil([&] { return hint().text().isEmpty(); }));
     pointAt(search);
     QVERIFY(spinUntil([&] { return panel0() == SearchHint; }));
 }
