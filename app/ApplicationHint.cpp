@@ -210,10 +210,9 @@ bool ApplicationHint::eventFilter(QObject *watched, QEvent *event)
             menuClosed();
         break;
     case QEvent::ToolTip:
-        // Qt's own tooltips never show; the ones the switch allows come from showToolTip().
-        return true;
     case QEvent::StatusTip:
-        // Qt's own status tips would write the main window's bar on enter and leave; panel 0
+        // Qt's own tooltips never show; the ones the switch allows come from showToolTip(). Nor
+        // do Qt's own status tips write the main window's bar on enter and leave: panel 0
         // follows the application hint alone.
         return true;
     default:
