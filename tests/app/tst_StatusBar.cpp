@@ -394,7 +394,7 @@ void tst_StatusBar::pointerGivesHintAndTooltip()
     QVERIFY(spinUntil([&] { return panel0() == SearchHint && !QToolTip::isVisible(); }));
     showPage(page);
 
-    QString shownPanel, shownTip;
+    QString shownPanel, shownTip, message;
     bool tipVisible = false;
     auto inspect = [&] {
         QWidget *window = detailWindow ? static_cast<QWidget *>(m_form2) : m_form;
@@ -410,6 +410,7 @@ void tst_StatusBar::pointerGivesHintAndTooltip()
         else
             static_cast<void>(spinUntil([] { return QToolTip::isVisible(); }, ApplicationHint::ToolTipDelayMs + 2000));
         shownPanel = panel0();
+        message = statusBar()->currentMessage();
         tipVisible = QToolTip::isVisible();
         shownTip = QToolTip::text();
     };
@@ -421,6 +422,8 @@ void tst_StatusBar::pointerGivesHintAndTooltip()
     }
 
     QCOMPARE(shownPanel, panel);
+    // Qt's own status tip of the control never comes up as a message over the panels.
+    QCOMPARE(message, QString());
     QCOMPARE(tipVisible, !tooltip.isEmpty());
     if (tipVisible)
         QCOMPARE(shownTip, tooltip);
