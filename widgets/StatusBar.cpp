@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QEvent>
 #include <QLabel>
+#include <QPainter>
+#include <QStyleOption>
 #include <QBoxLayout>
 
 namespace {
@@ -56,6 +58,17 @@ bool StatusBar::event(QEvent *event)
     if (event->type() == QEvent::LayoutRequest)
         joinPanels();
     return done;
+}
+
+// The bar's face only: the panels draw their own bevels, and the frames some styles draw round a
+// status bar's widgets would cross them. No message ever shows beside the panels.
+void StatusBar::paintEvent(QPaintEvent *event)
+{
+    Q_UNUSED(event);
+    QPainter painter(this);
+    QStyleOption option;
+    option.initFrom(this);
+    style()->drawPrimitive(QStyle::PE_PanelStatusBar, &option, &painter, this);
 }
 
 // QStatusBar's layout keeps a few pixels round its row of widgets and a gap between them; the

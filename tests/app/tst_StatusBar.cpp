@@ -22,6 +22,8 @@
 #include <QScreen>
 #include <QSignalSpy>
 #include <QSizeGrip>
+#include <QStyle>
+#include <QStyleFactory>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
@@ -43,6 +45,8 @@ private slots:
     void initTestCase();
     void cleanupTestCase();
     void panelsAndFont();
+    void onlyThePanelsDrawLines_data();
+    void onlyThePanelsDrawLines();
     void everyHintOfTheProgram_data();
     void everyHintOfTheProgram();
     void noOtherObjectCarriesAHint();
@@ -289,6 +293,46 @@ void tst_StatusBar::panelsAndFont()
     QVERIFY(timer);
     QCOMPARE(timer->interval(), 1000);
     QVERIFY(timer->isActive());
+}
+
+void tst_StatusBar::onlyThePanelsDrawLines_data()
+{
+    QTest::addColumn<QString>("style");
+    QTest::newRow("Fusion") << "fusion";
+    // Draws a frame round each of a status bar's widgets.
+    QTest::newRow("Windows") << "windows";
+}
+
+// Between the panels, above them and just inside the second one's bevel the bar shows its bare
+// face, as it does right of the second panel's bevel: no line but the panels' own bevels.
+void tst_StatusBar::onlyThePanelsDrawLines()
+{
+    QFETCH(QString, style);
+    std::unique_ptr<QStyle> look(QStyleFactory::create(style));
+    QVERIFY(look);
+    StatusBar bar;
+    bar.setStyle(look.get());
+    bar.setFixedSize(702, 19);
+    bar.setPanelText(0, QStringLiteral("Dupla klikk: aktuális tétel megtekintése."));
+    bar.setPanelText(1, QStringLiteral("2024. 03. 05. 14:07:09"));
+    bar.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&bar));
+    QTRY_COMPARE(bar.findChild<QLabel *>(QStringLiteral("StatusPanel1"))->geometry(), QRect(500, 0, 202, 19));
+    const QImage shot = bar.grab().toImage();
+    QCOMPARE(shot.deviceIndependentSize().toSize(), QSize(702, 19));
+    const qreal scale = shot.devicePixelRatio();
+    auto at = [&](int x, int y) { return shot.pixelColor(QPoint(int(x * scale), int(y * scale))); };
+    QStringList crossed;
+    for (int y = 0; y < 19; ++y)
+        if (at(499, y) != at(701, y))
+            crossed << QStringLiteral("499,%1").arg(y);
+    for (int y = 2; y < 18; ++y)
+        if (at(501, y) != at(701, y))
+            crossed << QStringLiteral("501,%1").arg(y);
+    for (int x = 0; x < 702; ++x)
+        if (at(x, 0) != at(701, 0))
+            crossed << QStringLiteral("%1,0").arg(x);
+    QVERIFY2(crossed.isEmpty(), qPrintable(crossed.join(QLatin1Char(' '))));
 }
 
 void tst_StatusBar::everyHintOfTheProgram_data()
