@@ -1,7 +1,5 @@
 #include "ApplicationHint.h"
 
-#include "Hint.h"
-
 #include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QApplication>
@@ -12,6 +10,39 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QToolTip>
+
+namespace {
+// A hint is a control's tooltip (its short part) with its status tip (its long part); a control
+// without one takes its nearest parent's, up to its window.
+const QWidget *hintCarrier(const QWidget *control)
+{
+    for (const QWidget *w = control; w; w = w->isWindow() ? nullptr : w->parentWidget())
+        if (!w->toolTip().isEmpty() || !w->statusTip().isEmpty())
+            return w;
+    return nullptr;
+}
+
+QString longPart(const QWidget *control)
+{
+    const QWidget *carrier = hintCarrier(control);
+    return carrier ? carrier->statusTip() : QString();
+}
+
+// The tooltip switch: the control's own "showHint" setting, or its window's when it has none.
+bool showsToolTip(const QWidget *control)
+{
+    if (!control)
+        return false;
+    const QVariant own = control->property("showHint");
+    return own.isValid() ? own.toBool() : control->window()->property("showHint").toBool();
+}
+
+QString toolTipOf(const QWidget *control)
+{
+    const QWidget *carrier = showsToolTip(control) ? hintCarrier(control) : nullptr;
+    return carrier ? carrier->toolTip() : QString();
+}
+} // namespace
 
 ApplicationHint::ApplicationHint(QObject *parent) : QObject(parent)
 {
@@ -68,9 +99,9 @@ QString ApplicationHint::itemHint(const QAction *item)
 {
     if (!item)
         return {};
-    const QString own = Hint::of(item);
     // A top-level item is the menu's own action; the menu carries the hint.
-    return own.isEmpty() ? Hint::of(QMenu::menuInAction(item)) : own;
+    const QMenu *menu = item->statusTip().isEmpty() ? QMenu::menuInAction(item) : nullptr;
+    return menu ? menu->statusTip() : item->statusTip();
 }
 
 // While one of the program's message boxes waits for an answer, the loop that runs is the box's
@@ -92,7 +123,7 @@ void ApplicationHint::idle()
         if (!m_menuOpen || item != m_menuItem) {
             m_menuOpen = true;
             m_menuItem = item;
-            setText(Hint::longPart(itemHint(item)));
+            setText(itemHint(item));
         }
         return;
     }
@@ -132,7 +163,7 @@ void ApplicationHint::followPointer(const QPoint &pos)
     m_control = control;
     if (control != m_toolTipControl)
         m_toolTipControl = nullptr;
-    setText(Hint::longPart(Hint::inherited(control)));
+    setText(longPart(control));
 }
 
 void ApplicationHint::setText(const QString &text)
@@ -179,7 +210,10 @@ bool ApplicationHint::eventFilter(QObject *watched, QEvent *event)
             menuClosed();
         break;
     case QEvent::ToolTip:
-        // Qt's own tooltips never show; the ones the switch allows come from showToolTip().
+    case QEvent::StatusTip:
+        // Qt's own tooltips never show; the ones the switch allows come from showToolTip(). Nor
+        // do Qt's own status tips write the main window's bar on enter and leave: panel 0
+        // follows the application hint alone.
         return true;
     default:
         break;
@@ -192,7 +226,7 @@ void ApplicationHint::showToolTip()
     if (messageBoxOpen())
         return;
     QWidget *control = controlUnderPointer();
-    const QString tip = Hint::toolTipOf(control);
+    const QString tip = toolTipOf(control);
     if (tip.isEmpty()) {
         if (m_toolTipControl)
             QToolTip::hideText();

@@ -15,7 +15,8 @@ class QWidget;
 // worked out whenever the event loop is about to wait, and `changed` is emitted only when its
 // text changes. The same object shows the tooltips of the controls whose switch is on.
 //
-// Qt's own status tips are not used: they skip disabled controls and parents' hints and follow
+// A hint is the tooltip (short part) and status tip (long part) of a widget or menu item. Qt's
+// own status-tip events are not used: they skip disabled controls and parents' hints and follow
 // enter events rather than the idle moments of the loop.
 class ApplicationHint : public QObject
 {
@@ -29,8 +30,6 @@ public:
 
     // The menu bar whose highlighted item (top-level item included) gives the hint.
     void followMenuBar(QMenuBar *menuBar);
-
-    QString text() const { return m_text; }
 
     // One idle pass; the event loop runs it each time it is about to wait. It does nothing
     // unless the pointer moved, the menu's highlight changed or a modal window is up, and nothing
@@ -48,7 +47,7 @@ private:
     static QWidget *controlUnderPointer();
     static bool messageBoxOpen();
     QAction *highlightedMenuItem(bool *open) const;
-    static QString itemHint(const QAction *item);
+    static QString itemHint(const QAction *item);   // the long part
     void setText(const QString &text);
     void menuClosed();
     void followPointer(const QPoint &pos);

@@ -5,7 +5,8 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
-void CommandLine::describe(QCommandLineParser &parser)
+namespace {
+void describe(QCommandLineParser &parser)
 {
     parser.setApplicationDescription(QStringLiteral(
         "Reader for the complete poems of Tornevi Ubrel.\n"
@@ -17,6 +18,7 @@ void CommandLine::describe(QCommandLineParser &parser)
                                         QStringLiteral("Displays help on commandline options.")));
     parser.addVersionOption();
 }
+} // namespace
 
 CommandLine::Request CommandLine::request(const QStringList &arguments)
 {

@@ -6,8 +6,6 @@
 #include "Unit1.h"
 #include "Unit2.h"
 
-struct TestSeam;
-
 // The program's windows in the order the program makes them: the main window first, then the
 // hidden detail window, which follows the main window's current record. Both live until the end.
 // The poem store is made before them and belongs to the main window from then on, which holds
@@ -25,11 +23,9 @@ public:
     int run();
 
 private:
-    friend struct TestSeam;
-
     DbWaitCursor m_waitCursor;
     PoemStore *m_store;   // a child of the main window, gone with it
     TForm1 m_form1;
     TForm2 m_form2;
-    ApplicationHint m_hint;
+    ApplicationHint *m_hint;   // the main window's
 };

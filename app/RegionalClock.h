@@ -33,10 +33,6 @@ public:
 
     QString text() const;
 
-    QLocale locale() const { return m_locale; }
-    QString dateFormat() const { return m_dateFormat; }
-    QString timeFormat() const { return m_timeFormat; }
-
     static QString format(const QDateTime &moment, const QLocale &locale, const QString &dateFormat,
                           const QString &timeFormat);
     // Windows' long time format names no time zone; Qt's does on Linux ("t" and its longer forms).

@@ -107,9 +107,8 @@ void TForm1::bindViews()
     connect(ui->TabSheet2, &SearchPage::listPageWanted, this, &TForm1::Lexikon1Click);
     // A move that cannot fetch its rows, or a search the store refuses, goes to the default
     // error report; the views report nothing themselves.
-    const auto report = [](const QString &message) { ErrorReport::report(message); };
-    connect(m_cursor, &RecordCursor::errorOccurred, this, report);
-    connect(ui->TabSheet2, &SearchPage::requestFailed, this, report);
+    connect(m_cursor, &RecordCursor::errorOccurred, this, &ErrorReport::report);
+    connect(ui->TabSheet2, &SearchPage::requestFailed, this, &ErrorReport::report);
 }
 
 void TForm1::connectMenu()
@@ -229,7 +228,7 @@ void TForm1::Timer1Timer()
 
 void TForm1::showApplicationHint(const QString &text)
 {
-    ui->StatusBar1->showApplicationHint(text);
+    ui->StatusBar1->setPanelText(0, text);
 }
 
 void TForm1::showEvent(QShowEvent *event)

@@ -11,7 +11,6 @@ class QTimer;
 class RecordCursor;
 class RegionalClock;
 class TForm2;
-struct TestSeam;
 
 namespace Ui {
 class TForm1;
@@ -52,8 +51,6 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    friend struct TestSeam;
-
     void selectPage(int index);
     void setupWindow();
     void applyFonts();

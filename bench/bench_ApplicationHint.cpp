@@ -4,7 +4,6 @@
 #include "ApplicationHint.h"
 #include "ProgramWindows.h"
 #include "StatusBar.h"
-#include "TestSeam.h"
 #include "TorneviApplication.h"
 
 #include <QCursor>
@@ -58,7 +57,7 @@ void settle()
 {
     for (int i = 0; i < 5; ++i) {
         QCoreApplication::processEvents();
-        TestSeam::hint(*g_windows).idle();
+        g_windows->form1().findChild<ApplicationHint *>()->idle();
     }
 }
 
@@ -75,7 +74,7 @@ void BM_IdlePassNothingChanged(benchmark::State &state)
     settle();
     PaintCounter painter;
     control("StatusBar1")->installEventFilter(&painter);
-    ApplicationHint &hint = TestSeam::hint(*g_windows);
+    ApplicationHint &hint = *g_windows->form1().findChild<ApplicationHint *>();
     long allocations = 0;
     {
         Allocations counted;
@@ -96,7 +95,7 @@ void BM_IdlePassPointerMovedToAnotherControl(benchmark::State &state)
     const QPoint points[2] = {control("BitBtn1")->mapToGlobal(QPoint(20, 10)),
                               control("Edit1")->mapToGlobal(QPoint(20, 10))};
     settle();
-    ApplicationHint &hint = TestSeam::hint(*g_windows);
+    ApplicationHint &hint = *g_windows->form1().findChild<ApplicationHint *>();
     int i = 0;
     for (auto _ : state) {
         QCursor::setPos(points[i++ & 1]);
@@ -113,7 +112,7 @@ void BM_IdlePassModalWindowUp(benchmark::State &state)
     detail.setWindowModality(Qt::ApplicationModal);
     detail.show();
     settle();
-    ApplicationHint &hint = TestSeam::hint(*g_windows);
+    ApplicationHint &hint = *g_windows->form1().findChild<ApplicationHint *>();
     long allocations = 0;
     {
         Allocations counted;

@@ -17,7 +17,7 @@ namespace {
 const QString NulInPhrase = QStringLiteral("A keresendő kifejezés nem tartalmazhat NUL (U+0000) karaktert.");
 } // namespace
 
-PoemStore::PoemStore(QObject *parent, const QString &itemName) : QObject(parent), m_itemName(itemName)
+PoemStore::PoemStore(QObject *parent) : QObject(parent)
 {
     m_connection = new SqliteConnection(this);
     m_connection->setObjectName(QStringLiteral("FDConnection1"));
@@ -37,13 +37,9 @@ PoemStore::~PoemStore()
 
 QString PoemStore::captureWorkingDirectory()
 {
-    m_copy.captureCurrentDirectory(&m_directoryError);
+    m_copy.captureCurrentDirectory();
+    m_directoryError = m_copy.errorString();
     return workingDirectory();
-}
-
-void PoemStore::setWorkingDirectory(const QString &directory)
-{
-    m_copy.setDirectory(QFile::encodeName(directory), &m_directoryError);
 }
 
 QString PoemStore::workingDirectory() const
@@ -70,28 +66,27 @@ bool PoemStore::fail(Step step, const QString &reason)
 bool PoemStore::perform(Step step)
 {
     m_error.clear();
-    QString reason;
     switch (step) {
     case Step::TakeItem:
-        m_item = EmbeddedResource::find(m_itemName);
+        m_item = EmbeddedResource::find(ItemName);
         if (!m_item.isValid())
-            return fail(step, QStringLiteral("The program carries no item named %1").arg(m_itemName));
+            return fail(step, QStringLiteral("The program carries no item named %1").arg(ItemName));
         return true;
     case Step::WriteCopy:
         if (!m_item.isValid())
-            return fail(step, QStringLiteral("Nothing to write: the item %1 was not taken").arg(m_itemName));
+            return fail(step, QStringLiteral("Nothing to write: the item %1 was not taken").arg(ItemName));
         // A copy SQLite could not open is not written at all.
         if (m_copy.path().size() > SqliteConnection::maxPathLength())
             return fail(step, QStringLiteral("The path is %1 bytes long; SQLite opens at most %2")
                                   .arg(m_copy.path().size())
                                   .arg(SqliteConnection::maxPathLength()));
-        if (!m_copy.write(m_item.bytes(), &reason))
-            return fail(step, reason);
+        if (!m_copy.write(m_item.bytes()))
+            return fail(step, m_copy.errorString());
         return true;
     case Step::FindCopy:
         // Pointing the connection at a missing path would let SQLite create an empty database.
-        if (!m_copy.exists(&reason))
-            return fail(step, reason);
+        if (!m_copy.exists())
+            return fail(step, m_copy.errorString());
         // SQLite must read the very file written, not whatever has its name by then.
         m_connection->setDatabase(m_copy.path(), m_copy.identity());
         return true;
@@ -144,7 +139,7 @@ void PoemStore::close() noexcept
     m_query->close();
     m_connection->close();
     // The item was given back after the write; its bytes still decide what counts as the copy.
-    QString kept;
-    if (!m_copy.remove(EmbeddedResource::find(m_itemName).bytes(), &kept))
-        qCWarning(lcStore).noquote() << "The working copy" << workingCopyPath() << "was not deleted -" << kept;
+    if (!m_copy.remove(EmbeddedResource::find(ItemName).bytes()))
+        qCWarning(lcStore).noquote() << "The working copy" << workingCopyPath() << "was not deleted -"
+                                     << m_copy.errorString();
 }

@@ -27,8 +27,8 @@ public:
 
     static inline const QString ItemName = QStringLiteral("Resource_1");
 
-    // itemName is the embedded item TakeItem looks for; the program always uses ItemName.
-    explicit PoemStore(QObject *parent = nullptr, const QString &itemName = ItemName);
+    // TakeItem looks for the embedded item ItemName.
+    explicit PoemStore(QObject *parent = nullptr);
     ~PoemStore() override; // closes the query, then the connection; the working copy stays
 
     SqliteConnection *connection() const { return m_connection; }
@@ -36,9 +36,8 @@ public:
 
     // The directory captured at start-up; every path of the working copy is built from it.
     // Capturing takes the process's current directory as the system names it and returns it
-    // for display; setting names one. A directory that cannot be had makes every step fail.
+    // for display. A directory that cannot be had makes every step fail.
     QString captureWorkingDirectory();
-    void setWorkingDirectory(const QString &directory);
     QString workingDirectory() const;
     QString workingCopyPath() const;
 
@@ -67,7 +66,6 @@ private:
 
     SqliteConnection *m_connection = nullptr;
     PoemQuery *m_query = nullptr;
-    QString m_itemName;
     WorkingCopy m_copy;
     QString m_directoryError;
     EmbeddedResource m_item;

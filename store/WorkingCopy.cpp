@@ -50,16 +50,15 @@ QByteArray WorkingCopy::pathIn(const QByteArray &nativeDirectory)
 #endif
 }
 
-bool WorkingCopy::fail(QString *error, const QString &reason) const
+bool WorkingCopy::fail(const QString &reason) const
 {
-    if (error)
-        *error = reason;
+    m_error = reason;
     return false;
 }
 
-bool WorkingCopy::fail(QString *error, int code) const
+bool WorkingCopy::fail(int code) const
 {
-    return fail(error, qt_error_string(code));
+    return fail(qt_error_string(code));
 }
 
 std::optional<FileDescriptor::Identity> WorkingCopy::identity() const
@@ -353,8 +352,9 @@ QString checkWritten(int directory, const QByteArray &name, const std::optional<
 }
 } // namespace
 
-bool WorkingCopy::captureCurrentDirectory(QString *error)
+bool WorkingCopy::captureCurrentDirectory()
 {
+    m_error.clear();
     // The name as the system gives it: decoding it would turn bytes that are not UTF-8 into
     // a look-alike folder.
     QByteArray name(256, Qt::Uninitialized);
@@ -363,23 +363,24 @@ bool WorkingCopy::captureCurrentDirectory(QString *error)
             const int code = errno;
             m_directory.clear();
             m_directoryHandle.reset();
-            m_directoryError = code;
-            return fail(error, code);
+            m_directoryError = qt_error_string(code);
+            return fail(m_directoryError);
         }
         name.resize(name.size() * 2);
     }
     name.truncate(qsizetype(qstrlen(name.constData())));
-    return setDirectory(name, error);
+    return setDirectory(name);
 }
 
-bool WorkingCopy::setDirectory(const QByteArray &nativeDirectory, QString *error)
+bool WorkingCopy::setDirectory(const QByteArray &nativeDirectory)
 {
+    m_error.clear();
     m_copy.reset();
     m_directory.clear();
     m_directoryHandle.reset();
-    m_directoryError = ENOENT;
+    m_directoryError = qt_error_string(ENOENT);
     if (nativeDirectory.isEmpty())
-        return fail(error, m_directoryError);
+        return fail(m_directoryError);
 #ifdef O_PATH
     const int flags = O_PATH | O_DIRECTORY | O_CLOEXEC; // needs no read permission on the folder
 #else
@@ -388,30 +389,31 @@ bool WorkingCopy::setDirectory(const QByteArray &nativeDirectory, QString *error
     // Every later step works inside this very folder, even if its name is taken away meanwhile.
     m_directoryHandle.reset(::open(nativeDirectory.constData(), flags));
     if (!m_directoryHandle.isValid()) {
-        m_directoryError = errno;
-        return fail(error, m_directoryError);
+        m_directoryError = qt_error_string(errno);
+        return fail(m_directoryError);
     }
     m_directory = nativeDirectory;
-    m_directoryError = 0;
+    m_directoryError.clear();
     return true;
 }
 
-bool WorkingCopy::write(QByteArrayView bytes, QString *error)
+bool WorkingCopy::write(QByteArrayView bytes)
 {
+    m_error.clear();
     m_copy.reset();
     if (!m_directoryHandle.isValid())
-        return fail(error, m_directoryError);
+        return fail(m_directoryError);
     const int directory = m_directoryHandle.get();
 
     FileDescriptor leftover;
     if (const QString reason = checkLeftover(directory, bytes, &leftover); !reason.isEmpty())
-        return fail(error, reason);
+        return fail(reason);
 
     // Written where no one else can reach it, then put in place whole: no file that stood at
     // the path is ever written into, and none of its permissions carry over.
     NewFile file(directory);
     if (const int code = file.create())
-        return fail(error, code);
+        return fail(code);
     int failure = writeAll(file.descriptor().get(), bytes);
     // Locked before it has the name: a second start never finds it unheld.
     if (!failure)
@@ -423,26 +425,28 @@ bool WorkingCopy::write(QByteArrayView bytes, QString *error)
     // The part a failed write stored stays at the path, for the next start to replace; it is
     // not held, so the next step meets the file as it is.
     if (failure)
-        return fail(error, failure);
+        return fail(failure);
     if (!placed.isEmpty())
-        return fail(error, placed);
+        return fail(placed);
     m_copy = std::move(file.descriptor());
     return true;
 }
 
-bool WorkingCopy::exists(QString *error) const
+bool WorkingCopy::exists() const
 {
+    m_error.clear();
     if (!m_directoryHandle.isValid())
-        return fail(error, m_directoryError);
+        return fail(m_directoryError);
     struct stat st = {};
     if (::fstatat(m_directoryHandle.get(), FileName.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
-        return fail(error, errno);
+        return fail(errno);
     const QString reason = notAPlainFile(st.st_mode);
-    return reason.isEmpty() ? true : fail(error, reason);
+    return reason.isEmpty() ? true : fail(reason);
 }
 
-bool WorkingCopy::remove(QByteArrayView written, QString *kept) noexcept
+bool WorkingCopy::remove(QByteArrayView written) noexcept
 {
+    m_error.clear();
     if (!m_copy.isValid() || !m_directoryHandle.isValid())
         return true;
     const FileDescriptor copy = std::move(m_copy);
@@ -451,16 +455,16 @@ bool WorkingCopy::remove(QByteArrayView written, QString *kept) noexcept
     // Most files that are not ours are told at a look, and are not even moved.
     struct stat standing = {};
     if (::fstatat(directory, FileName.constData(), &standing, AT_SYMLINK_NOFOLLOW) != 0)
-        return errno == ENOENT ? true : fail(kept, errno);
+        return errno == ENOENT ? true : fail(errno);
     if (!S_ISREG(standing.st_mode))
-        return fail(kept, NotRegular);
+        return fail(NotRegular);
     if (identityOf(standing) != ours)
-        return fail(kept, NotWrittenHere);
+        return fail(NotWrittenHere);
     // The file is taken out of everyone's way before it is checked, so the file checked is the
     // file deleted, whatever is renamed or exchanged at the path meanwhile.
     const QByteArray aside = privateName();
     if (const int code = moveNoReplace(directory, FileName.constData(), aside.constData()))
-        return code == ENOENT ? true : fail(kept, code);
+        return code == ENOENT ? true : fail(code);
     QString reason = checkWritten(directory, aside, ours, written);
     if (reason.isEmpty()) {
         if (::unlinkat(directory, aside.constData(), 0) == 0)
@@ -469,63 +473,68 @@ bool WorkingCopy::remove(QByteArrayView written, QString *kept) noexcept
     }
     if (moveNoReplace(directory, aside.constData(), FileName.constData()) != 0)
         reason += QStringLiteral("; it is now named %1").arg(QFile::decodeName(aside));
-    return fail(kept, reason);
+    return fail(reason);
 }
 
 #else // Q_OS_WIN: by path, as the platform has no directory handles for these calls.
 
-bool WorkingCopy::captureCurrentDirectory(QString *error)
+bool WorkingCopy::captureCurrentDirectory()
 {
-    return setDirectory(QFile::encodeName(QDir::toNativeSeparators(QDir::currentPath())), error);
+    m_error.clear();
+    return setDirectory(QFile::encodeName(QDir::toNativeSeparators(QDir::currentPath())));
 }
 
-bool WorkingCopy::setDirectory(const QByteArray &nativeDirectory, QString *error)
+bool WorkingCopy::setDirectory(const QByteArray &nativeDirectory)
 {
+    m_error.clear();
     m_copy.reset();
     m_directory = QFileInfo(QFile::decodeName(nativeDirectory)).isDir() ? nativeDirectory : QByteArray();
-    m_directoryError = m_directory.isEmpty() ? ENOENT : 0;
-    return m_directory.isEmpty() ? fail(error, m_directoryError) : true;
+    m_directoryError = m_directory.isEmpty() ? qt_error_string(ENOENT) : QString();
+    return m_directory.isEmpty() ? fail(m_directoryError) : true;
 }
 
-bool WorkingCopy::write(QByteArrayView bytes, QString *error)
+bool WorkingCopy::write(QByteArrayView bytes)
 {
+    m_error.clear();
     if (m_directory.isEmpty())
-        return fail(error, m_directoryError);
+        return fail(m_directoryError);
     const QString name = QFile::decodeName(path());
     const QFileInfo info(name);
     if (info.isSymLink() || info.isJunction())
-        return fail(error, ALink);
+        return fail(ALink);
     if (info.exists() && !info.isFile())
-        return fail(error, NotRegular);
+        return fail(NotRegular);
     QFile file(name);
     if (!file.open(QIODevice::ReadWrite))
-        return fail(error, file.errorString());
+        return fail(file.errorString());
     const QByteArray standing = file.read(bytes.size() + 1);
     if (standing.size() > bytes.size() || standing != bytes.first(standing.size()))
-        return fail(error, NotOurs.arg(describe(standing, file.size())));
+        return fail(NotOurs.arg(describe(standing, file.size())));
     if (!file.resize(0) || file.write(bytes.data(), bytes.size()) != bytes.size() || !file.flush())
-        return fail(error, file.errorString());
+        return fail(file.errorString());
     return true;
 }
 
-bool WorkingCopy::exists(QString *error) const
+bool WorkingCopy::exists() const
 {
+    m_error.clear();
     const QFileInfo info(QFile::decodeName(path()));
     if (!m_directory.isEmpty() && info.isFile() && !info.isSymLink())
         return true;
-    return fail(error, info.exists() ? NotRegular : qt_error_string(ENOENT));
+    return fail(info.exists() ? NotRegular : qt_error_string(ENOENT));
 }
 
-bool WorkingCopy::remove(QByteArrayView written, QString *kept) noexcept
+bool WorkingCopy::remove(QByteArrayView written) noexcept
 {
+    m_error.clear();
     const QString name = QFile::decodeName(path());
     if (m_directory.isEmpty() || !QFileInfo(name).isFile())
         return true;
     QFile file(name);
     if (!file.open(QIODevice::ReadOnly) || file.size() != written.size() || file.readAll() != written)
-        return fail(kept, ChangedSince);
+        return fail(ChangedSince);
     file.close();
-    return QFile::remove(name) ? true : fail(kept, file.errorString());
+    return QFile::remove(name) ? true : fail(file.errorString());
 }
 
 #endif

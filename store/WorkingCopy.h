@@ -27,10 +27,14 @@ public:
     // Gives back what it holds; the copy stays for the next start to replace.
     ~WorkingCopy() = default;
 
-    // The process's current directory, or a named one. On failure *error says why, and every
-    // later operation fails with that reason.
-    bool captureCurrentDirectory(QString *error = nullptr);
-    bool setDirectory(const QByteArray &nativeDirectory, QString *error = nullptr);
+    // Every operation returns false when it failed, and errorString() then says why; it is empty
+    // after an operation that succeeded.
+    QString errorString() const { return m_error; }
+
+    // The process's current directory, or a named one. On failure every later operation fails
+    // with the same reason.
+    bool captureCurrentDirectory();
+    bool setDirectory(const QByteArray &nativeDirectory);
     QByteArray directory() const { return m_directory; }
     QByteArray path() const { return pathIn(m_directory); }
 
@@ -39,25 +43,26 @@ public:
     // the path as it is, when that is not a leftover of ours or another process holds it. A
     // write that fails (no space, a file-size limit) still puts the part written at the path,
     // where the next start replaces it, and says why.
-    bool write(QByteArrayView bytes, QString *error = nullptr);
+    bool write(QByteArrayView bytes);
 
-    // Whether a regular file (not a link) stands at the path; if not, *error gets the reason.
-    bool exists(QString *error = nullptr) const;
+    // Whether a regular file (not a link) stands at the path; if not, errorString() says why.
+    bool exists() const;
 
     // The file written and held, for those who must read that very file and no other.
     std::optional<FileDescriptor::Identity> identity() const;
 
     // Deletes the copy if the file at the path is still the one written here and still holds
-    // exactly the bytes written. Otherwise it is kept, and false says why in *kept. A copy that
+    // exactly the bytes written. Otherwise it is kept, and errorString() says why. A copy that
     // is gone already is no failure.
-    bool remove(QByteArrayView written, QString *kept = nullptr) noexcept;
+    bool remove(QByteArrayView written) noexcept;
 
 private:
-    bool fail(QString *error, const QString &reason) const;
-    bool fail(QString *error, int code) const;
+    bool fail(const QString &reason) const;
+    bool fail(int code) const;   // the system's error number
 
     QByteArray m_directory;
     FileDescriptor m_directoryHandle;
-    int m_directoryError = 0;
+    QString m_directoryError;   // why there is no directory, empty while there is one
     FileDescriptor m_copy; // the file written, held for the run
+    mutable QString m_error;
 };

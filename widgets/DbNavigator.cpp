@@ -56,7 +56,8 @@ QPushButton *DbNavigator::createButton(const QString &name, Glyph glyph, const Q
     button->setAutoDefault(false);
     button->setIcon(GlyphStrip::icon(QStringLiteral(":/glyphs/%1.png").arg(QLatin1String(GlyphNames[glyph]))));
     button->setIconSize(GlyphSize);
-    button->setProperty("hint", hint);
+    button->setToolTip(hint.section(QLatin1Char('|'), 0, 0));
+    button->setStatusTip(hint.section(QLatin1Char('|'), 1));
     button->setProperty("showHint", true);
     // The buttons show glyphs only: screen readers name them by the hint's parts.
     button->setAccessibleName(hint.section(QLatin1Char('|'), 0, 0));

@@ -6,12 +6,8 @@
 #include <QBitmap>
 #include <QPixmap>
 
-QIcon GlyphStrip::icon(const QString &resourcePath)
-{
-    return QIcon(new DeferredIconEngine([resourcePath] { return read(resourcePath); }));
-}
-
-QIcon GlyphStrip::read(const QString &resourcePath)
+namespace {
+QIcon read(const QString &resourcePath)
 {
     const QImage image = PngResource::read(resourcePath);
     const QSize cell(image.width() / 2, image.height());
@@ -24,4 +20,10 @@ QIcon GlyphStrip::read(const QString &resourcePath)
     icon.addPixmap(strip.copy(QRect(QPoint(0, 0), cell)), QIcon::Normal);
     icon.addPixmap(strip.copy(QRect(QPoint(cell.width(), 0), cell)), QIcon::Disabled);
     return icon;
+}
+} // namespace
+
+QIcon GlyphStrip::icon(const QString &resourcePath)
+{
+    return QIcon(new DeferredIconEngine([resourcePath] { return read(resourcePath); }));
 }

@@ -32,11 +32,7 @@ QString LinkLabelAccessible::text(QAccessible::Text type) const
     case QAccessible::Name:
         return label()->accessibleName().isEmpty() ? label()->text() : label()->accessibleName();
     case QAccessible::Description:
-        if (label()->accessibleDescription().isEmpty()) {
-            const QString hint = label()->property("hint").toString();
-            return hint.contains(QLatin1Char('|')) ? hint.section(QLatin1Char('|'), 1) : hint;
-        }
-        return label()->accessibleDescription();
+        return label()->accessibleDescription().isEmpty() ? label()->statusTip() : label()->accessibleDescription();
     default:
         return QAccessibleWidget::text(type);
     }

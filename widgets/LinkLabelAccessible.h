@@ -4,7 +4,7 @@
 
 class LinkLabel;
 
-// A link label as assistive tools see it: a link named by its caption, described by its hint,
+// A link label as assistive tools see it: a link named by its caption, described by its status tip,
 // that their press action opens as a click would.
 class LinkLabelAccessible : public QAccessibleWidget
 {

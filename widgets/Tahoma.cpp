@@ -252,6 +252,22 @@ bool boldToEmbolden(uchar *data, qsizetype size)
     turnDoubleAcute(data, size);
     return true;
 }
+
+int measuredTextHeight(const QFont &font)
+{
+    const QRawFont raw = QRawFont::fromFont(font);
+    const QByteArray os2 = raw.fontTable("OS/2");
+    const QByteArray head = raw.fontTable("head");
+    const int unitsPerEm = readU16(head, 18);
+    const int winAscent = readU16(os2, 74);
+    const int winDescent = readU16(os2, 76);
+    if (unitsPerEm <= 0 || winAscent + winDescent <= 0) {
+        const QFontMetrics fm(font);
+        return fm.ascent() + fm.descent();
+    }
+    const double pixels = raw.pixelSize();
+    return qRound(winAscent * pixels / unitsPerEm) + qRound(winDescent * pixels / unitsPerEm);
+}
 } // namespace
 
 void Tahoma::ensureLoaded()
@@ -299,20 +315,4 @@ int Tahoma::textHeight(const QFont &font)
     const int height = measuredTextHeight(font);
     heights.insert(key, height);
     return height;
-}
-
-int Tahoma::measuredTextHeight(const QFont &font)
-{
-    const QRawFont raw = QRawFont::fromFont(font);
-    const QByteArray os2 = raw.fontTable("OS/2");
-    const QByteArray head = raw.fontTable("head");
-    const int unitsPerEm = readU16(head, 18);
-    const int winAscent = readU16(os2, 74);
-    const int winDescent = readU16(os2, 76);
-    if (unitsPerEm <= 0 || winAscent + winDescent <= 0) {
-        const QFontMetrics fm(font);
-        return fm.ascent() + fm.descent();
-    }
-    const double pixels = raw.pixelSize();
-    return qRound(winAscent * pixels / unitsPerEm) + qRound(winDescent * pixels / unitsPerEm);
 }

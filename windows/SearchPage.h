@@ -31,7 +31,8 @@ public:
 
 signals:
     void listPageWanted();   // the hits are to be shown: the list page comes to the front
-    void requestFailed(const QString &message);   // SQLite's or the store's reason
+    // The store refused the search or the reset; the message is SQLite's or the store's own.
+    void requestFailed(const QString &message);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

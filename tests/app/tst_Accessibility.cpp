@@ -5,7 +5,6 @@
 #include "PoemQuery.h"
 #include "ProgramInFreshDirectory.h"
 #include "StatusBar.h"
-#include "TestSeam.h"
 #include "TorneviApplication.h"
 #include "Unit1.h"
 #include "Unit2.h"
@@ -805,7 +804,7 @@ void tst_Accessibility::statusBarPanels()
     const QPoint inClock = bar->mapToGlobal(QPoint(600, 9));
     QCOMPARE(iface->childAt(inClock.x(), inClock.y()), clock);
 
-    const QString before = bar->panelText(0);
+    const QString before = bar->findChild<QLabel *>(QStringLiteral("StatusPanel0"))->text();
     seenEvents.clear();
     bar->setPanelText(0, QStringLiteral("Program használatásan befejezése ?"));
     QCOMPARE(hints->text(QAccessible::Name), QStringLiteral("Program használatásan befejezése ?"));

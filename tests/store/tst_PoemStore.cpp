@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QMetaEnum>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -104,6 +105,18 @@ int execElsewhere(const QString &path, const char *sql, int flags = SQLITE_OPEN_
 }
 } // namespace
 
+namespace {
+// The store takes the directory the process is in when it captures it, as at start-up.
+void captureIn(PoemStore &store, const QString &directory)
+{
+    const QString saved = QDir::currentPath();
+    if (!QDir::setCurrent(directory))
+        qFatal("cannot enter %s", qPrintable(directory));
+    store.captureWorkingDirectory();
+    QDir::setCurrent(saved);
+}
+} // namespace
+
 void tst_PoemStore::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
@@ -146,13 +159,12 @@ void tst_PoemStore::ownsConnectionAndQueryByTheirNames()
     QCOMPARE(store->query()->statementText(), PoemQuery::BaseStatement);
     QVERIFY(!store->connection()->isOpen());
     QVERIFY(!store->query()->isOpen());
-    store->setWorkingDirectory(m_dir->path());
+    captureIn(*store, m_dir->path());
     QCOMPARE(store->workingCopyPath(), m_dir->path() + QDir::separator() + QStringLiteral("Tornevi.db"));
 }
 
 void tst_PoemStore::startupSteps_data()
 {
-    QTest::addColumn<QString>("itemName");
     QTest::addColumn<QString>("setup");
     // One entry per failed step: its name and words that SQLite's or the system's reason holds.
     QTest::addColumn<QStringList>("failures");
@@ -160,56 +172,64 @@ void tst_PoemStore::startupSteps_data()
     QTest::addColumn<bool>("queryOpen");
     QTest::addColumn<QString>("onDisk"); // image, absent, as placed
 
-    const QString item = PoemStore::ItemName;
     const QString noFile = QStringLiteral("No such file or directory");
     const QString cantOpen = QStringLiteral("unable to open database file");
 
-    QTest::newRow("everything in place") << item << "" << QStringList() << true << true << "image";
+    QTest::newRow("everything in place") << "" << QStringList() << true << true << "image";
+#ifndef Q_OS_WIN
     QTest::newRow("item missing")
-        << "Resource_9" << ""
-        << QStringList{u"TakeItem: Resource_9"_s, u"WriteCopy: Resource_9"_s, u"FindCopy: "_s + noFile,
+        << "no item"
+        << QStringList{u"TakeItem: Resource_1"_s, u"WriteCopy: Resource_1"_s, u"FindCopy: "_s + noFile,
                        QStringLiteral("OpenConnection: ") + cantOpen, QStringLiteral("OpenQuery: ") + cantOpen}
         << false << false << "absent";
+#endif
 #ifdef Q_OS_UNIX
     QTest::newRow("unwritable directory")
-        << item << "readonly"
+        << "readonly"
         << QStringList{u"WriteCopy: Permission denied"_s, u"FindCopy: "_s + noFile, u"OpenConnection: "_s + cantOpen,
                        QStringLiteral("OpenQuery: ") + cantOpen}
         << false << false << "absent";
 #endif
     QTest::newRow("copy gone before it is looked for")
-        << item << "remove"
+        << "remove"
         << QStringList{u"FindCopy: "_s + noFile, u"OpenConnection: "_s + cantOpen, u"OpenQuery: "_s + cantOpen} << false
         << false << "absent";
     QTest::newRow("copy that is no database")
-        << item << "junk"
+        << "junk"
         << QStringList{u"OpenConnection: file is not a database"_s, u"OpenQuery: file is not a database"_s} << false
         << false << "as placed";
     QTest::newRow("database without tbl_Data")
-        << item << u"no table"_s << QStringList{u"OpenQuery: no such table: tbl_Data"_s} << true << false << u"as placed"_s;
+        << u"no table"_s << QStringList{u"OpenQuery: no such table: tbl_Data"_s} << true << false << u"as placed"_s;
     // SQLite reads the very file written, or nothing.
     const QString notWritten = QStringLiteral("not the one that was written");
     QTest::newRow("another database renamed into the copy's place")
-        << item << u"renamed over"_s << QStringList{u"OpenConnection: "_s + notWritten, u"OpenQuery: "_s + notWritten}
+        << u"renamed over"_s << QStringList{u"OpenConnection: "_s + notWritten, u"OpenQuery: "_s + notWritten}
         << false << false << u"as placed"_s;
     // Writing does not wait for the other connection's lock, and neither does SQLite.
     QTest::newRow("copy locked by another connection")
-        << item << "locked"
+        << "locked"
         << QStringList{u"WriteCopy: "_s, u"OpenConnection: database is locked"_s, u"OpenQuery: database is locked"_s}
         << false << false << "as placed";
 }
 
 void tst_PoemStore::startupSteps()
 {
-    QFETCH(QString, itemName);
     QFETCH(QString, setup);
     QFETCH(QStringList, failures);
     QFETCH(bool, connectionOpen);
     QFETCH(bool, queryOpen);
     QFETCH(QString, onDisk);
 
-    PoemStore store(nullptr, itemName);
-    store.setWorkingDirectory(QDir::toNativeSeparators(m_dir->path()));
+    PoemStore store;
+    captureIn(store, m_dir->path());
+    // An executable built without the item: its entry among the program's resources is gone.
+    const bool withoutItem = setup == QLatin1String("no item");
+    if (withoutItem)
+        Q_CLEANUP_RESOURCE(poemdb);
+    const auto restoreItem = qScopeGuard([withoutItem] {
+        if (withoutItem)
+            Q_INIT_RESOURCE(poemdb);
+    });
     QCOMPARE(store.workingCopyPath(), m_copy);
     QByteArray placed;
     std::optional<SqliteLockHolder> holder;
@@ -334,7 +354,7 @@ QString searchStatement(const QString &literal)
 void tst_PoemStore::closeGoesQueryConnectionCopy()
 {
     PoemStore store;
-    store.setWorkingDirectory(m_dir->path());
+    captureIn(store, m_dir->path());
     QCOMPARE(runSteps(store), QStringList());
 
     struct Seen
@@ -389,7 +409,7 @@ void tst_PoemStore::closeRemovesOnlyItsOwnCopy()
     QFETCH(bool, remains);
     const QString elsewhere = m_dir->filePath(QStringLiteral("elsewhere.db"));
     PoemStore store;
-    store.setWorkingDirectory(m_dir->path());
+    captureIn(store, m_dir->path());
     if (setup == QLatin1String("written") || setup == QLatin1String("replaced"))
         QCOMPARE(runSteps(store), QStringList());
     if (setup == QLatin1String("file")) {
@@ -452,7 +472,7 @@ void tst_PoemStore::closeIsSilent()
     QFETCH(QString, before);
     QFETCH(int, notices);
     PoemStore store;
-    store.setWorkingDirectory(m_dir->path());
+    captureIn(store, m_dir->path());
     if (before != QLatin1String("nothing"))
         QCOMPARE(runSteps(store), QStringList());
     if (before == QLatin1String("query") || before == QLatin1String("both"))
@@ -478,7 +498,7 @@ void tst_PoemStore::destructionKeepsTheWorkingCopy()
     {
         QObject window;
         auto *store = new PoemStore(&window);
-        store->setWorkingDirectory(m_dir->path());
+        captureIn(*store, m_dir->path());
         QCOMPARE(runSteps(*store), QStringList());
         QCOMPARE(execElsewhere(m_copy, "DELETE FROM tbl_Data"), SQLITE_BUSY);
     }
@@ -508,7 +528,7 @@ void tst_PoemStore::pathTooLongForSqliteIsNotWritten()
     QCOMPARE(QFile::encodeName(directory).size(), wanted);
     QVERIFY(QDir().mkpath(directory));
     PoemStore store;
-    store.setWorkingDirectory(directory);
+    captureIn(store, directory);
     const QStringList failed = runSteps(store);
     QVERIFY2(failed.isEmpty() == opens, qPrintable(failed.join(QLatin1Char('\n'))));
     QCOMPARE(QFileInfo::exists(directory + QStringLiteral("/Tornevi.db")), opens);
@@ -543,7 +563,7 @@ void tst_PoemStore::searchAndShowAll()
     QFETCH(QString, statement);
     QFETCH(int, hits);
     PoemStore store;
-    store.setWorkingDirectory(m_dir->path());
+    captureIn(store, m_dir->path());
     QCOMPARE(runSteps(store), QStringList());
     PoemQuery *query = store.query();
     const QStringList closeThenOpen{u"about to change"_s, u"closed"_s, u"about to change"_s, u"opened"_s};
@@ -600,7 +620,7 @@ void tst_PoemStore::refusedOrFailedSearch()
     QFETCH(QString, error);
     QFETCH(bool, touched);
     PoemStore store;
-    store.setWorkingDirectory(m_dir->path());
+    captureIn(store, m_dir->path());
     QCOMPARE(runSteps(store), QStringList());
     PoemQuery *query = store.query();
     QVERIFY(store.search(QStringLiteral("tavasz")));

@@ -151,10 +151,9 @@ void tst_WorkingCopy::replacesWhatItLeft()
         oldInode = lstatOf(m_path).st_ino;
     }
     const mode_t mask = ::umask(022);
-    QString error;
-    const bool written = m_copy->write(m_image, &error);
+    const bool written = m_copy->write(m_image);
     ::umask(mask);
-    QVERIFY2(written, qPrintable(error));
+    QVERIFY2(written, qPrintable(m_copy->errorString()));
     QCOMPARE(read(m_path), m_image);
     QVERIFY(m_copy->exists());
     // A new file in the old one's place: nothing of the old file carries over, and the copy is
@@ -253,8 +252,8 @@ void tst_WorkingCopy::leavesWhatIsNotItsOwn()
     const struct stat standing = lstatOf(m_path);
 #endif
 
-    QString error;
-    QVERIFY(!m_copy->write(m_image, &error));
+    QVERIFY(!m_copy->write(m_image));
+    const QString error = m_copy->errorString();
     QVERIFY2(error.contains(reason), qPrintable(error));
 
     QCOMPARE(read(m_path), before);
@@ -291,8 +290,8 @@ void tst_WorkingCopy::refusesAFileLockedBySqlite()
     QCOMPARE(sqlite3_open_v2(m_path.toUtf8().constData(), &other, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
     QCOMPARE(sqlite3_exec(other, hold.constData(), nullptr, nullptr, nullptr), SQLITE_OK);
 
-    QString error;
-    QVERIFY(!m_copy->write(m_image, &error));
+    QVERIFY(!m_copy->write(m_image));
+    const QString error = m_copy->errorString();
     QVERIFY2(error.contains(QLatin1String("Held by another program")), qPrintable(error));
     QCOMPARE(read(m_path), before);
 
@@ -309,14 +308,14 @@ void tst_WorkingCopy::heldCopyIsNotReplacedByASecondWriter()
     const QByteArray other = m_image.left(4096) + QByteArray(m_image.size() - 4096, 'z');
     WorkingCopy second;
     QVERIFY(second.setDirectory(m_copy->directory()));
-    QString error;
-    QVERIFY(!second.write(other, &error));
-    QVERIFY2(!error.isEmpty(), "no reason given");
+    QVERIFY(!second.write(other));
+    QVERIFY2(!second.errorString().isEmpty(), "no reason given");
     QCOMPARE(read(m_path), m_image);
 
     m_copy.reset();
     QCOMPARE(read(m_path), m_image);
-    QVERIFY2(second.write(m_image, &error), qPrintable(error));
+    QVERIFY2(second.write(m_image), qPrintable(second.errorString()));
+    QVERIFY(second.errorString().isEmpty());
 }
 
 void tst_WorkingCopy::failures_data()
@@ -337,21 +336,21 @@ void tst_WorkingCopy::failures()
     QFETCH(QString, setup);
     QFETCH(QString, reason);
     WorkingCopy copy;
-    QString directoryError;
     if (setup == QLatin1String("missing"))
-        QVERIFY(!copy.setDirectory(QFile::encodeName(m_dir->filePath(QStringLiteral("nincs"))), &directoryError));
+        QVERIFY(!copy.setDirectory(QFile::encodeName(m_dir->filePath(QStringLiteral("nincs")))));
     else if (setup == QLatin1String("nodirectory"))
-        QVERIFY(!copy.setDirectory(QByteArray(), &directoryError));
+        QVERIFY(!copy.setDirectory(QByteArray()));
     else
         QVERIFY(copy.setDirectory(QFile::encodeName(m_dir->path())));
     if (setup == QLatin1String("directory"))
         QVERIFY(QDir().mkdir(m_path));
     else if (setup == QLatin1String("full"))
         QVERIFY(QFile::link(QStringLiteral("/dev/full"), m_path));
-    QString error;
-    QVERIFY(!copy.write(m_image, &error));
+    QVERIFY(!copy.write(m_image));
+    const QString error = copy.errorString();
     QVERIFY2(error.contains(reason), qPrintable(error));
     QVERIFY(!copy.exists());
+    QVERIFY(!copy.errorString().isEmpty());
 }
 
 void tst_WorkingCopy::shortWriteIsAFailure()
@@ -365,8 +364,8 @@ void tst_WorkingCopy::shortWriteIsAFailure()
     struct rlimit limit = saved;
     limit.rlim_cur = 4096;
     QCOMPARE(setrlimit(RLIMIT_FSIZE, &limit), 0);
-    QString error;
-    const bool written = m_copy->write(m_image, &error);
+    const bool written = m_copy->write(m_image);
+    const QString error = m_copy->errorString();
     setrlimit(RLIMIT_FSIZE, &saved);
     // ... and gives the default back, for the programs started later.
     const auto during = std::signal(SIGXFSZ, oldHandler);
@@ -437,9 +436,8 @@ void tst_WorkingCopy::refusesWhatIsNotARegularFile()
         QVERIFY(::inotify_add_watch(watch, nativeTarget.constData(), IN_ALL_EVENTS & ~(IN_ACCESS | IN_CLOSE_NOWRITE)) >= 0);
 
     auto writing = std::async(std::launch::async, [this] {
-        QString error;
-        const bool ok = m_copy->write(m_image, &error);
-        return std::make_pair(ok, error);
+        const bool ok = m_copy->write(m_image);
+        return std::make_pair(ok, m_copy->errorString());
     });
     const bool blocked = writing.wait_for(std::chrono::seconds(10)) != std::future_status::ready;
     if (blocked && reader >= 0) {
@@ -472,8 +470,8 @@ void tst_WorkingCopy::refusesWhatIsNotARegularFile()
         QCOMPARE(read(target), m_image.left(100));
 
     // Nor does it count as a working copy that exists.
-    QString missing;
-    QVERIFY(!m_copy->exists(&missing));
+    QVERIFY(!m_copy->exists());
+    const QString missing = m_copy->errorString();
     QVERIFY2(missing.contains(reason), qPrintable(missing));
 #else
     QSKIP("needs named pipes and /dev");
@@ -553,8 +551,8 @@ void tst_WorkingCopy::removeTakesOnlyItsOwnCopy()
         }
     }
     const QByteArray standing = read(m_path);
-    QString kept;
-    const bool removed = m_copy->remove(m_image, &kept);
+    const bool removed = m_copy->remove(m_image);
+    const QString kept = m_copy->errorString();
     QFETCH(bool, remains);
     QCOMPARE(QFileInfo(m_path).exists() || QFileInfo(m_path).isSymLink(), remains);
     // Whatever is kept is kept as it was, says why when it was not ours, and leaves no trace.
@@ -621,14 +619,14 @@ void tst_WorkingCopy::leftoverUnderAnyUmaskIsReplaced()
 #ifdef Q_OS_UNIX
     QFETCH(int, mask);
     const mode_t saved = ::umask(mode_t(mask));
-    QString error;
-    const bool first = m_copy->write(m_image, &error);
+    const bool first = m_copy->write(m_image);
+    const QString firstError = m_copy->errorString();
     m_copy.reset(); // killed: the copy stays
     WorkingCopy next;
-    const bool second = next.setDirectory(QFile::encodeName(m_dir->path())) && next.write(m_image, &error);
+    const bool second = next.setDirectory(QFile::encodeName(m_dir->path())) && next.write(m_image);
     ::umask(saved);
-    QVERIFY2(first, qPrintable(error));
-    QVERIFY2(second, qPrintable(error));
+    QVERIFY2(first, qPrintable(firstError));
+    QVERIFY2(second, qPrintable(next.errorString()));
     QTEST(int(lstatOf(m_path).st_mode & 07777), "mode");
     QCOMPARE(read(m_path), m_image);
     QVERIFY(next.remove(m_image));
@@ -657,14 +655,12 @@ void tst_WorkingCopy::onAFuseViewAUsersFileIsNeverDeleted()
     });
     WorkingCopy copy;
     QVERIFY(copy.setDirectory(QFile::encodeName(view)));
-    QString error;
-    QVERIFY2(copy.write(m_image, &error), qPrintable(error));
+    QVERIFY2(copy.write(m_image), qPrintable(copy.errorString()));
     const QString users = backing + QStringLiteral("/users.db");
     put(users, "my own file");
     QVERIFY(::rename(QFile::encodeName(users).constData(), QFile::encodeName(backing + QStringLiteral("/Tornevi.db")).constData()) == 0);
-    QString kept;
-    QVERIFY(!copy.remove(m_image, &kept));
-    QVERIFY(!kept.isEmpty());
+    QVERIFY(!copy.remove(m_image));
+    QVERIFY(!copy.errorString().isEmpty());
     QCOMPARE(read(backing + QStringLiteral("/Tornevi.db")), QByteArray("my own file"));
 #else
     QSKIP("needs FUSE");
