@@ -2,7 +2,6 @@
 
 #include "AnnouncerAccessible.h"
 #include "DbGridAccessible.h"
-#include "ErrorReport.h"
 #include "LinkLabelAccessible.h"
 #include "Tahoma.h"
 #include "TitledMessageBox.h"
@@ -33,14 +32,9 @@ TorneviApplication::TorneviApplication(int &argc, char **argv) : QApplication(ar
     // The list's cells offer a press action that opens the poem, which Qt's table cells do not.
     QAccessible::installFactory(DbGridAccessible::create);
     QAccessible::installFactory(AnnouncerAccessible::create);
-    // Handlers that guard their own work report through the same box as notify() below.
-    ErrorReport::setHandler([this](const QString &message) { showError(message); });
 }
 
-TorneviApplication::~TorneviApplication()
-{
-    ErrorReport::setHandler({});
-}
+TorneviApplication::~TorneviApplication() = default;
 
 void TorneviApplication::prepare()
 {
@@ -91,6 +85,7 @@ QString TorneviApplication::withFullStop(const QString &message)
 
 void TorneviApplication::showError(const QString &message)
 {
+    qWarning().noquote() << "Error:" << message;
     TitledMessageBox box(QMessageBox::Critical, m_title, withFullStop(message), QMessageBox::Ok, activeWindow());
     box.setDefaultButton(QMessageBox::Ok);
     box.exec();

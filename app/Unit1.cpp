@@ -1,7 +1,6 @@
 #include "Unit1.h"
 
 #include "DeferredIconEngine.h"
-#include "ErrorReport.h"
 #include "PoemQuery.h"
 #include "PoemTableModel.h"
 #include "RecordCursor.h"
@@ -107,8 +106,16 @@ void TForm1::bindViews()
     connect(ui->TabSheet2, &SearchPage::listPageWanted, this, &TForm1::Lexikon1Click);
     // A move that cannot fetch its rows, or a search the store refuses, goes to the default
     // error report; the views report nothing themselves.
-    connect(m_cursor, &RecordCursor::errorOccurred, this, &ErrorReport::report);
-    connect(ui->TabSheet2, &SearchPage::requestFailed, this, &ErrorReport::report);
+    connect(m_cursor, &RecordCursor::errorOccurred, this, &TForm1::reportError);
+    connect(ui->TabSheet2, &SearchPage::requestFailed, this, &TForm1::reportError);
+}
+
+void TForm1::reportError(const QString &message)
+{
+    if (TorneviApplication *app = TorneviApplication::instance())
+        app->showError(message);
+    else
+        qWarning().noquote() << "Error:" << message;
 }
 
 void TForm1::connectMenu()

@@ -56,6 +56,7 @@ private:
     void applyFonts();
     void bindViews();
     void connectMenu();
+    void reportError(const QString &message);   // the application's default error report
     void focusFirstControlOfPage();
     bool confirmExit();
     bool askAndEnd();
