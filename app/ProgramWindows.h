@@ -6,6 +6,10 @@
 #include "Unit1.h"
 #include "Unit2.h"
 
+#include <QObject>
+
+#include <memory>
+
 struct TestSeam;
 
 // The program's windows in the order the program makes them: the main window first, then the
@@ -13,23 +17,31 @@ struct TestSeam;
 // The poem store is made before them and belongs to the main window from then on, which holds
 // the connection and the query by their names. The entry point and the tests make them the same
 // way, through this class.
-class ProgramWindows
+class ProgramWindows : public QObject
 {
 public:
     ProgramWindows();
+    ~ProgramWindows() override;
 
     TForm1 &form1() { return m_form1; }
-    TForm2 &form2() { return m_form2; }
+    TForm2 &form2();
 
     // Shows the main window, which runs the start-up sequence, then runs the event loop.
     int run();
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     friend struct TestSeam;
+
+    // The detail window is not in the first frame: it is made once that frame is painted, before
+    // any input is handled, or as soon as anyone asks for it.
+    void makeDetailWindow();
 
     DbWaitCursor m_waitCursor;
     PoemStore *m_store;   // a child of the main window, gone with it
     TForm1 m_form1;
-    TForm2 m_form2;
+    std::unique_ptr<TForm2> m_form2;
     ApplicationHint m_hint;
 };

@@ -277,9 +277,10 @@ void TForm1::FormShow()
 
 void TForm1::DBGrid1DblClick()
 {
-    if (!Form2)
+    TForm2 *form2 = Form2 ? Form2() : nullptr;
+    if (!form2)
         return;
-    Form2->photoButton()->setEnabled(false);
-    Form2->readAloudButton()->setEnabled(false);
-    Form2->exec();
+    form2->photoButton()->setEnabled(false);
+    form2->readAloudButton()->setEnabled(false);
+    form2->exec();
 }

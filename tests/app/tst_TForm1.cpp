@@ -72,6 +72,8 @@ private slots:
     void oneCurrentRecordEverywhere();
     void framesAreCentredInTheWorkArea();
     void menuBarAndDropDownInThePlatformsMenuFont();
+    void detailWindowIsMadeBeforeTheFirstInput_data();
+    void detailWindowIsMadeBeforeTheFirstInput();
     void exitFlows_data();
     void exitFlows();
     void exitChosenInTheOpenMenu_data();
@@ -650,6 +652,51 @@ void tst_TForm1::exitFlows_data()
     QTest::newRow("close box, No") << "close" << false << false;
     QTest::newRow("close box, Yes") << "close" << true << false;
     QTest::newRow("close box, Yes, copy already gone") << "close" << true << true;
+}
+
+void tst_TForm1::detailWindowIsMadeBeforeTheFirstInput_data()
+{
+    QTest::addColumn<QString>("first");
+    QTest::newRow("the first frame painted") << "frame";
+    QTest::newRow("a key pressed before it") << "key";
+    QTest::newRow("a click before it") << "click";
+    QTest::newRow("asked for by the program") << "asked";
+}
+
+// The detail window may come after the main window's first frame, but it is there, hidden and
+// following the current record, before anything the user does reaches the program.
+void tst_TForm1::detailWindowIsMadeBeforeTheFirstInput()
+{
+    QFETCH(QString, first);
+    QTemporaryDir dir;
+    QDir::setCurrent(dir.path());
+    ProgramWindows windows;
+    TForm1 &form = windows.form1();
+    const auto detail = [&form] { return form.findChild<QDialog *>(QStringLiteral("Form2")); };
+    if (first == QLatin1String("frame")) {
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QTRY_VERIFY(detail());
+    } else if (first == QLatin1String("key")) {
+        QTest::keyClick(&form, Qt::Key_Shift);
+    } else if (first == QLatin1String("click")) {
+        QTest::mouseClick(&form, Qt::LeftButton, {}, QPoint(1, 1));
+    } else {
+        static_cast<void>(windows.form2());
+    }
+    QDialog *form2 = detail();
+    QVERIFY(form2);
+    QVERIFY(!form2->isVisible());
+    QVERIFY(form2->isWindow());
+    for (const char *name : {"Label1", "Memo1", "BitBtn1", "BitBtn2", "DBNavigator1", "BindSourceDB1"})
+        QVERIFY2(form2->findChild<QObject *>(QLatin1String(name)), name);
+    QCOMPARE(&windows.form2(), form2);
+    if (form.isVisible()) {
+        const QModelIndex current = form.recordCursor()->selectionModel()->currentIndex();
+        QCOMPARE(form2->findChild<QLabel *>(QStringLiteral("Label1"))->text(),
+                 current.siblingAtColumn(0).data().toString());
+    }
+    QDir::setCurrent(m_program->directory().path());
 }
 
 // Each case runs on windows of its own, started in a directory of its own.

@@ -91,6 +91,9 @@ void MessageProbe::logUsage(const char *point)
 
 bool MessageProbe::eventFilter(QObject *watched, QEvent *event)
 {
+    if (m_awaitingFrame && event->type() == QEvent::Paint && m_main
+        && (watched == m_main || m_main->isAncestorOf(qobject_cast<QWidget *>(watched))))
+        windowSeen();
     if (event->type() == QEvent::Paint && m_exitOnPaint && watched->objectName() == QLatin1String("ClientArea")) {
         // The rest of the frame is painted and flushed in this same pass; the loop ends after it,
         // and the process with it.
@@ -152,8 +155,19 @@ QString MessageProbe::state() const
 void MessageProbe::mainWindowShown(QWidget *window)
 {
     m_main = window;
-    // Runs once the event loop takes over: that is when the user first sees the window.
-    QPointer<QWidget> guard(window);
+    m_awaitingFrame = true;
+    // A window that is never painted (no display server shows it) goes on after a while.
+    QTimer::singleShot(5000, this, [this] {
+        if (m_awaitingFrame)
+            windowSeen();
+    });
+}
+
+void MessageProbe::windowSeen()
+{
+    m_awaitingFrame = false;
+    // Runs in the loop's turn after the window's first frame: that is when the user first sees it.
+    QPointer<QWidget> guard(m_main);
     QTimer::singleShot(0, this, [this, guard] {
         if (!guard)
             return;
