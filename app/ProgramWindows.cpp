@@ -6,7 +6,10 @@
 #include <QEvent>
 #include <QMenuBar>
 
-ProgramWindows::ProgramWindows() : m_store(new PoemStore), m_form1(*m_store)
+ProgramWindows::ProgramWindows(Start start)
+    : m_store(new PoemStore),
+      m_form1(*m_store, nullptr,
+              start == Start::Complete ? TForm1::PageContents::WithWindow : TForm1::PageContents::Later)
 {
     m_store->setParent(&m_form1);
     // The wait pointer shows while the store works.
@@ -19,6 +22,9 @@ ProgramWindows::ProgramWindows() : m_store(new PoemStore), m_form1(*m_store)
     m_form1.setDetailWindow([this] { return &form2(); });
     QObject::connect(&m_hint, &ApplicationHint::changed, &m_form1, &TForm1::showApplicationHint);
     qApp->installEventFilter(this);
+    // A start-up that fails ends before its first frame; what it leaves is complete all the same.
+    if (TorneviApplication *app = TorneviApplication::instance())
+        QObject::connect(app, &TorneviApplication::endRequested, this, &ProgramWindows::completeWindows);
 }
 
 ProgramWindows::~ProgramWindows()
@@ -29,16 +35,17 @@ ProgramWindows::~ProgramWindows()
 
 TForm2 &ProgramWindows::form2()
 {
-    makeDetailWindow();
+    completeWindows();
     return *m_form2;
 }
 
-void ProgramWindows::makeDetailWindow()
+void ProgramWindows::completeWindows()
 {
     if (m_form2)
         return;
     if (qApp)
         qApp->removeEventFilter(this);
+    m_form1.completePages();
     m_form2 = std::make_unique<TForm2>(m_form1.recordCursor(), &m_form1);
     // Made after everything the main window made, the store goes after them too: the views let
     // go of the query before the store closes it.
@@ -51,7 +58,7 @@ bool ProgramWindows::eventFilter(QObject *watched, QEvent *event)
     case QEvent::Paint:
         // Made in the next turn of the loop, once the frame this paint belongs to is on screen.
         if (watched == &m_form1 || m_form1.isAncestorOf(qobject_cast<QWidget *>(watched)))
-            QMetaObject::invokeMethod(this, [this] { makeDetailWindow(); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(this, [this] { completeWindows(); }, Qt::QueuedConnection);
         break;
     case QEvent::KeyPress:
     case QEvent::KeyRelease:
@@ -64,7 +71,7 @@ bool ProgramWindows::eventFilter(QObject *watched, QEvent *event)
     case QEvent::TouchBegin:
     case QEvent::TabletPress:
     case QEvent::ContextMenu:
-        makeDetailWindow();
+        completeWindows();
         break;
     default:
         break;

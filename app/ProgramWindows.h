@@ -20,7 +20,10 @@ struct TestSeam;
 class ProgramWindows : public QObject
 {
 public:
-    ProgramWindows();
+    // The tests have every page made with the window; the program has only what its first frame
+    // shows made before that frame, and the rest right after it.
+    enum class Start { Complete, FirstFrameFirst };
+    explicit ProgramWindows(Start start = Start::Complete);
     ~ProgramWindows() override;
 
     TForm1 &form1() { return m_form1; }
@@ -35,9 +38,10 @@ protected:
 private:
     friend struct TestSeam;
 
-    // The detail window is not in the first frame: it is made once that frame is painted, before
-    // any input is handled, or as soon as anyone asks for it.
-    void makeDetailWindow();
+    // The detail window and the hidden pages' controls are not in the first frame: they are made
+    // in the loop's turn after that frame, before any input is handled, when the program is
+    // asked to end, or as soon as anyone asks for the detail window.
+    void completeWindows();
 
     DbWaitCursor m_waitCursor;
     PoemStore *m_store;   // a child of the main window, gone with it

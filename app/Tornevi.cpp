@@ -9,6 +9,6 @@ int main(int argc, char *argv[])
     CommandLine::answer(argc, argv);
     TorneviApplication::prepare();
     TorneviApplication app(argc, argv);
-    ProgramWindows windows;
+    ProgramWindows windows(ProgramWindows::Start::FirstFrameFirst);
     return windows.run();
 }

@@ -56,11 +56,13 @@ QString startupMessage(PoemStore::Step step)
 }
 } // namespace
 
-TForm1::TForm1(PoemStore &store, QWidget *parent)
+TForm1::TForm1(PoemStore &store, QWidget *parent, PageContents pages)
     : QMainWindow(parent), ui(std::make_unique<Ui::TForm1>()), m_store(store)
 {
     applyFonts();
     setupWindow();
+    if (pages == PageContents::WithWindow)
+        completePages();
     bindViews();
     connectMenu();
     startClock();
@@ -92,6 +94,12 @@ void TForm1::setupWindow()
 void TForm1::applyFonts()
 {
     setFont(Tahoma::font(11));
+}
+
+void TForm1::completePages()
+{
+    ui->TabSheet2->makeContents();
+    ui->TabSheet3->makeContents();
 }
 
 void TForm1::bindViews()

@@ -24,8 +24,13 @@ class TForm1 : public QMainWindow
 {
     Q_OBJECT
 public:
-    explicit TForm1(PoemStore &store, QWidget *parent = nullptr);
+    // The search and about pages' controls are made with the window, or left until a page first
+    // comes to the front or completePages() is called.
+    enum class PageContents { WithWindow, Later };
+    explicit TForm1(PoemStore &store, QWidget *parent = nullptr, PageContents pages = PageContents::WithWindow);
     ~TForm1() override;
+
+    void completePages();
 
     // The current record over the poem model, which the list grid shows and the detail window
     // follows and moves.

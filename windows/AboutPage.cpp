@@ -32,13 +32,33 @@ QFont underlined(QFont font)
 
 AboutPage::AboutPage(QWidget *parent) : QWidget(parent), ui(std::make_unique<Ui::AboutPage>())
 {
+}
+
+AboutPage::~AboutPage() = default;
+
+void AboutPage::makeContents()
+{
+    if (m_made)
+        return;
+    m_made = true;
+    // The form sizes the page; a page control that has placed the page already keeps its place.
+    const QRect placed = geometry();
+    const bool keepPlace = !isWindow() && testAttribute(Qt::WA_Resized);
     ui->setupUi(this);
+    if (keepPlace)
+        setGeometry(placed);
     applyFonts();
     applyColours();
     connectLinks();
 }
 
-AboutPage::~AboutPage() = default;
+// Made before the page turns visible, so its labels are shown and laid out with it.
+void AboutPage::setVisible(bool visible)
+{
+    if (visible)
+        makeContents();
+    QWidget::setVisible(visible);
+}
 
 void AboutPage::applyFonts()
 {

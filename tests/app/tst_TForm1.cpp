@@ -72,8 +72,8 @@ private slots:
     void oneCurrentRecordEverywhere();
     void framesAreCentredInTheWorkArea();
     void menuBarAndDropDownInThePlatformsMenuFont();
-    void detailWindowIsMadeBeforeTheFirstInput_data();
-    void detailWindowIsMadeBeforeTheFirstInput();
+    void windowsAreCompleteBeforeTheFirstInput_data();
+    void windowsAreCompleteBeforeTheFirstInput();
     void exitFlows_data();
     void exitFlows();
     void exitChosenInTheOpenMenu_data();
@@ -654,23 +654,27 @@ void tst_TForm1::exitFlows_data()
     QTest::newRow("close box, Yes, copy already gone") << "close" << true << true;
 }
 
-void tst_TForm1::detailWindowIsMadeBeforeTheFirstInput_data()
+void tst_TForm1::windowsAreCompleteBeforeTheFirstInput_data()
 {
+    QTest::addColumn<bool>("firstFrameFirst");
     QTest::addColumn<QString>("first");
-    QTest::newRow("the first frame painted") << "frame";
-    QTest::newRow("a key pressed before it") << "key";
-    QTest::newRow("a click before it") << "click";
-    QTest::newRow("asked for by the program") << "asked";
+    QTest::newRow("the first frame painted") << true << "frame";
+    QTest::newRow("a key pressed before it") << true << "key";
+    QTest::newRow("a click before it") << true << "click";
+    QTest::newRow("the detail window asked for") << true << "asked";
+    QTest::newRow("made for the tests, the first frame painted") << false << "frame";
+    QTest::newRow("made for the tests, the detail window asked for") << false << "asked";
 }
 
-// The detail window may come after the main window's first frame, but it is there, hidden and
-// following the current record, before anything the user does reaches the program.
-void tst_TForm1::detailWindowIsMadeBeforeTheFirstInput()
+// What the first frame does not show may come after it, but it is there, hidden, with its object
+// names and following the current record, before anything the user does reaches the program.
+void tst_TForm1::windowsAreCompleteBeforeTheFirstInput()
 {
+    QFETCH(bool, firstFrameFirst);
     QFETCH(QString, first);
     QTemporaryDir dir;
     QDir::setCurrent(dir.path());
-    ProgramWindows windows;
+    ProgramWindows windows(firstFrameFirst ? ProgramWindows::Start::FirstFrameFirst : ProgramWindows::Start::Complete);
     TForm1 &form = windows.form1();
     const auto detail = [&form] { return form.findChild<QDialog *>(QStringLiteral("Form2")); };
     if (first == QLatin1String("frame")) {
@@ -688,13 +692,20 @@ void tst_TForm1::detailWindowIsMadeBeforeTheFirstInput()
     QVERIFY(form2);
     QVERIFY(!form2->isVisible());
     QVERIFY(form2->isWindow());
+    QCOMPARE(&windows.form2(), form2);
     for (const char *name : {"Label1", "Memo1", "BitBtn1", "BitBtn2", "DBNavigator1", "BindSourceDB1"})
         QVERIFY2(form2->findChild<QObject *>(QLatin1String(name)), name);
-    QCOMPARE(&windows.form2(), form2);
+    // The hidden pages' controls, as the page control's tabs lead to them.
+    for (const char *name : {"Label10", "Edit1", "Label11", "Label12", "BitBtn1", "BitBtn2"})
+        QVERIFY2(form.findChild<QWidget *>(QStringLiteral("TabSheet2"))->findChild<QWidget *>(QLatin1String(name)), name);
+    for (const char *name : {"Label1", "Label2", "Label5", "Label9", "Label13"})
+        QVERIFY2(form.findChild<QWidget *>(QStringLiteral("TabSheet3"))->findChild<QWidget *>(QLatin1String(name)), name);
     if (form.isVisible()) {
         const QModelIndex current = form.recordCursor()->selectionModel()->currentIndex();
         QCOMPARE(form2->findChild<QLabel *>(QStringLiteral("Label1"))->text(),
                  current.siblingAtColumn(0).data().toString());
+        QCOMPARE(form.findChild<QLabel *>(QStringLiteral("Label12"))->text(), QStringLiteral("89"));
+        QCOMPARE(form.findChild<QLineEdit *>(QStringLiteral("Edit1"))->text(), QString());
     }
     QDir::setCurrent(m_program->directory().path());
 }
