@@ -3,6 +3,8 @@
 #include "Tahoma.h"
 #include "ui_AboutPage.h"
 
+#include <QShowEvent>
+
 #include <QDesktopServices>
 #include <QUrl>
 
@@ -52,12 +54,24 @@ void AboutPage::makeContents()
     connectLinks();
 }
 
-// Made before the page turns visible, so its labels are shown and laid out with it.
+// Made before the page turns visible on screen, so its labels are shown and laid out with it.
+// The page control of a window still hidden shows its current page too; that page waits until
+// the window is shown.
 void AboutPage::setVisible(bool visible)
 {
-    if (visible)
+    if (visible && (isWindow() || parentWidget()->isVisible()))
         makeContents();
     QWidget::setVisible(visible);
+}
+
+void AboutPage::showEvent(QShowEvent *event)
+{
+    if (!m_made) {
+        makeContents();
+        for (QWidget *child : findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+            child->show();
+    }
+    QWidget::showEvent(event);
 }
 
 void AboutPage::applyFonts()

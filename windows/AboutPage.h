@@ -29,6 +29,9 @@ public:
     void Label8Click();
     void Label9Click();
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
     void applyFonts();
     void applyColours();

@@ -7,6 +7,8 @@
 #include "Tahoma.h"
 #include "ui_SearchPage.h"
 
+#include <QShowEvent>
+
 #include <QKeyEvent>
 
 SearchPage::SearchPage(QWidget *parent) : QWidget(parent), ui(std::make_unique<Ui::SearchPage>())
@@ -39,12 +41,24 @@ void SearchPage::makeContents()
         showHitCount(m_hitCount);
 }
 
-// Made before the page turns visible, so its controls are shown and laid out with it.
+// Made before the page turns visible on screen, so its controls are shown and laid out with it.
+// The page control of a window still hidden shows its current page too; that page waits until
+// the window is shown.
 void SearchPage::setVisible(bool visible)
 {
-    if (visible)
+    if (visible && (isWindow() || parentWidget()->isVisible()))
         makeContents();
     QWidget::setVisible(visible);
+}
+
+void SearchPage::showEvent(QShowEvent *event)
+{
+    if (!m_made) {
+        makeContents();
+        for (QWidget *child : findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+            child->show();
+    }
+    QWidget::showEvent(event);
 }
 
 // The labels take the size of their text.

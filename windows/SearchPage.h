@@ -39,6 +39,7 @@ signals:
     void requestFailed(const QString &message);   // SQLite's or the store's reason
 
 protected:
+    void showEvent(QShowEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
