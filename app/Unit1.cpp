@@ -63,6 +63,10 @@ TForm1::TForm1(PoemStore &store, QWidget *parent, PageContents pages)
     setupWindow();
     if (pages == PageContents::WithWindow)
         completePages();
+    else
+        // The start-up brings the list page to the front; in front from the start, it spares
+        // the page the form leaves in front being made only to be hidden again.
+        selectPage(ListPageIndex);
     bindViews();
     connectMenu();
     startClock();
