@@ -15,13 +15,13 @@ struct TestSeam;
 // The program's windows in the order the program makes them: the main window first, then the
 // hidden detail window, which follows the main window's current record. Both live until the end.
 // The poem store is made before them and belongs to the main window from then on, which holds
-// the connection and the query by their names. The entry point and the tests make them the same
-// way, through this class.
+// the connection and the query by their names. The entry point and the tests make them through
+// this class.
 class ProgramWindows : public QObject
 {
 public:
-    // The tests have every page made with the window; the program has only what its first frame
-    // shows made before that frame, and the rest right after it.
+    // Complete: every window and page is made at once. FirstFrameFirst, the program's own start:
+    // only what the first frame shows is made before that frame, the rest right after it.
     enum class Start { Complete, FirstFrameFirst };
     explicit ProgramWindows(Start start = Start::Complete);
     ~ProgramWindows() override;
