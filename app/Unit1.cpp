@@ -60,6 +60,9 @@ TForm1::TForm1(PoemStore &store, QWidget *parent)
 {
     applyFonts();
     setupWindow();
+    // The start-up brings the list page to the front; in front from the start, it spares the
+    // page the form leaves in front being made only to be hidden again.
+    selectPage(ListPageIndex);
     bindViews();
     connectMenu();
     startClock();
@@ -91,6 +94,12 @@ void TForm1::setupWindow()
 void TForm1::applyFonts()
 {
     setFont(Tahoma::font(11));
+}
+
+void TForm1::completePages()
+{
+    ui->TabSheet2->makeContents();
+    ui->TabSheet3->makeContents();
 }
 
 void TForm1::bindViews()
@@ -283,9 +292,10 @@ void TForm1::FormShow()
 
 void TForm1::DBGrid1DblClick()
 {
-    if (!Form2)
+    TForm2 *form2 = Form2 ? Form2() : nullptr;
+    if (!form2)
         return;
-    Form2->photoButton()->setEnabled(false);
-    Form2->readAloudButton()->setEnabled(false);
-    Form2->exec();
+    form2->photoButton()->setEnabled(false);
+    form2->readAloudButton()->setEnabled(false);
+    form2->exec();
 }

@@ -4,6 +4,7 @@
 
 #include <QMainWindow>
 
+#include <functional>
 #include <memory>
 
 class PoemTableModel;
@@ -25,12 +26,17 @@ public:
     explicit TForm1(PoemStore &store, QWidget *parent = nullptr);
     ~TForm1() override;
 
+    // The search and about pages' controls are not in the first frame: each page makes them when
+    // it first comes to the front, or all are made here.
+    void completePages();
+
     // The current record over the poem model, which the list grid shows and the detail window
     // follows and moves.
     RecordCursor *recordCursor() const { return m_cursor; }
 
-    // The detail window is created after this one; it is handed over once it exists.
-    void setDetailWindow(TForm2 *form2) { Form2 = form2; }
+    // The detail window is created after this one; it is reached through the function handed
+    // over, which makes it if it is not made yet.
+    void setDetailWindow(std::function<TForm2 *()> form2) { Form2 = std::move(form2); }
 
     // Panel 0 of the status bar follows the application hint.
     void showApplicationHint(const QString &text);
@@ -68,7 +74,7 @@ private:
     PoemStore &m_store;
     PoemTableModel *m_poemModel = nullptr;
     RecordCursor *m_cursor = nullptr;
-    TForm2 *Form2 = nullptr;
+    std::function<TForm2 *()> Form2;
     RegionalClock *m_clock = nullptr;
     QTimer *Timer1 = nullptr;
     QString v_prdir;

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Start-up to the first painted frame of the main window, against a floor window of the same
 # shape (bench/floor_window.cpp). The probe plugin ends both runs right after that frame.
-# Prints hyperfine's wall times and callgrind's whole-run instruction counts, with the ratios.
+# Prints hyperfine's wall times, callgrind's whole-run instruction counts and the peak resident
+# memory (GNU time's %M, the median of STARTUP_RSS_RUNS runs each, default 21), with the ratios.
 # Needs hyperfine and valgrind. STARTUP_RUNS (default 10) and STARTUP_ROUNDS (default 20) set how
 # many timed runs of each program a round has and how many rounds there are; STARTUP_CPU (default
 # the last one) is the processor both programs are pinned to.
@@ -45,3 +46,16 @@ irs() { rm -f Tornevi.db; valgrind --tool=callgrind --callgrind-out-file=cg.out 
 floor_ir=$(irs "$build/bench/floor_window")
 prog_ir=$(irs "$build/app/Tornevi")
 echo "whole-run Ir: floor $floor_ir, Tornevi $prog_ir, ratio $(python3 -c "print(f'{$prog_ir/$floor_ir:.3f}')")"
+
+# Peak resident memory, the two programs alternating; the median of each one's runs.
+for i in $(seq 1 "${STARTUP_RSS_RUNS:-21}"); do
+    for prog in floor:"$build/bench/floor_window" tornevi:"$build/app/Tornevi"; do
+        rm -f Tornevi.db
+        /usr/bin/time -a -o "rss.${prog%%:*}" -f %M "${prog#*:}" >/dev/null 2>&1
+    done
+done
+python3 - <<'EOF'
+import statistics
+floor, prog = (statistics.median(int(x) for x in open(f"rss.{n}")) for n in ("floor", "tornevi"))
+print(f"peak RSS (median): floor {floor:.0f} KiB, Tornevi {prog:.0f} KiB, ratio {prog/floor:.3f}")
+EOF

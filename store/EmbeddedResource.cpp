@@ -6,6 +6,10 @@
 #ifdef Q_OS_WIN
 #include <windows.h>
 #endif
+#ifdef Q_OS_LINUX
+#include <sys/mman.h>
+#include <unistd.h>
+#endif
 
 namespace {
 const QString ItemFolder = QStringLiteral(":/RCDATA");
@@ -46,7 +50,16 @@ EmbeddedResource EmbeddedResource::find(const QString &name)
 
 void EmbeddedResource::release()
 {
-    // Both mechanisms map the bytes with the image; releasing only forgets them.
+    // Both mechanisms map the bytes with the image. Where the kernel allows, the whole pages they
+    // fill are handed back: they are the image file's, unchanged, and read from it again should
+    // anyone look at them once more.
+#ifdef Q_OS_LINUX
+    const quintptr page = quintptr(sysconf(_SC_PAGESIZE));
+    const quintptr from = (quintptr(m_data) + page - 1) & ~(page - 1);
+    const quintptr to = (quintptr(m_data) + quintptr(m_size)) & ~(page - 1);
+    if (m_data && page > 0 && to > from)
+        madvise(reinterpret_cast<void *>(from), to - from, MADV_DONTNEED);
+#endif
     m_data = nullptr;
     m_size = 0;
 }

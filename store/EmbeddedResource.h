@@ -13,6 +13,7 @@ public:
 
     bool isValid() const { return m_data != nullptr; }
     QByteArrayView bytes() const { return {m_data, m_size}; }
+    // Forgets the bytes; the pages they filled in memory are handed back where the system allows.
     void release();
 
 private:

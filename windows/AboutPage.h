@@ -17,6 +17,10 @@ public:
     explicit AboutPage(QWidget *parent = nullptr);
     ~AboutPage() override;
 
+    // The labels are made the first time the page is shown, or when this is called.
+    void makeContents();
+    void setVisible(bool visible) override;
+
     // Each hands its one fixed address to the desktop and returns at once; what the desktop
     // makes of it is the desktop's business.
     void Label5Click();
@@ -25,10 +29,14 @@ public:
     void Label8Click();
     void Label9Click();
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
     void applyFonts();
     void applyColours();
     void connectLinks();
 
     std::unique_ptr<Ui::AboutPage> ui;
+    bool m_made = false;
 };

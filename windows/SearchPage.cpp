@@ -7,6 +7,8 @@
 #include "Tahoma.h"
 #include "ui_SearchPage.h"
 
+#include <QShowEvent>
+
 #include <QKeyEvent>
 
 SearchPage::SearchPage(QWidget *parent) : QWidget(parent), ui(std::make_unique<Ui::SearchPage>())
@@ -15,13 +17,49 @@ SearchPage::SearchPage(QWidget *parent) : QWidget(parent), ui(std::make_unique<U
     // the phrase box a layout in the default font. The form makes the labels and the box bold
     // over it, before their text is laid out; the buttons keep the regular face.
     setFont(Tahoma::font(11));
-    ui->setupUi(this);
-    fitLabels();
-    applyGlyphs();
-    connectButtons();
 }
 
 SearchPage::~SearchPage() = default;
+
+void SearchPage::makeContents()
+{
+    if (m_made)
+        return;
+    m_made = true;
+    // The form sizes the page; a page control that has placed the page already keeps its place.
+    const QRect placed = geometry();
+    const bool keepPlace = !isWindow() && testAttribute(Qt::WA_Resized);
+    ui->setupUi(this);
+    if (keepPlace)
+        setGeometry(placed);
+    fitLabels();
+    applyGlyphs();
+    connectButtons();
+    if (m_phraseCleared)
+        ui->Edit1->clear();
+    if (m_hitCount >= 0)
+        showHitCount(m_hitCount);
+}
+
+// Made before the page turns visible on screen, so its controls are shown and laid out with it.
+// The page control of a window still hidden shows its current page too; that page waits until
+// the window is shown.
+void SearchPage::setVisible(bool visible)
+{
+    if (visible && (isWindow() || parentWidget()->isVisible()))
+        makeContents();
+    QWidget::setVisible(visible);
+}
+
+void SearchPage::showEvent(QShowEvent *event)
+{
+    if (!m_made) {
+        makeContents();
+        for (QWidget *child : findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+            child->show();
+    }
+    QWidget::showEvent(event);
+}
 
 // The labels take the size of their text.
 void SearchPage::fitLabels()
@@ -68,11 +106,19 @@ void SearchPage::setStore(PoemStore *store)
 
 void SearchPage::clearPhrase()
 {
+    if (!m_made) {
+        m_phraseCleared = true;
+        return;
+    }
     ui->Edit1->clear();
 }
 
 void SearchPage::showHitCount(int count)
 {
+    if (!m_made) {
+        m_hitCount = count;
+        return;
+    }
     ui->Label12->setText(QString::number(count));
     ui->Label12->adjustSize();
     // Read out alone, the bare number would not say what it counts.
@@ -100,6 +146,7 @@ void SearchPage::ask(const std::function<bool()> &request, Phrase phrase)
 
 void SearchPage::BitBtn1Click()
 {
+    makeContents();
     if (m_store)
         ask([this] { return m_store->search(ui->Edit1->text()); }, Phrase::Keep);
 }

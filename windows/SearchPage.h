@@ -21,6 +21,11 @@ public:
     explicit SearchPage(QWidget *parent = nullptr);
     ~SearchPage() override;
 
+    // The controls are made the first time the page is shown or anything needs them, or when
+    // this is called; the hit count and a cleared phrase given before then are shown on them.
+    void makeContents();
+    void setVisible(bool visible) override;
+
     void setStore(PoemStore *store);
 
     void clearPhrase();
@@ -35,6 +40,7 @@ signals:
     void requestFailed(const QString &message);
 
 protected:
+    void showEvent(QShowEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -46,5 +52,8 @@ private:
     void ask(const std::function<bool()> &request, Phrase phrase);
 
     std::unique_ptr<Ui::SearchPage> ui;
+    bool m_made = false;
+    bool m_phraseCleared = false;
+    int m_hitCount = -1;
     QPointer<PoemStore> m_store;
 };

@@ -70,6 +70,8 @@ private slots:
     void oneCurrentRecordEverywhere();
     void framesAreCentredInTheWorkArea();
     void menuBarAndDropDownInThePlatformsMenuFont();
+    void windowsAreCompleteBeforeTheFirstInput_data();
+    void windowsAreCompleteBeforeTheFirstInput();
     void exitFlows_data();
     void exitFlows();
     void exitChosenInTheOpenMenu_data();
@@ -659,6 +661,58 @@ void tst_TForm1::exitFlows_data()
     QTest::newRow("close box, No") << "close" << false << false;
     QTest::newRow("close box, Yes") << "close" << true << false;
     QTest::newRow("close box, Yes, copy already gone") << "close" << true << true;
+}
+
+void tst_TForm1::windowsAreCompleteBeforeTheFirstInput_data()
+{
+    QTest::addColumn<QString>("first");
+    QTest::newRow("the first frame painted") << "frame";
+    QTest::newRow("a key pressed before it") << "key";
+    QTest::newRow("a click before it") << "click";
+    QTest::newRow("the detail window asked for") << "asked";
+}
+
+// What the first frame does not show may come after it, but it is there, hidden, with its object
+// names and following the current record, before anything the user does reaches the program.
+void tst_TForm1::windowsAreCompleteBeforeTheFirstInput()
+{
+    QFETCH(QString, first);
+    QTemporaryDir dir;
+    QDir::setCurrent(dir.path());
+    ProgramWindows windows;
+    TForm1 &form = windows.form1();
+    const auto detail = [&form] { return form.findChild<QDialog *>(QStringLiteral("Form2")); };
+    if (first == QLatin1String("frame")) {
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QTRY_VERIFY(detail());
+    } else if (first == QLatin1String("key")) {
+        QTest::keyClick(&form, Qt::Key_Shift);
+    } else if (first == QLatin1String("click")) {
+        QTest::mouseClick(&form, Qt::LeftButton, {}, QPoint(1, 1));
+    } else {
+        static_cast<void>(windows.form2());
+    }
+    QDialog *form2 = detail();
+    QVERIFY(form2);
+    QVERIFY(!form2->isVisible());
+    QVERIFY(form2->isWindow());
+    QCOMPARE(&windows.form2(), form2);
+    for (const char *name : {"Label1", "Memo1", "BitBtn1", "BitBtn2", "DBNavigator1", "BindSourceDB1"})
+        QVERIFY2(form2->findChild<QObject *>(QLatin1String(name)), name);
+    // The hidden pages' controls, as the page control's tabs lead to them.
+    for (const char *name : {"Label10", "Edit1", "Label11", "Label12", "BitBtn1", "BitBtn2"})
+        QVERIFY2(form.findChild<QWidget *>(QStringLiteral("TabSheet2"))->findChild<QWidget *>(QLatin1String(name)), name);
+    for (const char *name : {"Label1", "Label2", "Label5", "Label9", "Label13"})
+        QVERIFY2(form.findChild<QWidget *>(QStringLiteral("TabSheet3"))->findChild<QWidget *>(QLatin1String(name)), name);
+    if (form.isVisible()) {
+        const QModelIndex current = form.recordCursor()->selectionModel()->currentIndex();
+        QCOMPARE(form2->findChild<QLabel *>(QStringLiteral("Label1"))->text(),
+                 current.siblingAtColumn(0).data().toString());
+        QCOMPARE(form.findChild<QLabel *>(QStringLiteral("Label12"))->text(), QStringLiteral("89"));
+        QCOMPARE(form.findChild<QLineEdit *>(QStringLiteral("Edit1"))->text(), QString());
+    }
+    QDir::setCurrent(m_program->directory().path());
 }
 
 // Each case runs on windows of its own, started in a directory of its own.

@@ -18,6 +18,8 @@
 
 #include <cstdlib>
 
+#include <sys/resource.h>
+
 MessageProbe::MessageProbe(QObject *parent) : QObject(parent)
 {
     m_log.setFileName(qEnvironmentVariable("TORNEVI_PROBE_LOG"));
@@ -35,9 +37,12 @@ MessageProbe::MessageProbe(QObject *parent) : QObject(parent)
         connect(poll, &QTimer::timeout, this, &MessageProbe::readCommands);
         poll->start(50);
     }
+    m_logUsage = qEnvironmentVariable("TORNEVI_PROBE_RUSAGE") == QLatin1String("1");
     qApp->installEventFilter(this);
     log(QStringLiteral("start"));
+    logUsage("plugin");
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
+        logUsage("end");
         log(QStringLiteral("end|") + state());
         // The current record as the detail window shows it: the first title after start-up.
         if (QWidget *title = widgetNamed(QStringLiteral("Form2/Label1")))
@@ -69,13 +74,32 @@ void MessageProbe::log(const QString &line)
         m_log.write((line + QLatin1Char('\n')).toUtf8());
 }
 
+// "usage|point|minor faults|major faults|peak RSS in KiB|user µs|system µs"
+void MessageProbe::logUsage(const char *point)
+{
+    rusage usage {};
+    if (!m_logUsage || getrusage(RUSAGE_SELF, &usage) != 0)
+        return;
+    log(QStringLiteral("usage|%1|%2|%3|%4|%5|%6")
+            .arg(QLatin1String(point))
+            .arg(usage.ru_minflt)
+            .arg(usage.ru_majflt)
+            .arg(usage.ru_maxrss)
+            .arg(qint64(usage.ru_utime.tv_sec) * 1000000 + usage.ru_utime.tv_usec)
+            .arg(qint64(usage.ru_stime.tv_sec) * 1000000 + usage.ru_stime.tv_usec));
+}
+
 bool MessageProbe::eventFilter(QObject *watched, QEvent *event)
 {
+    if (m_awaitingFrame && event->type() == QEvent::Paint && m_main
+        && (watched == m_main || m_main->isAncestorOf(qobject_cast<QWidget *>(watched))))
+        windowSeen();
     if (event->type() == QEvent::Paint && m_exitOnPaint && watched->objectName() == QLatin1String("ClientArea")) {
         // The rest of the frame is painted and flushed in this same pass; the loop ends after it,
         // and the process with it.
         m_exitOnPaint = false;
         m_endAfterFirstFrame = true;
+        logUsage("paint");
         QCoreApplication::exit(0);
         return false;
     }
@@ -110,6 +134,7 @@ bool MessageProbe::eventFilter(QObject *watched, QEvent *event)
         });
     } else if (watched->objectName() == QLatin1String("Form1") && !m_seenMain) {
         m_seenMain = true;
+        logUsage("show");
         mainWindowShown(static_cast<QWidget *>(watched));
     }
     return false;
@@ -130,8 +155,19 @@ QString MessageProbe::state() const
 void MessageProbe::mainWindowShown(QWidget *window)
 {
     m_main = window;
-    // Runs once the event loop takes over: that is when the user first sees the window.
-    QPointer<QWidget> guard(window);
+    m_awaitingFrame = true;
+    // A window that is never painted (no display server shows it) goes on after a while.
+    QTimer::singleShot(5000, this, [this] {
+        if (m_awaitingFrame)
+            windowSeen();
+    });
+}
+
+void MessageProbe::windowSeen()
+{
+    m_awaitingFrame = false;
+    // Runs in the loop's turn after the window's first frame: that is when the user first sees it.
+    QPointer<QWidget> guard(m_main);
     QTimer::singleShot(0, this, [this, guard] {
         if (!guard)
             return;

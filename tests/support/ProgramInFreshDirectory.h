@@ -16,6 +16,9 @@ public:
     {
         QDir::setCurrent(m_dir.path());
         m_windows = std::make_unique<ProgramWindows>();
+        // A suite reads every window's controls from its first step on, as the program has them
+        // before it handles any input: asking for the detail window completes them all.
+        m_windows->form2();
     }
     ~ProgramInFreshDirectory()
     {

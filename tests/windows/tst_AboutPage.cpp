@@ -1,4 +1,5 @@
 #include "AboutPage.h"
+#include "SearchPage.h"
 #include "CaptionLabel.h"
 #include "Unit1.h"
 
@@ -47,6 +48,8 @@ private slots:
     void overWideTextIsCentredAndClippedAtBothEdges_data();
     void overWideTextIsCentredAndClippedAtBothEdges();
     void mainWindowsThirdPageIsTheAboutPage();
+    void pagesAreCompleteWhenFirstShown_data();
+    void pagesAreCompleteWhenFirstShown();
 
 private:
     QLabel *label(const QString &name) const { return m_page->findChild<QLabel *>(name); }
@@ -397,6 +400,7 @@ void tst_AboutPage::mainWindowsThirdPageIsTheAboutPage()
 {
     PoemStore store;
     TForm1 form(store);
+    form.completePages();
     auto *pages = form.findChild<QTabWidget *>(QStringLiteral("PageControl1"));
     QVERIFY(pages);
     auto *page = qobject_cast<AboutPage *>(pages->widget(2));
@@ -408,6 +412,45 @@ void tst_AboutPage::mainWindowsThirdPageIsTheAboutPage()
     QVERIFY(title);
     QCOMPARE(title->font().pixelSize(), 32);
     QVERIFY(title->font().bold());
+}
+
+void tst_AboutPage::pagesAreCompleteWhenFirstShown_data()
+{
+    QTest::addColumn<int>("page");
+    QTest::addColumn<bool>("frontWhenShown");
+    QTest::addColumn<QStringList>("controls");
+    const QStringList about = QStringLiteral("Label1 Label2 Label3 Label4 Label5 Label9 Label13").split(QLatin1Char(' '));
+    const QStringList search = QStringLiteral("Label10 Edit1 Label11 Label12 BitBtn1 BitBtn2").split(QLatin1Char(' '));
+    QTest::newRow("about page in front when the window is shown") << 2 << true << about;
+    QTest::newRow("about page brought to the front later") << 2 << false << about;
+    QTest::newRow("search page in front when the window is shown") << 1 << true << search;
+    QTest::newRow("search page brought to the front later") << 1 << false << search;
+}
+
+// A page's controls may be made late, but the first time it is on screen it shows all of them.
+void tst_AboutPage::pagesAreCompleteWhenFirstShown()
+{
+    QFETCH(int, page);
+    QFETCH(bool, frontWhenShown);
+    QFETCH(QStringList, controls);
+    QTabWidget pages;
+    pages.addTab(new QWidget, QStringLiteral("Lexikon"));
+    pages.addTab(new SearchPage, QStringLiteral("Keresés"));
+    pages.addTab(new AboutPage, QStringLiteral("Bemutatkozás"));
+    pages.resize(681, 514);
+    if (frontWhenShown)
+        pages.setCurrentIndex(page);
+    pages.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&pages));
+    pages.setCurrentIndex(page);
+    QWidget *shown = pages.widget(page);
+    QCOMPARE(shown->size(), pages.currentWidget()->size());
+    for (const QString &name : controls) {
+        auto *control = shown->findChild<QWidget *>(name);
+        QVERIFY2(control, qPrintable(name));
+        QVERIFY2(control->isVisible(), qPrintable(name));
+        QVERIFY2(shown->rect().contains(control->geometry()), qPrintable(name));
+    }
 }
 
 QTEST_MAIN(tst_AboutPage)
