@@ -38,17 +38,17 @@ public:
     bool last();
     bool moveBy(int distance);
     // As a scroll bar positions: clamped to the rows; clears both flags (on its own row, BOF only).
-    bool moveToRow(int row);
+    bool moveToRow(int target);
 
     // Fetches the rows up to this one now, so that a view can show them without reading.
-    bool fetchUpTo(int row);
+    bool fetchUpTo(int target);
 
 signals:
     void changed();   // the record or a flag changed, or the model was reset
     void errorOccurred(const QString &message);
 
 private:
-    bool moveTo(int row, bool bof, bool eof);
+    bool moveTo(int target, bool bof, bool eof);
     void followReset();
     void selectionMoved(const QModelIndex &current, const QModelIndex &previous);
     void select(const QModelIndex &index);

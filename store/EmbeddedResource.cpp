@@ -54,11 +54,14 @@ void EmbeddedResource::release()
     // fill are handed back: they are the image file's, unchanged, and read from it again should
     // anyone look at them once more.
 #ifdef Q_OS_LINUX
-    const quintptr page = quintptr(sysconf(_SC_PAGESIZE));
-    const quintptr from = (quintptr(m_data) + page - 1) & ~(page - 1);
-    const quintptr to = (quintptr(m_data) + quintptr(m_size)) & ~(page - 1);
-    if (m_data && page > 0 && to > from)
-        madvise(reinterpret_cast<void *>(from), to - from, MADV_DONTNEED);
+    const qsizetype page = qsizetype(sysconf(_SC_PAGESIZE));
+    if (m_data && page > 0) {
+        // From the first page boundary in the bytes to the last one.
+        const qsizetype head = (page - qsizetype(quintptr(m_data) % quintptr(page))) % page;
+        const qsizetype length = (m_size - head) / page * page;
+        if (length > 0)
+            madvise(const_cast<char *>(m_data + head), size_t(length), MADV_DONTNEED);
+    }
 #endif
     m_data = nullptr;
     m_size = 0;

@@ -29,7 +29,7 @@ public:
     explicit DbGrid(QWidget *parent = nullptr);
 
     // The records to show: a table model whose columns name their fields (FieldNameRole).
-    void setModel(QAbstractItemModel *model) override;
+    void setModel(QAbstractItemModel *records) override;
     // The current record: a cursor over this view's selection model, made after setModel().
     void setRecordCursor(RecordCursor *cursor);
     RecordCursor *recordCursor() const { return m_cursor; }

@@ -32,46 +32,18 @@ QFont underlined(QFont font)
 }
 } // namespace
 
-AboutPage::AboutPage(QWidget *parent) : QWidget(parent), ui(std::make_unique<Ui::AboutPage>())
+AboutPage::AboutPage(QWidget *parent) : DeferredPage(parent), ui(std::make_unique<Ui::AboutPage>())
 {
 }
 
 AboutPage::~AboutPage() = default;
 
-void AboutPage::makeContents()
+void AboutPage::createContents()
 {
-    if (m_made)
-        return;
-    m_made = true;
-    // The form sizes the page; a page control that has placed the page already keeps its place.
-    const QRect placed = geometry();
-    const bool keepPlace = !isWindow() && testAttribute(Qt::WA_Resized);
     ui->setupUi(this);
-    if (keepPlace)
-        setGeometry(placed);
     applyFonts();
     applyColours();
     connectLinks();
-}
-
-// Made before the page turns visible on screen, so its labels are shown and laid out with it.
-// The page control of a window still hidden shows its current page too; that page waits until
-// the window is shown.
-void AboutPage::setVisible(bool visible)
-{
-    if (visible && (isWindow() || parentWidget()->isVisible()))
-        makeContents();
-    QWidget::setVisible(visible);
-}
-
-void AboutPage::showEvent(QShowEvent *event)
-{
-    if (!m_made) {
-        makeContents();
-        for (QWidget *child : findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
-            child->show();
-    }
-    QWidget::showEvent(event);
 }
 
 void AboutPage::applyFonts()

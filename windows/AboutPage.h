@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QWidget>
+#include "DeferredPage.h"
 
 #include <memory>
 
@@ -10,16 +10,12 @@ class AboutPage;
 
 // The "Bemutatkozás" page: the collection's title, the maker's lines and five links that the
 // desktop opens with the user's own mail program or browser.
-class AboutPage : public QWidget
+class AboutPage : public DeferredPage
 {
     Q_OBJECT
 public:
     explicit AboutPage(QWidget *parent = nullptr);
     ~AboutPage() override;
-
-    // The labels are made the first time the page is shown, or when this is called.
-    void makeContents();
-    void setVisible(bool visible) override;
 
     // Each hands its one fixed address to the desktop and returns at once; what the desktop
     // makes of it is the desktop's business.
@@ -30,7 +26,7 @@ public:
     void Label9Click();
 
 protected:
-    void showEvent(QShowEvent *event) override;
+    void createContents() override;
 
 private:
     void applyFonts();
@@ -38,5 +34,4 @@ private:
     void connectLinks();
 
     std::unique_ptr<Ui::AboutPage> ui;
-    bool m_made = false;
 };

@@ -11,7 +11,7 @@
 
 #include <QKeyEvent>
 
-SearchPage::SearchPage(QWidget *parent) : QWidget(parent), ui(std::make_unique<Ui::SearchPage>())
+SearchPage::SearchPage(QWidget *parent) : DeferredPage(parent), ui(std::make_unique<Ui::SearchPage>())
 {
     // The page is made before the page control takes it in; starting in the window's font spares
     // the phrase box a layout in the default font. The form makes the labels and the box bold
@@ -21,17 +21,9 @@ SearchPage::SearchPage(QWidget *parent) : QWidget(parent), ui(std::make_unique<U
 
 SearchPage::~SearchPage() = default;
 
-void SearchPage::makeContents()
+void SearchPage::createContents()
 {
-    if (m_made)
-        return;
-    m_made = true;
-    // The form sizes the page; a page control that has placed the page already keeps its place.
-    const QRect placed = geometry();
-    const bool keepPlace = !isWindow() && testAttribute(Qt::WA_Resized);
     ui->setupUi(this);
-    if (keepPlace)
-        setGeometry(placed);
     fitLabels();
     applyGlyphs();
     connectButtons();
@@ -39,26 +31,6 @@ void SearchPage::makeContents()
         ui->Edit1->clear();
     if (m_hitCount >= 0)
         showHitCount(m_hitCount);
-}
-
-// Made before the page turns visible on screen, so its controls are shown and laid out with it.
-// The page control of a window still hidden shows its current page too; that page waits until
-// the window is shown.
-void SearchPage::setVisible(bool visible)
-{
-    if (visible && (isWindow() || parentWidget()->isVisible()))
-        makeContents();
-    QWidget::setVisible(visible);
-}
-
-void SearchPage::showEvent(QShowEvent *event)
-{
-    if (!m_made) {
-        makeContents();
-        for (QWidget *child : findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
-            child->show();
-    }
-    QWidget::showEvent(event);
 }
 
 // The labels take the size of their text.
@@ -106,7 +78,7 @@ void SearchPage::setStore(PoemStore *store)
 
 void SearchPage::clearPhrase()
 {
-    if (!m_made) {
+    if (!hasContents()) {
         m_phraseCleared = true;
         return;
     }
@@ -115,7 +87,7 @@ void SearchPage::clearPhrase()
 
 void SearchPage::showHitCount(int count)
 {
-    if (!m_made) {
+    if (!hasContents()) {
         m_hitCount = count;
         return;
     }

@@ -1,8 +1,8 @@
 #pragma once
 
-#include <QPointer>
-#include <QWidget>
+#include "DeferredPage.h"
 
+#include <QPointer>
 #include <functional>
 #include <memory>
 
@@ -14,20 +14,16 @@ class SearchPage;
 
 // The "Keresés" page: the search phrase, the search and reset buttons and the hit counter.
 // Both buttons ask the store for a new result; the hits are the poem query's rows.
-class SearchPage : public QWidget
+class SearchPage : public DeferredPage
 {
     Q_OBJECT
 public:
     explicit SearchPage(QWidget *parent = nullptr);
     ~SearchPage() override;
 
-    // The controls are made the first time the page is shown or anything needs them, or when
-    // this is called; the hit count and a cleared phrase given before then are shown on them.
-    void makeContents();
-    void setVisible(bool visible) override;
-
     void setStore(PoemStore *store);
 
+    // Given before the controls are made, they are shown on them once they are.
     void clearPhrase();
     void showHitCount(int count);   // the counter's width follows its digits
 
@@ -40,7 +36,7 @@ signals:
     void requestFailed(const QString &message);
 
 protected:
-    void showEvent(QShowEvent *event) override;
+    void createContents() override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -52,7 +48,6 @@ private:
     void ask(const std::function<bool()> &request, Phrase phrase);
 
     std::unique_ptr<Ui::SearchPage> ui;
-    bool m_made = false;
     bool m_phraseCleared = false;
     int m_hitCount = -1;
     QPointer<PoemStore> m_store;
