@@ -197,14 +197,25 @@ bool TForm1::askAndEnd()
     ui->StatusBar1->setPanelText(0, ExitStatusText);
     const bool yes = confirmExit();
     ui->StatusBar1->setPanelText(0, QString());
-    if (!yes)
+    if (!yes) {
+        takeBackActivation();
         return false;
+    }
     m_store.close();
     // From the menu no close handler runs after this, so the question is not asked again; from
     // the close box the main window is closing, which ends the program as well.
     if (TorneviApplication *app = TorneviApplication::instance())
         app->requestEnd();
     return true;
+}
+
+// A window manager gives the activation back to the window a closed modal window belonged to,
+// but not always (seen with openbox on a loaded machine); asked for here, the focus returns to
+// the control that had it in every case.
+void TForm1::takeBackActivation()
+{
+    if (isVisible() && !isActiveWindow())
+        activateWindow();
 }
 
 void TForm1::Kilps1Click()
@@ -298,4 +309,5 @@ void TForm1::DBGrid1DblClick()
     form2->photoButton()->setEnabled(false);
     form2->readAloudButton()->setEnabled(false);
     form2->exec();
+    takeBackActivation();
 }

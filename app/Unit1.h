@@ -65,6 +65,7 @@ private:
     void reportError(const QString &message);   // the application's default error report
     void focusFirstControlOfPage();
     bool confirmExit();
+    void takeBackActivation();
     bool askAndEnd();
     void startupStep(PoemStore::Step step);
     void startupFailure(const QString &message);
