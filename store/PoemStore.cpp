@@ -97,9 +97,6 @@ bool PoemStore::perform(Step step)
     case Step::OpenQuery:
         if (!m_query->open())
             return fail(step, m_query->errorString());
-        // The count went through every page of the file; the window needs only the first batch,
-        // which the query holds.
-        m_connection->releaseCache();
         return true;
     }
     return fail(step, QStringLiteral("Unknown step"));

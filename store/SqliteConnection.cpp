@@ -91,12 +91,6 @@ QStringList SqliteConnection::pragmas()
     };
 }
 
-void SqliteConnection::releaseCache()
-{
-    if (m_db)
-        sqlite3_db_release_memory(m_db);
-}
-
 bool SqliteConnection::open()
 {
     if (m_db)

@@ -36,8 +36,6 @@ public:
     QString errorString() const { return m_error; }
 
     sqlite3 *handle() const { return m_db; }
-    // Frees the cached pages no statement holds; they are read from the file again when needed.
-    void releaseCache();
 
     static QStringList pragmas();
     // The longest path, in bytes, that SQLite can open.

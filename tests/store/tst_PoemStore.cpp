@@ -47,6 +47,7 @@ private slots:
     void pathTooLongForSqliteIsNotWritten();
     void searchAndShowAll_data();
     void searchAndShowAll();
+    void pagesReadOnceStayCached();
     void refusedOrFailedSearch_data();
     void refusedOrFailedSearch();
 
@@ -593,6 +594,34 @@ void tst_PoemStore::searchAndShowAll()
     QCOMPARE(query->recordCount(), 89);
     QCOMPARE(query->fetchedCount(), PoemQuery::BatchSize);
     QCOMPARE(query->value(0, query->fieldIndex(QStringLiteral("AZ"))).toInt(), 782);
+}
+
+// The connection's page cache holds the whole file: each page is read from it once at most,
+// however often the rows are read, searched and listed again.
+void tst_PoemStore::pagesReadOnceStayCached()
+{
+    PoemStore store;
+    captureIn(store, m_dir->path());
+    QCOMPARE(runSteps(store), QStringList());
+    sqlite3 *db = store.connection()->handle();
+    const auto pagesRead = [db] {
+        int current = 0;
+        int highest = 0;
+        return sqlite3_db_status(db, SQLITE_DBSTATUS_CACHE_MISS, &current, &highest, 0) == SQLITE_OK ? current : -1;
+    };
+    sqlite3_stmt *pageCount = nullptr;
+    QCOMPARE(sqlite3_prepare_v2(db, "PRAGMA page_count", -1, &pageCount, nullptr), SQLITE_OK);
+    const auto finalize = qScopeGuard([pageCount] { sqlite3_finalize(pageCount); });
+    QCOMPARE(sqlite3_step(pageCount), SQLITE_ROW);
+    const int pages = sqlite3_column_int(pageCount, 0);
+    QVERIFY(pagesRead() > 0);
+
+    for (int pass = 0; pass < 2; ++pass) {
+        QVERIFY(store.query()->fetchUpTo(store.query()->recordCount()));
+        QVERIFY(store.search(u"a"_s));
+        QVERIFY(store.showAll());
+    }
+    QVERIFY2(pagesRead() <= pages, qPrintable(u"%1 pages read of %2"_s.arg(pagesRead()).arg(pages)));
 }
 
 void tst_PoemStore::refusedOrFailedSearch_data()
